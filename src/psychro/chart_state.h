@@ -1,0 +1,94 @@
+#pragma once
+
+#include <array>
+
+// The window-level state that the chart drawing writes and the sheet reads:
+// plot bounds, reference-line tables, state positions, working inputs.
+// Plain structs owned by the main window and passed by reference.
+namespace psychro {
+
+// Graph settings: public fields only. The plot area is the square (2,2) to
+// (12,12) inside a 0..14 user coordinate field on both surfaces.
+struct clsGraph {
+    float sngMaxXValue = 0;
+    float sngMinXValue = 0;
+    float sngNameBoxXValue = 0; // set, never read
+    float sngMaxYValue = 0;
+    float sngMinYValue = 0;
+    float sngNameBoxYValue = 0; // set, never read
+    float MaxXScale = 0;
+    float MinXScale = 0;
+    float MaxYScale = 0;
+    float MinYScale = 0;
+    // Declared by the settings class but read or written by nothing.
+    float sngTextAreaY = 0, sngTextAreaX = 0, QMax = 0, QMin = 0, HMax = 0, HMin = 0;
+    float Num_of_Major_X = 0, Num_of_Minor_X = 0, Num_of_Major_Y = 0, Num_of_Minor_Y = 0;
+    float ManualQMax = 0, ManualHMax = 0, ManualNum_of_Major_X = 0, ManualNum_of_Minor_X = 0;
+    float ManualNum_of_Major_Y = 0, ManualNum_of_Minor_Y = 0;
+};
+
+// Reference lines laid down by the chart drawing; the property functions
+// interpolate between them. Index 0 is never used.
+struct LineTables {
+    // Wet-bulb lines 1..11 (grid points 1..18 in WBX1/WBY1).
+    std::array<double, 19> WBX1{};
+    std::array<double, 19> WBY1{};
+    std::array<double, 19> WBX2{};
+    std::array<double, 19> WBY2{};
+    std::array<float, 19> WBValue{};
+    // Specific-volume lines 1..5, highest volume first.
+    std::array<float, 6> SpVolX1{};
+    std::array<float, 6> SpVolY1{};
+    std::array<float, 6> SpVolX2{};
+    std::array<float, 6> SpVolY2{};
+    std::array<float, 6> SpVolValue{};
+};
+
+// Chart positions of the four air states. A position that a redraw cannot
+// set keeps its previous value, so these persist between redraws.
+struct StatePositions {
+    float outdoorx = 0, outdoorY = 0;
+    float returnX = 0, returnY = 0;
+    float supplyX = 0, supplyY = 0;
+    float mixedX = 0, mixedY = 0;
+    float XmixedAirOffet = 0, YmixedAirOffet = 0;
+};
+
+// Working values the input handlers store and the drawing reads.
+struct WorkingInputs {
+    float gTemperature = 0; // outdoor dry bulb, F
+    float gORH = 0;         // outdoor relative humidity, %
+    float gSRH = 0;         // supply relative humidity, %
+    float gRRH = 0;         // return relative humidity, %
+    float gAirRate = 0;     // fresh-air fraction 0..1
+    float gDewPoint = 0;    // last live outdoor dew point, F
+};
+
+// Working point of the curve drawing, shared by the saturation curve and
+// the relative-humidity curves.
+struct CurveWork {
+    float Y = 0;
+    double gx1 = 0;
+    double gy1 = 0;
+};
+
+// Progress of the process-flow animation; every redraw resets it.
+struct AnimationState {
+    float B1a = 0;
+    float A1a = 0;
+    float LineIndex = 0;
+};
+
+// Everything one pass of the redraw pipeline reads and writes besides the
+// surfaces and the sheet texts.
+struct ChartState {
+    clsGraph objMyGraph;
+    LineTables tables;
+    StatePositions pos;
+    WorkingInputs in;
+    CurveWork work;
+    AnimationState anim;
+    bool InterpFailed = false;
+};
+
+} // namespace psychro

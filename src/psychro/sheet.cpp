@@ -1,0 +1,194 @@
+#include "sheet.h"
+
+#include "numconv.h"
+#include "properties.h"
+
+#include <cmath>
+
+namespace psychro {
+
+namespace {
+
+const std::array<const char*, FieldCount> Names = {
+    "txtOutdoorTemp", "txtReturnTemp", "txtSupplyTemp", "txtMixedTemp",
+    "txtOutdoorRH", "txtReturnRH", "txtSupplyRH", "txtMixedRH",
+    "txtOutdoorDew", "txtReturnDew", "txtSupplyDew", "txtMixedDew",
+    "txtOutDoorWetBulb", "txtReturnWetBulb", "txtSupplyWetBulb", "txtMixedWetBulb",
+    "txtOutdoorRatio", "txtReturnRatio", "txtSupplyRatio", "txtMixedRatio",
+    "txtOutdoorEnthalpy", "txtReturnEnthalpy", "txtSupplyEnthalpy", "txtMixedEnthalpy",
+    "txtOutdoorSpVol", "txtReturnSpVol", "txtSupplySpVol", "txtMixedSpVol",
+    "txtOutdoorFlow", "txtReturnFlow", "txtSupplyFlow", "txtMixedFlow",
+    "txtOutdoorMass", "txtReturnMass", "txtSupplyMass", "txtMixedMass",
+    "txtLoad", "txtCondensate", "txtFreshMix",
+};
+
+// Downward corrections of the mixed air's saturation ratio: each threshold
+// (F) the mixed temperature exceeds takes its amount (lb/lb) off.
+struct Correction {
+    double above;
+    double amount;
+};
+constexpr std::array<Correction, 14> SaturationCorrections = {{
+    {80, 0.0005}, {85, 0.001}, {90, 0.001}, {95, 0.001}, {97, 0.001}, {100, 0.001}, {102, 0.001},
+    {104, 0.001}, {105, 0.001}, {106, 0.001}, {107, 0.001}, {108, 0.001}, {109, 0.001}, {110, 0.001},
+}};
+
+} // namespace
+
+const char* fieldName(Field f) { return Names[size_t(f)]; }
+
+Field fieldByName(const QString& name) {
+    for (int i = 0; i < FieldCount; ++i)
+        if (name == QLatin1String(Names[size_t(i)]))
+            return Field(i);
+    return Field::Count;
+}
+
+const std::array<SheetRow, 9>& sheetRows() {
+    using F = Field;
+    static const std::array<SheetRow, 9> rows = {{
+        {"Temperature (F)", {F::txtOutdoorTemp, F::txtReturnTemp, F::txtSupplyTemp, F::txtMixedTemp}},
+        {"Rel Humidity %", {F::txtOutdoorRH, F::txtReturnRH, F::txtSupplyRH, F::txtMixedRH}},
+        {"Dew Point (F)", {F::txtOutdoorDew, F::txtReturnDew, F::txtSupplyDew, F::txtMixedDew}},
+        {"Wet Bulb (F)", {F::txtOutDoorWetBulb, F::txtReturnWetBulb, F::txtSupplyWetBulb, F::txtMixedWetBulb}},
+        {"Humidity Ratio", {F::txtOutdoorRatio, F::txtReturnRatio, F::txtSupplyRatio, F::txtMixedRatio}},
+        {"Enthalpy (BTU/lb)", {F::txtOutdoorEnthalpy, F::txtReturnEnthalpy, F::txtSupplyEnthalpy, F::txtMixedEnthalpy}},
+        {"Specific Volume", {F::txtOutdoorSpVol, F::txtReturnSpVol, F::txtSupplySpVol, F::txtMixedSpVol}},
+        {"Air Flow (CFM)", {F::txtOutdoorFlow, F::txtReturnFlow, F::txtSupplyFlow, F::txtMixedFlow}},
+        {"Mass (#m/hr)", {F::txtOutdoorMass, F::txtReturnMass, F::txtSupplyMass, F::txtMixedMass}},
+    }};
+    return rows;
+}
+
+const std::array<Field, 25>& warningFields() {
+    using F = Field;
+    static const std::array<Field, 25> fields = {{
+        F::txtOutdoorMass, F::txtMixedMass, F::txtReturnMass, F::txtSupplyMass,
+        F::txtOutdoorRatio, F::txtMixedRatio, F::txtReturnRatio, F::txtSupplyRatio,
+        F::txtOutDoorWetBulb, F::txtMixedWetBulb, F::txtReturnWetBulb, F::txtSupplyWetBulb,
+        F::txtOutdoorEnthalpy, F::txtMixedEnthalpy, F::txtReturnEnthalpy, F::txtSupplyEnthalpy,
+        F::txtOutdoorDew, F::txtMixedDew, F::txtReturnDew, F::txtSupplyDew,
+        F::txtOutdoorSpVol, F::txtMixedSpVol, F::txtReturnSpVol, F::txtSupplySpVol,
+        F::txtCondensate,
+    }};
+    return fields;
+}
+
+void RunConversions(Sheet& sh, ChartState& s) {
+    using F = Field;
+    const StatePositions& p = s.pos;
+    const LineTables& t = s.tables;
+    bool& failed = s.InterpFailed;
+
+    // 1. Humidity ratios.
+    CalcHumidity(p.outdoorY, sh[F::txtOutdoorRatio], s.objMyGraph);
+    CalcHumidity(p.supplyY, sh[F::txtSupplyRatio], s.objMyGraph);
+    CalcHumidity(p.returnY, sh[F::txtReturnRatio], s.objMyGraph);
+    CalcHumidity(p.mixedY, sh[F::txtMixedRatio], s.objMyGraph);
+    // 2. Dew points.
+    CalcDewPoint(p.outdoorY, sh[F::txtOutdoorDew], t, failed);
+    CalcDewPoint(p.supplyY, sh[F::txtSupplyDew], t, failed);
+    CalcDewPoint(p.returnY, sh[F::txtReturnDew], t, failed);
+    CalcDewPoint(p.mixedY, sh[F::txtMixedDew], t, failed);
+    // 3. Wet bulbs.
+    CalcWetBulb(p.outdoorx, p.outdoorY, sh[F::txtOutDoorWetBulb], t, failed);
+    CalcWetBulb(p.returnX, p.returnY, sh[F::txtReturnWetBulb], t, failed);
+    CalcWetBulb(p.supplyX, p.supplyY, sh[F::txtSupplyWetBulb], t, failed);
+    CalcWetBulb(p.mixedX, p.mixedY, sh[F::txtMixedWetBulb], t, failed);
+    // 4. Specific volumes.
+    CalcSpVol(p.outdoorx, p.outdoorY, sh[F::txtOutdoorSpVol], t, failed);
+    CalcSpVol(p.returnX, p.returnY, sh[F::txtReturnSpVol], t, failed);
+    CalcSpVol(p.supplyX, p.supplyY, sh[F::txtSupplySpVol], t, failed);
+    CalcSpVol(p.mixedX, p.mixedY, sh[F::txtMixedSpVol], t, failed);
+    // 5. Enthalpies from the temperature as typed and the ratio as displayed.
+    auto enthalpy = [&](F temp, F ratio, F out) {
+        CalcEnthalpy(ToSingle(LeadingNumber(sh[temp])), ToSingle(LeadingNumber(sh[ratio])), sh[out]);
+    };
+    enthalpy(F::txtOutdoorTemp, F::txtOutdoorRatio, F::txtOutdoorEnthalpy);
+    enthalpy(F::txtReturnTemp, F::txtReturnRatio, F::txtReturnEnthalpy);
+    enthalpy(F::txtSupplyTemp, F::txtSupplyRatio, F::txtSupplyEnthalpy);
+
+    // 6. Air flows: the return flow is what the rounded outdoor flow leaves.
+    sh[F::txtMixedFlow] = sh[F::txtSupplyFlow];
+    const double flow = LeadingNumber(sh[F::txtMixedFlow]);
+    sh[F::txtOutdoorFlow] = FormatNumber(double(s.in.gAirRate) * flow, QStringLiteral("#0"));
+    sh[F::txtReturnFlow] =
+        NumText(LeadingNumber(sh[F::txtMixedFlow]) - LeadingNumber(sh[F::txtOutdoorFlow]));
+
+    // 7. Masses (lb/hr) from flow (cu ft/min) over specific volume.
+    auto mass = [&](F flowField, F volume, F out) {
+        const double v = LeadingNumber(sh[volume]);
+        sh[out] = v > 0 ? FormatNumber(LeadingNumber(sh[flowField]) * 60 / v, QStringLiteral("#0"))
+                        : QString();
+    };
+    mass(F::txtSupplyFlow, F::txtSupplySpVol, F::txtSupplyMass);
+    mass(F::txtReturnFlow, F::txtReturnSpVol, F::txtReturnMass);
+    mass(F::txtOutdoorFlow, F::txtOutdoorSpVol, F::txtOutdoorMass);
+
+    // 8. Mixed enthalpy: the mass-weighted mean of return and outdoor air.
+    if (s.in.gAirRate == 0) {
+        sh[F::txtMixedEnthalpy] = sh[F::txtReturnEnthalpy];
+        sh[F::txtMixedMass] = sh[F::txtReturnMass];
+    } else if (!sh[F::txtOutdoorMass].isEmpty() && !sh[F::txtReturnMass].isEmpty() &&
+               !sh[F::txtSupplyMass].isEmpty()) {
+        sh[F::txtMixedMass] =
+            NumText(LeadingNumber(sh[F::txtOutdoorMass]) + LeadingNumber(sh[F::txtReturnMass]));
+        const double hR = LeadingNumber(sh[F::txtReturnEnthalpy]);
+        const double mR = LeadingNumber(sh[F::txtReturnMass]);
+        const double hO = LeadingNumber(sh[F::txtOutdoorEnthalpy]);
+        bool ok = false;
+        const double mO = StrictNumber(sh[F::txtOutdoorMass], &ok);
+        const double outdoorTerm = LeadingNumber(NumText(mO * hO));
+        const double mM = LeadingNumber(sh[F::txtMixedMass]);
+        // A zero mixed mass (no supply flow) has no mean enthalpy.
+        sh[F::txtMixedEnthalpy] =
+            ok && mM != 0 ? FormatNumber((mR * hR + outdoorTerm) / mM, QStringLiteral("##0.00"))
+                          : QString();
+    } else {
+        sh[F::txtMixedEnthalpy] = QString();
+        sh[F::txtMixedMass] = QString();
+    }
+
+    // 9. Cooling load (BTU/hr); empty when any of its texts is not a number.
+    {
+        bool okFlow = false, okMixed = false, okSupply = false;
+        const double cfm = StrictNumber(sh[F::txtSupplyFlow], &okFlow);
+        const double hM = StrictNumber(sh[F::txtMixedEnthalpy], &okMixed);
+        const double hS = StrictNumber(sh[F::txtSupplyEnthalpy], &okSupply);
+        sh[F::txtLoad] = okFlow && okMixed && okSupply
+                             ? FormatNumber(cfm * 4.5 * (hM - hS), QStringLiteral("#,##0"))
+                             : QString();
+    }
+
+    // 10. Mixed relative humidity from a saturation ratio fitted to the
+    // whole-degree mixed temperature.
+    {
+        const double tm = LeadingNumber(sh[F::txtMixedTemp]);
+        QString rh;
+        if (tm > 0 && tm < 112) {
+            double Ws = 0.0012 * std::exp(0.0366 * tm);
+            for (const Correction& c : SaturationCorrections)
+                if (tm > c.above)
+                    Ws -= c.amount;
+            const double Wm = LeadingNumber(sh[F::txtMixedRatio]);
+            const QString r = FormatNumber(Wm / Ws * 100, QStringLiteral("00"));
+            if (!(LeadingNumber(r) < 0))
+                rh = r;
+        }
+        sh[F::txtMixedRH] = rh;
+    }
+
+    // 11. Condensate (US gal/min): 0.075 lb/cu ft of air, 8.33 lb/gal of water.
+    {
+        const float c = ToSingle(LeadingNumber(sh[F::txtMixedFlow]) * 0.075 *
+                                 (LeadingNumber(sh[F::txtMixedRatio]) -
+                                  LeadingNumber(sh[F::txtSupplyRatio])) /
+                                 8.33);
+        sh[F::txtCondensate] = FormatNumber(c, QStringLiteral("#,##0.00"));
+    }
+
+    // 12. Validity display.
+    sh.warning = failed;
+}
+
+} // namespace psychro

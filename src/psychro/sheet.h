@@ -1,0 +1,57 @@
+#pragma once
+
+#include "chart_state.h"
+
+#include <QString>
+
+#include <array>
+
+// The state sheet as texts: the fields are the sheet's state record, and
+// later steps read earlier results back as displayed.
+namespace psychro {
+
+// Every text field of the sheet, named as its control.
+enum class Field {
+    txtOutdoorTemp, txtReturnTemp, txtSupplyTemp, txtMixedTemp,
+    txtOutdoorRH, txtReturnRH, txtSupplyRH, txtMixedRH,
+    txtOutdoorDew, txtReturnDew, txtSupplyDew, txtMixedDew,
+    txtOutDoorWetBulb, txtReturnWetBulb, txtSupplyWetBulb, txtMixedWetBulb,
+    txtOutdoorRatio, txtReturnRatio, txtSupplyRatio, txtMixedRatio,
+    txtOutdoorEnthalpy, txtReturnEnthalpy, txtSupplyEnthalpy, txtMixedEnthalpy,
+    txtOutdoorSpVol, txtReturnSpVol, txtSupplySpVol, txtMixedSpVol,
+    txtOutdoorFlow, txtReturnFlow, txtSupplyFlow, txtMixedFlow,
+    txtOutdoorMass, txtReturnMass, txtSupplyMass, txtMixedMass,
+    txtLoad, txtCondensate, txtFreshMix,
+    Count
+};
+constexpr int FieldCount = int(Field::Count);
+
+// Control name of a field ("txtOutdoorTemp").
+const char* fieldName(Field f);
+// The field a control name stands for; Field::Count when none.
+Field fieldByName(const QString& name);
+
+// Rows of the sheet in display order: caption and the four state columns
+// (OUTDOOR, RETURN, SUPPLY, MIXED AIR).
+struct SheetRow {
+    const char* caption;
+    std::array<Field, 4> fields;
+};
+const std::array<SheetRow, 9>& sheetRows();
+
+// The fields hidden when a value cannot be read off the chart.
+const std::array<Field, 25>& warningFields();
+
+struct Sheet {
+    std::array<QString, FieldCount> text;
+    bool warning = false; // the warning picture is shown, the 25 fields hidden
+
+    QString& operator[](Field f) { return text[size_t(f)]; }
+    const QString& operator[](Field f) const { return text[size_t(f)]; }
+};
+
+// Fills every derived field from the state positions, the typed texts,
+// the fresh-air fraction and InterpFailed, in the sheet's fixed order.
+void RunConversions(Sheet& sheet, ChartState& s);
+
+} // namespace psychro
