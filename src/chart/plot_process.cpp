@@ -1,0 +1,77 @@
+// The relative-humidity curves that place the typed states, and the air
+// process drawn over them.
+#include "plots.h"
+
+#include "psychro/chart_geometry.h"
+#include "psychro/mixing.h"
+#include "psychro/numconv.h"
+
+namespace chart {
+
+using psychro::ChartState;
+
+void Plot_RH(Surface& g, ChartState& s, double supplyT, double returnT) {
+    const psychro::clsGraph& graph = s.objMyGraph;
+    const auto& labels = psychro::rhLabels();
+    g.ForeColor(colour::Blue);
+    for (int k = 1; k <= 9; ++k) {
+        s.work.gx1 = 0;
+        s.work.gy1 = 0;
+        const auto& label = labels[size_t(k)];
+        for (int T = 35; T <= 120; ++T) {
+            // Not limited to the plot area: the surface edge cuts the curves.
+            const double yk = psychro::yOfRatio(graph, psychro::rhCurveRatio(k, T));
+            const double xT = psychro::xOfTemperature(graph, T);
+            if (s.work.gx1 == 0)
+                s.work.gx1 = xT;
+            if (s.work.gy1 == 0)
+                s.work.gy1 = yk;
+            g.Line(xT, yk, s.work.gx1, s.work.gy1); // ends on the previous point
+            s.work.gx1 = xT;
+            s.work.gy1 = yk;
+            if (T == label.labelT) {
+                g.setCurrentX(g.CurrentX() + label.dx);
+                if (label.belowTop)
+                    g.setCurrentY(double(graph.sngMaxYValue) - 0.15);
+                g.Print(QString::fromLatin1(label.text));
+            }
+        }
+    }
+    psychro::placeStates(s, supplyT, returnT);
+}
+
+void RingMarker(Surface& g, double x, double y, QRgb c) {
+    g.FillStyle(0);
+    g.FillColor(colour::White);
+    g.Circle(x, y, 0.12, c);
+    g.FillColor(c);
+    g.Circle(x, y, 0.07, c);
+}
+
+void PlotPoints(Surface& g, ChartState& s, QString& txtMixedTemp) {
+    const psychro::StatePositions& p = s.pos;
+    g.ForeColor(colour::Black);
+    g.DrawWidth(4);
+    g.Line(p.outdoorx, p.outdoorY, p.returnX, p.returnY);
+    if (!psychro::constructMixedPoint(s, txtMixedTemp))
+        return;
+    g.Line(p.mixedX, p.mixedY, p.supplyX, p.supplyY);
+    g.Line(p.supplyX, p.supplyY, p.returnX, p.returnY);
+    g.DrawWidth(1);
+    RingMarker(g, p.returnX, p.returnY, marker::Return);
+    RingMarker(g, p.supplyX, p.supplyY, marker::Supply);
+    RingMarker(g, p.outdoorx, p.outdoorY, marker::Outdoor);
+    RingMarker(g, p.mixedX, p.mixedY, marker::Mixed);
+}
+
+void drawPsychrometricChart(Surface& g, ChartState& s, double supplyT, double returnT,
+                            QString& txtMixedTemp) {
+    Plot_WetBulb(g, s);
+    Plot_Y_Axis(g, s.objMyGraph);
+    Plot_Saturation(g, s);
+    Plot_RH(g, s, supplyT, returnT);
+    Plot_SPVol(g, s);
+    PlotPoints(g, s, txtMixedTemp);
+}
+
+} // namespace chart

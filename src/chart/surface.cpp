@@ -1,0 +1,93 @@
+#include "surface.h"
+
+namespace chart {
+
+namespace {
+constexpr double TwipsPerPixel = 15.0;
+}
+
+Surface::Surface(int widthPx, int heightPx)
+    : m_widthPx(widthPx), m_heightPx(heightPx), m_scaleWidth(widthPx * TwipsPerPixel),
+      m_scaleHeight(heightPx * TwipsPerPixel) {
+    m_scaleMode = ScaleMode::Twips;
+}
+
+void Surface::Scale(double x1, double y1, double x2, double y2) {
+    m_scaleMode = ScaleMode::User;
+    m_scaleLeft = x1;
+    m_scaleTop = y1;
+    m_scaleWidth = x2 - x1;
+    m_scaleHeight = y2 - y1;
+}
+
+void Surface::setScaleMode(ScaleMode mode) {
+    m_scaleMode = mode;
+    if (mode == ScaleMode::Twips) {
+        m_scaleLeft = 0;
+        m_scaleTop = 0;
+        m_scaleWidth = m_widthPx * TwipsPerPixel;
+        m_scaleHeight = m_heightPx * TwipsPerPixel;
+    }
+}
+
+void Surface::setScaleLeft(double v) {
+    m_scaleMode = ScaleMode::User;
+    m_scaleLeft = v;
+}
+void Surface::setScaleTop(double v) {
+    m_scaleMode = ScaleMode::User;
+    m_scaleTop = v;
+}
+void Surface::setScaleWidth(double v) {
+    m_scaleMode = ScaleMode::User;
+    m_scaleWidth = v;
+}
+void Surface::setScaleHeight(double v) {
+    m_scaleMode = ScaleMode::User;
+    m_scaleHeight = v;
+}
+
+double Surface::toPxX(double x) const { return (x - m_scaleLeft) / m_scaleWidth * m_widthPx; }
+double Surface::toPxY(double y) const { return (y - m_scaleTop) / m_scaleHeight * m_heightPx; }
+
+void Surface::Cls() {
+    m_currentX = m_scaleLeft;
+    m_currentY = m_scaleTop;
+    erase();
+}
+
+void Surface::BackColor(QRgb c) {
+    m_backColor = c;
+    Cls();
+}
+
+void Surface::FontSize(double points) {
+    m_fontSize = points;
+    fontChanged();
+}
+
+void Surface::Line(double x1, double y1, double x2, double y2) {
+    drawLine(x1, y1, x2, y2);
+    m_currentX = x2;
+    m_currentY = y2;
+}
+
+void Surface::LineBoxFilled(double x1, double y1, double x2, double y2, QRgb c) {
+    drawBox(x1, y1, x2, y2, c);
+    m_currentX = x2;
+    m_currentY = y2;
+}
+
+void Surface::Circle(double x, double y, double radius, QRgb outline) {
+    drawCircle(x, y, radius, outline);
+    m_currentX = x;
+    m_currentY = y;
+}
+
+void Surface::Print(const QString& text) {
+    drawText(m_currentX, m_currentY, text);
+    m_currentX = m_scaleLeft;
+    m_currentY += lineHeightPx() / m_heightPx * m_scaleHeight;
+}
+
+} // namespace chart

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QRgb>
+#include <QString>
+
+// A drawing surface with a user coordinate system: the chart operations the
+// plot routines draw through. Attributes (colours, pen width, fill, font,
+// transparent text) persist between routines; a routine that does not set
+// one draws with what the previous step left.
+namespace chart {
+
+// The colour table the chart names by index.
+namespace colour {
+constexpr QRgb Black = qRgb(0, 0, 0);
+constexpr QRgb DarkRed = qRgb(128, 0, 0);
+constexpr QRgb Gray = qRgb(128, 128, 128);
+constexpr QRgb Blue = qRgb(0, 0, 255);
+constexpr QRgb Red = qRgb(255, 0, 0);
+constexpr QRgb White = qRgb(255, 255, 255);
+} // namespace colour
+
+// Units of the scale: user coordinates or twips (15 to a pixel at 100 %).
+enum class ScaleMode { User = 0, Twips = 1 };
+
+class Surface {
+public:
+    // widthPx, heightPx: the drawable area in device-independent pixels.
+    Surface(int widthPx, int heightPx);
+    virtual ~Surface() = default;
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+
+    int widthPx() const { return m_widthPx; }
+    int heightPx() const { return m_heightPx; }
+
+    // (x1, y1) is the top-left corner, (x2, y2) the bottom-right one; with
+    // (0, 14)-(14, 0) y grows upward.
+    void Scale(double x1, double y1, double x2, double y2);
+    ScaleMode scaleMode() const { return m_scaleMode; }
+    void setScaleMode(ScaleMode mode);
+    double ScaleLeft() const { return m_scaleLeft; }
+    double ScaleTop() const { return m_scaleTop; }
+    double ScaleWidth() const { return m_scaleWidth; }
+    double ScaleHeight() const { return m_scaleHeight; }
+    // Each setter switches the mode to user coordinates, as a picture box does.
+    void setScaleLeft(double v);
+    void setScaleTop(double v);
+    void setScaleWidth(double v);
+    void setScaleHeight(double v);
+
+    // Erases everything drawn; the background colour and picture remain.
+    void Cls();
+    // Background colour; setting it erases like Cls.
+    void BackColor(QRgb c);
+    QRgb backColor() const { return m_backColor; }
+
+    void ForeColor(QRgb c) { m_foreColor = c; }
+    QRgb foreColor() const { return m_foreColor; }
+    void DrawWidth(int px) { m_drawWidth = px < 1 ? 1 : px; }
+    int drawWidth() const { return m_drawWidth; }
+    // 0 solid, 1 transparent: the interior of circles.
+    void FillStyle(int style) { m_fillStyle = style; }
+    int fillStyle() const { return m_fillStyle; }
+    void FillColor(QRgb c) { m_fillColor = c; }
+    QRgb fillColor() const { return m_fillColor; }
+    void FontSize(double points);
+    double fontSize() const { return m_fontSize; }
+    void FontTransparent(bool on) { m_fontTransparent = on; }
+    bool fontTransparent() const { return m_fontTransparent; }
+
+    double CurrentX() const { return m_currentX; }
+    double CurrentY() const { return m_currentY; }
+    void setCurrentX(double x) { m_currentX = x; }
+    void setCurrentY(double y) { m_currentY = y; }
+
+    // Segment in ForeColor, DrawWidth pixels wide; ends at the second point.
+    void Line(double x1, double y1, double x2, double y2);
+    // Solid rectangle filled and outlined in colour c; ends at the second corner.
+    void LineBoxFilled(double x1, double y1, double x2, double y2, QRgb c);
+    // Circle around (x, y); the radius is measured in x units.
+    void Circle(double x, double y, double radius, QRgb outline);
+    // Text with its top-left corner at the current position; afterwards the
+    // position returns to the left of the scale, one text line down.
+    void Print(const QString& text);
+
+    // Pixel position of a user coordinate (device-independent pixels).
+    double toPxX(double x) const;
+    double toPxY(double y) const;
+
+protected:
+    // What a concrete surface does with each primitive, in user coordinates
+    // already resolved to pixels by the mapping above where it draws.
+    virtual void erase() = 0;
+    virtual void drawLine(double x1, double y1, double x2, double y2) = 0;
+    virtual void drawBox(double x1, double y1, double x2, double y2, QRgb c) = 0;
+    virtual void drawCircle(double x, double y, double radius, QRgb outline) = 0;
+    virtual void drawText(double x, double y, const QString& text) = 0;
+    virtual void fontChanged() {}
+    // Height of one text line in pixels at the current font size.
+    virtual double lineHeightPx() const = 0;
+
+private:
+    int m_widthPx;
+    int m_heightPx;
+    ScaleMode m_scaleMode = ScaleMode::User;
+    double m_scaleLeft = 0, m_scaleTop = 0, m_scaleWidth, m_scaleHeight;
+    QRgb m_backColor = colour::White;
+    QRgb m_foreColor = colour::Black;
+    int m_drawWidth = 1;
+    int m_fillStyle = 1;
+    QRgb m_fillColor = colour::Black;
+    double m_fontSize = 8;
+    bool m_fontTransparent = true;
+    double m_currentX = 0, m_currentY = 0;
+};
+
+} // namespace chart
