@@ -1,0 +1,55 @@
+#include "input_widgets.h"
+
+#include <QFocusEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace inputs {
+
+InputField::InputField(const QString& text, QWidget* parent) : QLineEdit(text, parent) {}
+
+void InputField::focusOutEvent(QFocusEvent* e) {
+    QLineEdit::focusOutEvent(e);
+    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)
+        return;
+    emit focusLost();
+}
+
+SliderTrack::SliderTrack(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
+
+void SliderTrack::mouseMoveEvent(QMouseEvent* e) {
+    emit mouseMoved(e->position().x() * TwipsPerPixel);
+}
+
+void SliderTrack::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!m_art.isNull())
+        p.drawImage(rect(), m_art);
+}
+
+SliderKnob::SliderKnob(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
+
+void SliderKnob::mouseMoveEvent(QMouseEvent* e) { e->accept(); }
+
+void SliderKnob::setLeftTwips(double twips) {
+    move(int(std::lround(twips / TwipsPerPixel)), y());
+}
+
+void SliderKnob::mouseDoubleClickEvent(QMouseEvent*) { emit doubleClicked(); }
+
+void SliderKnob::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!m_art.isNull())
+        p.drawImage(rect(), m_art);
+}
+
+ClickableImage::ClickableImage(QWidget* parent) : QLabel(parent) {}
+
+void ClickableImage::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        emit clicked();
+}
+
+} // namespace inputs

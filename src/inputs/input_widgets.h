@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QWidget>
+
+// The small widgets behind the input side of the window: text fields that
+// report losing the focus, the fresh-air slider's track and knob, and the
+// clickable lock image.
+namespace inputs {
+
+// A text field that reports when the user leaves it. Switching to another
+// window or opening a popup is not leaving the field.
+class InputField : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit InputField(const QString& text, QWidget* parent = nullptr);
+signals:
+    void focusLost();
+
+protected:
+    void focusOutEvent(QFocusEvent* e) override;
+};
+
+// Twips per device-independent pixel at 100 % scale.
+constexpr double TwipsPerPixel = 15.0;
+
+// The slider's track; reports every pointer movement over it, button held
+// or not, as x in twips of the track.
+class SliderTrack : public QWidget {
+    Q_OBJECT
+public:
+    explicit SliderTrack(QWidget* parent = nullptr);
+    void setArtwork(const QImage& image) { m_art = image; update(); }
+    double widthTwips() const { return width() * TwipsPerPixel; }
+signals:
+    void mouseMoved(double xTwips);
+
+protected:
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QImage m_art;
+};
+
+// The knob, a child of the track; only its left edge moves.
+class SliderKnob : public QWidget {
+    Q_OBJECT
+public:
+    explicit SliderKnob(QWidget* parent = nullptr);
+    void setArtwork(const QImage& image) { m_art = image; update(); }
+    double widthTwips() const { return width() * TwipsPerPixel; }
+    void setLeftTwips(double twips);
+signals:
+    void doubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    // Movement over the knob stays with the knob; the track does not see it.
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QImage m_art;
+};
+
+// An image that reports clicks (the slider's lock button).
+class ClickableImage : public QLabel {
+    Q_OBJECT
+public:
+    explicit ClickableImage(QWidget* parent = nullptr);
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+} // namespace inputs
