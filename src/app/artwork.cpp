@@ -1,0 +1,30 @@
+#include "artwork.h"
+
+#include "assets.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <cmath>
+
+namespace app {
+
+QImage renderArtwork(const char* resourcePath, qreal devicePixelRatio) {
+    assets::init();
+    QSvgRenderer renderer{QString::fromLatin1(resourcePath)};
+    const QSize natural = renderer.defaultSize();
+    if (!renderer.isValid() || natural.isEmpty())
+        return QImage();
+    const qreal dpr = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    QImage image(int(std::ceil(natural.width() * dpr)), int(std::ceil(natural.height() * dpr)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        renderer.render(&p, QRectF(0, 0, image.width(), image.height()));
+    }
+    image.setDevicePixelRatio(dpr);
+    return image;
+}
+
+} // namespace app

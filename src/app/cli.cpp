@@ -1,0 +1,278 @@
+#include "cli.h"
+
+#include "form1.h"
+
+#include "inputs/design_cities.h"
+#include "psychro/numconv.h"
+#include "psychro/sheet.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRadioButton>
+#include <QTextStream>
+
+#include <cstdio>
+#include <unistd.h>
+#include <cstring>
+
+namespace app {
+
+namespace {
+
+using psychro::Field;
+
+constexpr int ExitUsage = 2;
+constexpr int ExitFailure = 1;
+
+// Options that run without showing the window.
+constexpr const char* HeadlessOptions[] = {"--screenshot", "--sheet", "--help", "-h",
+                                           "--version",    "-v"};
+
+bool wantsHeadless(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i)
+        for (const char* opt : HeadlessOptions) {
+            const size_t n = std::strlen(opt);
+            if (std::strncmp(argv[i], opt, n) == 0 && (argv[i][n] == '\0' || argv[i][n] == '='))
+                return true;
+        }
+    return false;
+}
+
+void printErr(const QString& text) {
+    QTextStream err(stderr);
+    err << text << Qt::endl;
+}
+
+struct Pair {
+    QString first, second;
+};
+
+// "T,RH" splits at the first comma; either side may be empty.
+bool splitPair(const QString& value, Pair& out) {
+    const qsizetype comma = value.indexOf(u',');
+    if (comma < 0)
+        return false;
+    out = {value.left(comma), value.mid(comma + 1)};
+    return true;
+}
+
+// What a user does: type the text into the field (one change of its text),
+// then leave it (its focus-lost handler, where it has one).
+void typeAndLeave(inputs::InputField* field, const QString& text, void (inputs::InputHandlers::*lostFocus)(),
+                  inputs::InputHandlers& handlers) {
+    field->setText(text);
+    if (lostFocus)
+        (handlers.*lostFocus)();
+}
+
+QString sheetAsText(Form1& w) {
+    QString out;
+    QTextStream s(&out);
+    const int captionWidth = 20, columnWidth = 11;
+    s << QString(captionWidth, u' ');
+    for (const char* head : {"OUTDOOR", "RETURN", "SUPPLY", "MIXED AIR"})
+        s << QString::fromLatin1(head).rightJustified(columnWidth);
+    s << '\n';
+    for (const psychro::SheetRow& row : psychro::sheetRows()) {
+        s << QString::fromLatin1(row.caption).leftJustified(captionWidth);
+        for (Field f : row.fields) {
+            QLineEdit* e = w.field(f);
+            s << (e->isVisibleTo(&w) ? e->text() : QString()).rightJustified(columnWidth);
+        }
+        s << '\n';
+    }
+    s << "Cooling Load (BTU/hr): " << w.txtLoad->text() << '\n';
+    s << "Condensate (GPM): "
+      << (w.txtCondensate->isVisibleTo(&w) ? w.txtCondensate->text() : QString()) << '\n';
+    s << "% Fresh Air: " << w.txtFreshMix->text() << '\n';
+    if (w.picWarning->isVisibleTo(&w))
+        s << "Values Outside Range of Program\n";
+    return out;
+}
+
+QByteArray sheetAsJson(Form1& w) {
+    QJsonObject fields;
+    for (int i = 0; i < psychro::FieldCount; ++i)
+        fields.insert(QLatin1String(psychro::fieldName(Field(i))), w.field(Field(i))->text());
+    QJsonObject root;
+    root.insert(QStringLiteral("fields"), fields);
+    root.insert(QStringLiteral("warning"), w.picWarning->isVisibleTo(&w));
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+} // namespace
+
+int run(int argc, char* argv[]) {
+    const bool headless = wantsHeadless(argc, argv);
+    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (headless && qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        // What Qt would pick itself, without its warning on every run.
+        const QString dir = QDir::tempPath() + QStringLiteral("/runtime-quorvel-") +
+                            QString::number(qulonglong(getuid()));
+        QDir().mkpath(dir);
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quorvel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quorvel Psychrometry"));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(VersionMajor).arg(VersionMinor));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Quorvel Psychrometry: a psychrometric calculator for air-handling units."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Render the window to a PNG file and exit."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption sheet(QStringLiteral("sheet"),
+                                   QStringLiteral("Print the state sheet and exit."));
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("With --sheet: print the sheet as JSON."));
+    const QCommandLineOption outdoor(QStringLiteral("outdoor"),
+                                     QStringLiteral("Outdoor dry bulb (F) and RH (%)."),
+                                     QStringLiteral("T,RH"));
+    const QCommandLineOption ret(QStringLiteral("return"),
+                                 QStringLiteral("Return dry bulb (F) and RH (%)."),
+                                 QStringLiteral("T,RH"));
+    const QCommandLineOption supply(QStringLiteral("supply"),
+                                    QStringLiteral("Supply dry bulb (F) and RH (%)."),
+                                    QStringLiteral("T,RH"));
+    const QCommandLineOption cfm(QStringLiteral("cfm"), QStringLiteral("Supply air flow (CFM)."),
+                                 QStringLiteral("N"));
+    const QCommandLineOption fresh(QStringLiteral("fresh"),
+                                   QStringLiteral("Fresh-air share (%)."), QStringLiteral("P"));
+    const QCommandLineOption city(QStringLiteral("city"),
+                                  QStringLiteral("Design city: its list text exactly, or a row 0 to 99."),
+                                  QStringLiteral("NAME|ROW"));
+    const QCommandLineOption heating(QStringLiteral("heating"),
+                                     QStringLiteral("Heating with humidification (winter design points)."));
+    const QCommandLineOption live(QStringLiteral("live"),
+                                  QStringLiteral("Switch to the live weather feed before computing."));
+    const QCommandLineOption settings(
+        QStringLiteral("settings"),
+        QStringLiteral("Read and write this feed settings file instead of the one beside the program."),
+        QStringLiteral("FILE"));
+    for (const QCommandLineOption& o : {screenshot, sheet, json, outdoor, ret, supply, cfm, fresh,
+                                        city, heating, live, settings})
+        parser.addOption(o);
+
+    if (!parser.parse(QApplication::arguments())) {
+        printErr(QStringLiteral("quorvel: %1\nTry 'quorvel --help'.").arg(parser.errorText()));
+        return ExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        QTextStream(stdout) << parser.helpText();
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        QTextStream(stdout) << "quorvel " << QApplication::applicationVersion() << Qt::endl;
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        printErr(QStringLiteral("quorvel: unexpected argument '%1'\nTry 'quorvel --help'.")
+                     .arg(parser.positionalArguments().first()));
+        return ExitUsage;
+    }
+    Pair outdoorPair, returnPair, supplyPair;
+    for (auto [opt, pair] : {std::pair{&outdoor, &outdoorPair}, std::pair{&ret, &returnPair},
+                             std::pair{&supply, &supplyPair}})
+        if (parser.isSet(*opt) && !splitPair(parser.value(*opt), *pair)) {
+            printErr(QStringLiteral("quorvel: --%1 takes T,RH (a comma between the two), got '%2'")
+                         .arg(opt->names().first(), parser.value(*opt)));
+            return ExitUsage;
+        }
+    int cityRow = -1;
+    if (parser.isSet(city)) {
+        const QString name = parser.value(city);
+        cityRow = inputs::cityRowByName(name);
+        bool isRow = false;
+        const int row = name.toInt(&isRow);
+        if (cityRow < 0 && isRow && row >= 0 && row < inputs::CityCount)
+            cityRow = row;
+        if (cityRow < 0) {
+            printErr(QStringLiteral("quorvel: unknown city '%1' (give its list text exactly, "
+                                    "for example \"Denver, CO\", or a row 0 to 99)")
+                         .arg(name));
+            return ExitUsage;
+        }
+    }
+    if (parser.isSet(json) && !parser.isSet(sheet)) {
+        printErr(QStringLiteral("quorvel: --json goes with --sheet"));
+        return ExitUsage;
+    }
+
+    Form1 w(parser.value(settings));
+    if (headless) {
+        // Nobody is there to click a message away: it goes to stderr.
+        w.messageBox = [](const QString& text) { printErr(text); };
+    }
+
+    // The same handlers a user's clicks and typing run, in the window's order.
+    if (parser.isSet(heating))
+        w.OptCoolHeat[1]->click();
+    if (cityRow >= 0)
+        w.designCities().selectRow(cityRow);
+    if (parser.isSet(live)) {
+        w.OptLive[0]->setChecked(true);
+        w.OptLive_Click(0);
+    }
+    inputs::InputHandlers& h = w.inputHandlers();
+    using H = inputs::InputHandlers;
+    if (parser.isSet(outdoor)) {
+        typeAndLeave(w.txtOutdoorTemp, outdoorPair.first, nullptr, h);
+        typeAndLeave(w.txtOutdoorRH, outdoorPair.second, &H::txtOutdoorRH_LostFocus, h);
+    }
+    if (parser.isSet(ret)) {
+        typeAndLeave(w.txtReturnTemp, returnPair.first, nullptr, h);
+        typeAndLeave(w.txtReturnRH, returnPair.second, &H::txtReturnRH_LostFocus, h);
+    }
+    if (parser.isSet(supply)) {
+        typeAndLeave(w.txtSupplyTemp, supplyPair.first, nullptr, h);
+        typeAndLeave(w.txtSupplyRH, supplyPair.second, &H::txtSupplyRH_LostFocus, h);
+    }
+    if (parser.isSet(cfm))
+        typeAndLeave(w.txtSupplyFlow, parser.value(cfm), &H::txtSupplyFlow_LostFocus, h);
+    if (parser.isSet(fresh))
+        typeAndLeave(w.txtFreshMix, parser.value(fresh), &H::txtFreshMix_LostFocus, h);
+
+    if (parser.isSet(sheet)) {
+        QTextStream out(stdout);
+        if (parser.isSet(json))
+            out << sheetAsJson(w);
+        else
+            out << sheetAsText(w);
+        out.flush();
+    }
+    if (parser.isSet(screenshot)) {
+        const QString path = parser.value(screenshot);
+        const QFileInfo info(path);
+        if (!info.absoluteDir().exists()) {
+            printErr(QStringLiteral("quorvel: cannot write '%1': directory '%2' does not exist")
+                         .arg(path, info.absolutePath()));
+            return ExitFailure;
+        }
+        w.show();
+        QApplication::processEvents();
+        const QImage image = w.grab().toImage();
+        if (!image.save(path, "PNG")) {
+            printErr(QStringLiteral("quorvel: cannot write '%1'").arg(path));
+            return ExitFailure;
+        }
+    }
+    if (headless)
+        return 0;
+
+    w.show();
+    return QApplication::exec();
+}
+
+} // namespace app
