@@ -1,11 +1,62 @@
 #!/usr/bin/env bash
 # Builds the program and runs every test headless through CTest.
+#   ./test.sh              the whole test suite
+#   ./test.sh --sanitize   the whole suite under AddressSanitizer + UBSan
+#   ./test.sh --fuzz [S]   each libFuzzer target for S seconds (default 60)
+#   ./test.sh --bench      the speed benchmark, built in Release
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
 
+mode="${1:-}"
+case "$mode" in
+    ""|--sanitize|--fuzz|--bench) ;;
+    *) echo "usage: ./test.sh [--sanitize | --fuzz [seconds] | --bench]" >&2; exit 2 ;;
+esac
+
 ensure_packages "${BUILD_PACKAGES[@]}" poppler-utils
 
-configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure -j2
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR="${TMPDIR:-/tmp}/runtime-quorvel-$(id -u)"
+    mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+fi
+
+case "$mode" in
+--bench)
+    configure_and_build build-release -DCMAKE_BUILD_TYPE=Release
+    ./build-release/quorvel-bench
+    ;;
+--sanitize)
+    configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON
+    # Leaks are left to the fuzzers: Qt keeps process-lifetime caches.
+    export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    ctest --test-dir build-asan --output-on-failure -j2
+    ;;
+--fuzz)
+    seconds="${2:-60}"
+    ensure_packages clang libclang-rt-14-dev
+    if [ ! -f build-fuzz/CMakeCache.txt ]; then
+        CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_FUZZ=ON
+    fi
+    cmake --build build-fuzz -j2 --target fuzz_numconv fuzz_xml_walk fuzz_ini_reader
+    export ASAN_OPTIONS=detect_leaks=0
+    for target in numconv:numconv xml_walk:xml ini_reader:ini; do
+        name="${target%%:*}"; corpus="${target##*:}"
+        work="build-fuzz/corpus/$name"
+        mkdir -p "$work"
+        echo "== fuzz_$name for ${seconds}s"
+        # New findings land in build-fuzz/findings; copy the ones worth
+        # keeping into tests/data/fuzz/$corpus so the test suite replays them.
+        mkdir -p build-fuzz/findings
+        ./build-fuzz/fuzz/fuzz_"$name" "$work" "tests/data/fuzz/$corpus" \
+            -max_total_time="$seconds" -rss_limit_mb=2048 -artifact_prefix=build-fuzz/findings/ \
+            -print_final_stats=1
+    done
+    ;;
+"")
+    configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    ctest --test-dir build --output-on-failure -j2
+    ;;
+esac

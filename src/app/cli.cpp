@@ -263,7 +263,8 @@ int run(int argc, char* argv[]) {
         w.show();
         QApplication::processEvents();
         const QImage image = w.grab().toImage();
-        if (!image.save(path, "PNG")) {
+        // Fast compression: the file is for looking at, not archiving.
+        if (!image.save(path, "PNG", 80)) {
             printErr(QStringLiteral("quorvel: cannot write '%1'").arg(path));
             return ExitFailure;
         }

@@ -56,7 +56,9 @@ ImageSurface::ImageSurface(int widthPx, int heightPx, qreal devicePixelRatio)
     m_image.setDevicePixelRatio(m_dpr);
     m_image.setDotsPerMeterX(DotsPerMeter96);
     m_image.setDotsPerMeterY(DotsPerMeter96);
-    m_font.setFamily(QStringLiteral("DejaVu Sans"));
+    // Narrow enough at 8 points for every label to stay inside its margin at
+    // the fixed offsets the chart places it by (no label is measured).
+    m_font.setFamily(QStringLiteral("Liberation Sans"));
     m_font.setStyleHint(QFont::SansSerif);
     fontChanged();
     rebuildCleared();

@@ -20,9 +20,17 @@ QUrl feedUrl(const QString& typed) {
 LiveRefresher::LiveRefresher(const FeedSettings& settings, const CurrentTargets& targets,
                              ObservationHistory& history, MessageFn showMessage)
     : m_settings(settings), m_targets(targets), m_history(history),
-      m_showMessage(std::move(showMessage)), m_network(std::make_unique<QNetworkAccessManager>()) {}
+      m_showMessage(std::move(showMessage)) {}
 
 LiveRefresher::~LiveRefresher() = default;
+
+// Made on the first refresh: most runs never go live, and start-up need
+// not pay for the network stack.
+QNetworkAccessManager& LiveRefresher::network() {
+    if (!m_network)
+        m_network = std::make_unique<QNetworkAccessManager>();
+    return *m_network;
+}
 
 bool LiveRefresher::refreshLiveFeed() {
     if (m_refreshing)
@@ -33,14 +41,14 @@ bool LiveRefresher::refreshLiveFeed() {
     // silently and the panel and fields keep their values.
     QDomDocument doc;
     FetchResult current =
-        fetchDocument(*m_network, feedUrl(m_settings.gXMLCurrent), m_timeoutMs, m_maxBytes);
+        fetchDocument(network(), feedUrl(m_settings.gXMLCurrent), m_timeoutMs, m_maxBytes);
     if (current.ok && parseDocument(current.body, doc))
         DisplayNode(doc.childNodes(), m_targets);
 
     QCoreApplication::processEvents();
 
     const FetchResult daily =
-        fetchDocument(*m_network, feedUrl(m_settings.gXMLDaily), m_timeoutMs, m_maxBytes);
+        fetchDocument(network(), feedUrl(m_settings.gXMLDaily), m_timeoutMs, m_maxBytes);
     const bool dailyLoaded = daily.ok && parseDocument(daily.body, doc);
     if (dailyLoaded) {
         QCoreApplication::processEvents();

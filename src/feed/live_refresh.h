@@ -49,6 +49,7 @@ public:
 
 private:
     void reportFailure();
+    QNetworkAccessManager& network();
 
     const FeedSettings& m_settings;
     CurrentTargets m_targets;

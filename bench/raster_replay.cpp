@@ -1,0 +1,42 @@
+#include "raster_replay.h"
+
+#include <QFont>
+#include <QPainter>
+
+void replayInto(QImage& image, const QImage& background, const chart::RecordingSurface& recorded) {
+    using Kind = chart::RecordingSurface::Kind;
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSizeF(8);
+    p.setFont(font);
+    const chart::Surface& s = recorded;
+    for (const auto& op : recorded.ops) {
+        switch (op.kind) {
+        case Kind::Erase:
+            p.fillRect(image.rect(), Qt::white);
+            p.drawImage(QPointF(0, 0), background);
+            break;
+        case Kind::Line:
+            p.setPen(QPen(QColor::fromRgb(op.colour), op.width));
+            p.drawLine(QPointF(s.toPxX(op.x1), s.toPxY(op.y1)), QPointF(s.toPxX(op.x2), s.toPxY(op.y2)));
+            break;
+        case Kind::Box:
+            p.fillRect(QRectF(QPointF(s.toPxX(op.x1), s.toPxY(op.y1)), QPointF(s.toPxX(op.x2), s.toPxY(op.y2))),
+                       QColor::fromRgb(op.colour));
+            break;
+        case Kind::Circle: {
+            p.setPen(QPen(QColor::fromRgb(op.colour), op.width));
+            p.setBrush(op.fillStyle == 0 ? QBrush(QColor::fromRgb(op.fillColour)) : QBrush());
+            const double r = op.x2 / s.ScaleWidth() * s.widthPx();
+            p.drawEllipse(QPointF(s.toPxX(op.x1), s.toPxY(op.y1)), r, r);
+            p.setBrush(Qt::NoBrush);
+            break;
+        }
+        case Kind::Text:
+            p.setPen(QColor::fromRgb(op.colour));
+            p.drawText(QPointF(s.toPxX(op.x1), s.toPxY(op.y1) + 8), op.text);
+            break;
+        }
+    }
+}
