@@ -30,8 +30,8 @@ constexpr int ExitUsage = 2;
 constexpr int ExitFailure = 1;
 
 // Options that run without showing the window.
-constexpr const char* HeadlessOptions[] = {"--screenshot", "--sheet", "--help", "-h",
-                                           "--version",    "-v"};
+constexpr const char* HeadlessOptions[] = {"--screenshot", "--sheet", "--print-pdf", "--help",
+                                           "-h",           "--version", "-v"};
 
 bool wantsHeadless(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i)
@@ -161,8 +161,11 @@ int run(int argc, char* argv[]) {
         QStringLiteral("settings"),
         QStringLiteral("Read and write this feed settings file instead of the one beside the program."),
         QStringLiteral("FILE"));
+    const QCommandLineOption printPdf(QStringLiteral("print-pdf"),
+                                      QStringLiteral("Write the printed report to a PDF file and exit."),
+                                      QStringLiteral("FILE"));
     for (const QCommandLineOption& o : {screenshot, sheet, json, outdoor, ret, supply, cfm, fresh,
-                                        city, heating, live, settings})
+                                        city, heating, live, settings, printPdf})
         parser.addOption(o);
 
     if (!parser.parse(QApplication::arguments())) {
@@ -269,6 +272,8 @@ int run(int argc, char* argv[]) {
             return ExitFailure;
         }
     }
+    if (parser.isSet(printPdf) && !w.printToPdf(parser.value(printPdf)))
+        return ExitFailure; // "Print Failed" went to stderr
     if (headless)
         return 0;
 

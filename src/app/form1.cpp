@@ -6,6 +6,7 @@
 #include "chart/animation.h"
 #include "feed/live_refresh.h"
 #include "feed/xml_feed_dialog.h"
+#include "print/print_report.h"
 #include "chart/plots.h"
 #include "psychro/chart_geometry.h"
 #include "psychro/numconv.h"
@@ -63,6 +64,7 @@ Form1::Form1(const QString& settingsPath, QWidget* parent)
         QMessageBox::information(this, QString(), text, QMessageBox::Ok);
     };
     runFeedDialog = [](feed::frmXMLFeed& dialog) { dialog.exec(); };
+    runPrintDialog = [this](QPrinter& printer) { return print::execPrintDialog(printer, this); };
     buildControls();
     startUp();
 }
@@ -125,6 +127,7 @@ void Form1::buildControls() {
     connect(OptLive[1], &QRadioButton::clicked, this, [this] { OptLive_Click(1); });
     connect(cmdLiveSet, &QPushButton::clicked, this, &Form1::cmdLiveSet_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(cmdPrint, &QPushButton::clicked, this, &Form1::cmdPrint_Click);
 }
 
 QWidget* Form1::buildSheet() {
@@ -442,9 +445,8 @@ QImage Form1::renderGraphImage(qreal devicePixelRatio) {
     surface.Cls();
     // A copy of the state: drawing again must not move anything on screen.
     psychro::ChartState state = m_chart;
-    psychro::Sheet sheet;
     readSheet();
-    sheet = m_sheet;
+    psychro::Sheet sheet = m_sheet;
     chart::drawPsychrometricChart(surface, state, psychro::LeadingNumber(sheet[Field::txtSupplyTemp]),
                                   psychro::LeadingNumber(sheet[Field::txtReturnTemp]),
                                   sheet[Field::txtMixedTemp]);
@@ -519,6 +521,36 @@ void Form1::cmdLiveSet_Click() {
     if (LiveFeed)
         m_refresher->refreshLiveFeed();
     DrawGraphs();
+}
+
+} // namespace app
+
+namespace app {
+
+// What the report prints: the SUPPLY column's captions for every block and
+// the texts exactly as the fields show them.
+print::ReportContent Form1::reportContent() {
+    const print::RowCaptions captions = {
+        lblSupplyDryBulb->text(), lblSupplyRH->text(),       lblSupplyDew->text(),
+        lblSupplyWetBulb->text(), lblSupplyRatio->text(),    lblSupplyEnthalpy->text(),
+        lblSupplySpVOL->text(),   lblSupplyCFM->text(),      lblSupplyMass->text()};
+    readSheet();
+    return print::reportContent(captions, m_sheet, cmboCity->currentIndex(), cmboCity->currentText());
+}
+
+void Form1::cmdPrint_Click() {
+    if (!print::printWithDialog(
+            runPrintDialog, [this] { return reportContent(); }, picGraph->surface(),
+            [this](qreal dpr) { return renderGraphImage(dpr); }))
+        messageBox(QStringLiteral("Print Failed"));
+}
+
+bool Form1::printToPdf(const QString& fileName) {
+    const bool ok = print::printReportToPdf(fileName, reportContent(), picGraph->surface(),
+                                            [this](qreal dpr) { return renderGraphImage(dpr); });
+    if (!ok)
+        messageBox(QStringLiteral("Print Failed"));
+    return ok;
 }
 
 } // namespace app

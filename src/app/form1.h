@@ -9,6 +9,7 @@
 #include "inputs/input_handlers.h"
 #include "inputs/input_widgets.h"
 #include "psychro/chart_state.h"
+#include "print/report_content.h"
 #include "psychro/sheet.h"
 
 #include <QMainWindow>
@@ -21,6 +22,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPrinter;
 class QPushButton;
 class QRadioButton;
 class QTimer;
@@ -53,6 +55,9 @@ public:
 
     // Every message box goes through here; tests and headless runs replace it.
     std::function<void(const QString&)> messageBox;
+    // Shows the printer dialog; true when the user chose to print. Tests and
+    // headless runs stand in for the user here.
+    std::function<bool(QPrinter&)> runPrintDialog;
     // Shows the feed settings dialog modally; tests drive the dialog instead.
     std::function<void(feed::frmXMLFeed&)> runFeedDialog;
 
@@ -61,6 +66,10 @@ public:
     void OptLive_Click(int Index);
     void Timer1_Timer();
     void cmdLiveSet_Click();
+    // The printed report: printer dialog, then the chart and the four states.
+    void cmdPrint_Click();
+    // The same report written to a PDF file without any dialog.
+    bool printToPdf(const QString& fileName);
     feed::FeedSettings& feedSettings() { return m_feedSettings; }
     feed::ObservationHistory& history() { return m_history; }
     feed::LiveRefresher& liveRefresher() { return *m_refresher; }
@@ -132,6 +141,7 @@ private:
     void SetScale();
     void Timer2_Timer();
     void readSheet();
+    print::ReportContent reportContent();
     void writeSheet();
 
     psychro::ChartState m_chart;

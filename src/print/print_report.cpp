@@ -1,0 +1,259 @@
+#include "print_report.h"
+
+#include "chart/surface.h"
+
+#include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <algorithm>
+#include <exception>
+
+namespace print {
+
+namespace {
+
+constexpr int TwipsPerInch = 1440;
+constexpr int TwipsPerPoint = 20;
+// A chart surface pixel is 15 twips, so the on-screen size is 96 pixels an inch.
+constexpr double ScreenDpi = TwipsPerInch / 15.0;
+// Beyond this the chart gains nothing visible on paper, while the image
+// (669 x 429 screen pixels) would grow past 100 MB at 1200 dpi.
+constexpr double MaxChartDpi = 600.0;
+
+// Page layout, in twips from the top-left of the printable area.
+constexpr double HeaderX = 4500;
+constexpr double HeaderY[BlockCount] = {6500, 8500, 10500, 12500};
+constexpr double MarkerX = 4400;
+constexpr double MarkerDy = 80; // marker centre below the header's top
+constexpr double RingRadius = 60;
+constexpr double DotRadius = 40;
+constexpr double LeftColumnX = 2600;
+constexpr double RightColumnX = 5600;
+// The marker's pen is 2 printer dots wide, a dot taken as 1/300 inch (an
+// office printer's) so that the ring looks the same on every device.
+constexpr double PenWidth = 2 * TwipsPerInch / 300.0;
+
+// The report's base font; headers and the load line are one point larger.
+constexpr int BasePoints = 10;
+constexpr const char* DocName = "Quorvel Psychrometry report";
+
+// Saves picGraph's scale and switches it to twips; restores mode, height,
+// width, top and left in that order when it goes out of scope.
+class TwipsScale {
+public:
+    explicit TwipsScale(chart::Surface& s)
+        : m_s(s), m_mode(s.scaleMode()), m_height(s.ScaleHeight()), m_width(s.ScaleWidth()),
+          m_top(s.ScaleTop()), m_left(s.ScaleLeft()) {
+        m_s.setScaleMode(chart::ScaleMode::Twips);
+    }
+    ~TwipsScale() {
+        m_s.setScaleMode(m_mode);
+        m_s.setScaleHeight(m_height);
+        m_s.setScaleWidth(m_width);
+        m_s.setScaleTop(m_top);
+        m_s.setScaleLeft(m_left);
+        // Writing a scale value switches the surface to user coordinates; a
+        // surface that was in twips goes back to it (the values written are
+        // the twips ones, so nothing else changes).
+        if (m_s.scaleMode() != m_mode)
+            m_s.setScaleMode(m_mode);
+    }
+    TwipsScale(const TwipsScale&) = delete;
+    TwipsScale& operator=(const TwipsScale&) = delete;
+
+private:
+    chart::Surface& m_s;
+    chart::ScaleMode m_mode;
+    double m_height, m_width, m_top, m_left;
+};
+
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// The printer's text position: a print draws the text with its top-left
+// corner at (x, y); ending the line returns to the left margin one line of
+// the current font further down, continuing it moves x past the text.
+class PrintPosition {
+public:
+    explicit PrintPosition(QPainter& p) : m_p(p) {}
+
+    double x = 0;
+    double y = 0;
+
+    void print(const QString& text, bool endLine) {
+        const QFontMetricsF fm(m_p.font(), m_p.device());
+        m_p.drawText(QPointF(x, y + fm.ascent()), text);
+        if (endLine) {
+            x = 0;
+            y += fm.lineSpacing();
+        } else {
+            x += fm.horizontalAdvance(text);
+        }
+    }
+
+private:
+    QPainter& m_p;
+};
+
+// Font sizes are given as pixel sizes in the painter's units, twips, so
+// that they come out at their point size through the twips transform.
+void setFontPoints(QPainter& p, int points) {
+    QFont f = p.font();
+    f.setPixelSize(points * TwipsPerPoint);
+    p.setFont(f);
+}
+
+void setBold(QPainter& p, bool on) {
+    QFont f = p.font();
+    f.setBold(on);
+    p.setFont(f);
+}
+
+void setUnderline(QPainter& p, bool on) {
+    QFont f = p.font();
+    f.setUnderline(on);
+    p.setFont(f);
+}
+
+// A ring in the outline colour and a dot inside it, filled with the block's
+// fill colour; the same marker as the state's on the chart.
+void drawMarker(QPainter& p, const ReportBlock& block, double headerY) {
+    const QPointF centre(MarkerX, headerY + MarkerDy);
+    p.save();
+    p.setPen(QPen(QColor(block.outline), PenWidth));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(centre, RingRadius, RingRadius);
+    p.setBrush(QColor(block.fill));
+    p.drawEllipse(centre, DotRadius, DotRadius);
+    p.restore();
+}
+
+void drawBlock(QPainter& p, PrintPosition& pos, const ReportBlock& block, double headerY) {
+    setFontPoints(p, BasePoints + 1);
+    drawMarker(p, block, headerY);
+    pos.y = headerY;
+    setBold(p, true);
+    pos.x = HeaderX;
+    setUnderline(p, true);
+    pos.print(block.header, true);
+    setUnderline(p, false);
+    setBold(p, false);
+    setFontPoints(p, BasePoints);
+    for (const ReportRow& row : block.rows) {
+        if (row.left) {
+            pos.x = LeftColumnX;
+            pos.print(*row.left, false);
+        }
+        pos.x = RightColumnX;
+        pos.print(row.right, true);
+    }
+}
+
+bool paintReport(QPainter& p, QPrinter& printer, const ReportContent& report,
+                 const QImage& chartImage, const QRectF& chartRect) {
+    // Twips: 1440 logical units map onto one inch of printer dots.
+    p.setWindow(0, 0, TwipsPerInch, TwipsPerInch);
+    p.setViewport(0, 0, printer.logicalDpiX(), printer.logicalDpiY());
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    // JPEG would blur the chart's thin lines and small figures.
+    p.setRenderHint(QPainter::LosslessImageRendering, true);
+
+    QFont base(QStringLiteral("DejaVu Sans"));
+    // Without shaping there are no ligatures, so the text copied or
+    // extracted from a PDF reads "Specific", not a "fi" ligature glyph.
+    base.setStyleHint(QFont::SansSerif, QFont::PreferNoShaping);
+    p.setFont(base);
+    setFontPoints(p, BasePoints);
+    p.setPen(Qt::black);
+
+    p.drawImage(chartRect, chartImage);
+
+    PrintPosition pos(p);
+    for (int b = 0; b < BlockCount; ++b)
+        drawBlock(p, pos, report.blocks[size_t(b)], HeaderY[b]);
+
+    // One empty line between the MIXED block and the load.
+    pos.print(QStringLiteral("    "), true);
+    setFontPoints(p, BasePoints + 1);
+    pos.x = LeftColumnX;
+    pos.print(report.loadLine, true);
+    setFontPoints(p, BasePoints);
+
+    return p.end() && printer.printerState() != QPrinter::Error;
+}
+
+} // namespace
+
+bool printReport(QPrinter& printer, const ReportContent& report, chart::Surface& picGraph,
+                 const ChartRenderer& renderChart) {
+    if (!printer.isValid() || !renderChart)
+        return false;
+    try {
+        const TwipsScale twips(picGraph);
+        const QRectF chartRect(0, 0, picGraph.ScaleWidth(), picGraph.ScaleHeight());
+
+        const double chartDpi = std::min(double(printer.logicalDpiX()), MaxChartDpi);
+        const QImage chartImage = renderChart(chartDpi / ScreenDpi);
+        if (chartImage.isNull())
+            return false;
+
+        QPainter p;
+        if (!p.begin(&printer))
+            return false;
+        return paintReport(p, printer, report, chartImage, chartRect);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool execPrintDialog(QPrinter& printer, QWidget* parent) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setMinMax(1, 1);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool printWithDialog(const PrintDialogRunner& runDialog,
+                     const std::function<ReportContent()>& content, chart::Surface& picGraph,
+                     const ChartRenderer& renderChart) {
+    try {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(QString::fromLatin1(DocName));
+        if (!runDialog || !runDialog(printer))
+            return false;
+        // The one chance for events queued while the dialog was open, before
+        // the chart's scale is switched.
+        QCoreApplication::processEvents();
+        const BusyCursor busy;
+        return printReport(printer, content(), picGraph, renderChart);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool printReportToPdf(const QString& fileName, const ReportContent& report,
+                      chart::Surface& picGraph, const ChartRenderer& renderChart) {
+    if (fileName.isEmpty())
+        return false;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    printer.setDocName(QString::fromLatin1(DocName));
+    printer.setPageSize(QPageSize(QLocale().measurementSystem() == QLocale::ImperialUSSystem
+                                      ? QPageSize::Letter
+                                      : QPageSize::A4));
+    return printReport(printer, report, picGraph, renderChart);
+}
+
+} // namespace print

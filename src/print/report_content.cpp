@@ -1,0 +1,85 @@
+#include "report_content.h"
+
+namespace print {
+
+namespace {
+
+using psychro::Field;
+using Q = Quantity;
+
+// The fields of one state, indexed by Quantity.
+using StateFields = std::array<Field, QuantityCount>;
+
+struct BlockSource {
+    const char* header;
+    QRgb outline;
+    QRgb fill;
+    StateFields fields;
+};
+
+// The blocks in printing order, with the colours of the states' markers on
+// the chart; the MIXED dot is yellow inside a darker yellow outline.
+const std::array<BlockSource, BlockCount>& blockSources() {
+    static const std::array<BlockSource, BlockCount> sources{{
+        {"SUPPLY",
+         qRgb(0, 0, 255),
+         qRgb(0, 0, 255),
+         {Field::txtSupplyTemp, Field::txtSupplyRH, Field::txtSupplyDew, Field::txtSupplyWetBulb,
+          Field::txtSupplyRatio, Field::txtSupplyEnthalpy, Field::txtSupplySpVol,
+          Field::txtSupplyFlow, Field::txtSupplyMass}},
+        {"RETURN",
+         qRgb(0, 255, 0),
+         qRgb(0, 255, 0),
+         {Field::txtReturnTemp, Field::txtReturnRH, Field::txtReturnDew, Field::txtReturnWetBulb,
+          Field::txtReturnRatio, Field::txtReturnEnthalpy, Field::txtReturnSpVol,
+          Field::txtReturnFlow, Field::txtReturnMass}},
+        {"OUTDOOR",
+         qRgb(255, 0, 0),
+         qRgb(255, 0, 0),
+         {Field::txtOutdoorTemp, Field::txtOutdoorRH, Field::txtOutdoorDew,
+          Field::txtOutDoorWetBulb, Field::txtOutdoorRatio, Field::txtOutdoorEnthalpy,
+          Field::txtOutdoorSpVol, Field::txtOutdoorFlow, Field::txtOutdoorMass}},
+        {"MIXED",
+         qRgb(230, 230, 0),
+         qRgb(255, 255, 0),
+         {Field::txtMixedTemp, Field::txtMixedRH, Field::txtMixedDew, Field::txtMixedWetBulb,
+          Field::txtMixedRatio, Field::txtMixedEnthalpy, Field::txtMixedSpVol, Field::txtMixedFlow,
+          Field::txtMixedMass}},
+    }};
+    return sources;
+}
+
+} // namespace
+
+ReportContent reportContent(const RowCaptions& captions, const psychro::Sheet& shown, int cityIndex,
+                            const QString& cityName) {
+    ReportContent report;
+    for (int b = 0; b < BlockCount; ++b) {
+        const BlockSource& src = blockSources()[size_t(b)];
+        const auto entry = [&](Q q) {
+            return captions[size_t(q)] + QStringLiteral(": ") + shown[src.fields[size_t(q)]];
+        };
+        ReportBlock& block = report.blocks[size_t(b)];
+        block.header = QString::fromLatin1(src.header);
+        block.outline = src.outline;
+        block.fill = src.fill;
+        const bool outdoor = src.fields[0] == Field::txtOutdoorTemp;
+        if (outdoor) {
+            // The outdoor temperature moves down a line to make room for
+            // the design city it came from.
+            block.rows[0] = {cityIndex > 0 ? std::optional(cityName) : std::nullopt,
+                             entry(Q::RelHumidity)};
+            block.rows[1] = {entry(Q::Temperature), entry(Q::AirFlow)};
+        } else {
+            block.rows[0] = {entry(Q::Temperature), entry(Q::RelHumidity)};
+            block.rows[1] = {std::nullopt, entry(Q::AirFlow)};
+        }
+        block.rows[2] = {entry(Q::DewPoint), entry(Q::SpecificVolume)};
+        block.rows[3] = {entry(Q::WetBulb), entry(Q::Enthalpy)};
+        block.rows[4] = {entry(Q::HumidityRatio), entry(Q::Mass)};
+    }
+    report.loadLine = QStringLiteral("Cooling Load (BTU/HR): ") + shown[Field::txtLoad];
+    return report;
+}
+
+} // namespace print

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "psychro/sheet.h"
+
+#include <QRgb>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// What the printed report shows, independent of the window and the printer:
+// four blocks of "caption: text" entries and the cooling-load line. The
+// window fills it from the texts it shows; printReport lays it out.
+namespace print {
+
+// The nine quantities of a state, in the order of the sheet's rows.
+enum class Quantity {
+    Temperature,
+    RelHumidity,
+    DewPoint,
+    WetBulb,
+    HumidityRatio,
+    Enthalpy,
+    SpecificVolume,
+    AirFlow,
+    Mass,
+};
+constexpr int QuantityCount = 9;
+
+// Row captions indexed by Quantity: the captions of the SUPPLY column's row
+// labels (lblSupplyDryBulb, lblSupplyRH, lblSupplyDew, lblSupplyWetBulb,
+// lblSupplyRatio, lblSupplyEnthalpy, lblSupplySpVOL, lblSupplyCFM,
+// lblSupplyMass), used for all four blocks.
+using RowCaptions = std::array<QString, QuantityCount>;
+
+// One printed line: an optional entry in the left column, which continues
+// the line, and the entry in the right column, which ends it.
+struct ReportRow {
+    std::optional<QString> left;
+    QString right;
+
+    bool operator==(const ReportRow&) const = default;
+};
+
+// One state's block: the header word, the colours of its legend marker
+// (ring and dot outline; dot fill) and its five lines.
+struct ReportBlock {
+    QString header;
+    QRgb outline = 0;
+    QRgb fill = 0;
+    std::array<ReportRow, 5> rows;
+};
+
+constexpr int BlockCount = 4;
+
+struct ReportContent {
+    // SUPPLY, RETURN, OUTDOOR, MIXED, in printing order.
+    std::array<ReportBlock, BlockCount> blocks;
+    // "Cooling Load (BTU/HR): " followed by the load field's text.
+    QString loadLine;
+};
+
+// Builds the report from the texts as shown: `shown` holds every field's
+// text exactly as displayed (empty texts print as "caption: "). cityIndex is
+// the design-city list's selected index and cityName its text; the city
+// stands on the OUTDOOR block's first line only when cityIndex > 0, that is
+// when a city other than "Manual Entry" is selected.
+ReportContent reportContent(const RowCaptions& captions, const psychro::Sheet& shown, int cityIndex,
+                            const QString& cityName);
+
+} // namespace print
