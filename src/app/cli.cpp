@@ -1,12 +1,15 @@
 #include "cli.h"
 
 #include "form1.h"
+#include "assets.h"
+#include "sheet_export.h"
 
 #include "inputs/design_cities.h"
 #include "psychro/numconv.h"
 #include "psychro/sheet.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
@@ -14,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <QTextStream>
 
 #include <cstdio>
@@ -30,8 +34,19 @@ constexpr int ExitUsage = 2;
 constexpr int ExitFailure = 1;
 
 // Options that run without showing the window.
-constexpr const char* HeadlessOptions[] = {"--screenshot", "--sheet", "--print-pdf", "--help",
-                                           "-h",           "--version", "-v"};
+constexpr const char* HeadlessOptions[] = {"--screenshot", "--sheet", "--print-pdf", "--export-chart",
+                                           "--csv",        "--help",  "-h",          "--version",
+                                           "-v"};
+
+// The offscreen platform's complaint about window size hints says nothing
+// a headless user could act on.
+void quietHeadlessMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.contains(QLatin1String("does not support propagateSizeHints")))
+        return;
+    static const QtMessageHandler standard = qInstallMessageHandler(nullptr);
+    if (standard)
+        standard(type, context, text);
+}
 
 bool wantsHeadless(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i)
@@ -70,31 +85,6 @@ void typeAndLeave(inputs::InputField* field, const QString& text, void (inputs::
         (handlers.*lostFocus)();
 }
 
-QString sheetAsText(Form1& w) {
-    QString out;
-    QTextStream s(&out);
-    const int captionWidth = 20, columnWidth = 11;
-    s << QString(captionWidth, u' ');
-    for (const char* head : {"OUTDOOR", "RETURN", "SUPPLY", "MIXED AIR"})
-        s << QString::fromLatin1(head).rightJustified(columnWidth);
-    s << '\n';
-    for (const psychro::SheetRow& row : psychro::sheetRows()) {
-        s << QString::fromLatin1(row.caption).leftJustified(captionWidth);
-        for (Field f : row.fields) {
-            QLineEdit* e = w.field(f);
-            s << (e->isVisibleTo(&w) ? e->text() : QString()).rightJustified(columnWidth);
-        }
-        s << '\n';
-    }
-    s << "Cooling Load (BTU/hr): " << w.txtLoad->text() << '\n';
-    s << "Condensate (GPM): "
-      << (w.txtCondensate->isVisibleTo(&w) ? w.txtCondensate->text() : QString()) << '\n';
-    s << "% Fresh Air: " << w.txtFreshMix->text() << '\n';
-    if (w.picWarning->isVisibleTo(&w))
-        s << "Values Outside Range of Program\n";
-    return out;
-}
-
 QByteArray sheetAsJson(Form1& w) {
     QJsonObject fields;
     for (int i = 0; i < psychro::FieldCount; ++i)
@@ -108,23 +98,9 @@ QByteArray sheetAsJson(Form1& w) {
 } // namespace
 
 int run(int argc, char* argv[]) {
-    const bool headless = wantsHeadless(argc, argv);
-    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (headless && qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        // What Qt would pick itself, without its warning on every run.
-        const QString dir = QDir::tempPath() + QStringLiteral("/runtime-quorvel-") +
-                            QString::number(qulonglong(getuid()));
-        QDir().mkpath(dir);
-        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
-    }
-
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quorvel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quorvel Psychrometry"));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(VersionMajor).arg(VersionMinor));
-
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Quorvel Psychrometry: a psychrometric calculator for air-handling units."));
@@ -164,20 +140,33 @@ int run(int argc, char* argv[]) {
     const QCommandLineOption printPdf(QStringLiteral("print-pdf"),
                                       QStringLiteral("Write the printed report to a PDF file and exit."),
                                       QStringLiteral("FILE"));
+    const QCommandLineOption exportChart(QStringLiteral("export-chart"),
+                                         QStringLiteral("Write the chart to FILE (.png, .svg or .pdf) and exit."),
+                                         QStringLiteral("FILE"));
+    const QCommandLineOption csv(QStringLiteral("csv"),
+                                 QStringLiteral("Write the sheet to FILE as comma-separated values and exit."),
+                                 QStringLiteral("FILE"));
     for (const QCommandLineOption& o : {screenshot, sheet, json, outdoor, ret, supply, cfm, fresh,
-                                        city, heating, live, settings, printPdf})
+                                        city, heating, live, settings, printPdf, exportChart, csv})
         parser.addOption(o);
 
-    if (!parser.parse(QApplication::arguments())) {
-        printErr(QStringLiteral("quorvel: %1\nTry 'quorvel --help'.").arg(parser.errorText()));
-        return ExitUsage;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << parser.helpText();
-        return 0;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        QTextStream(stdout) << "quorvel " << QApplication::applicationVersion() << Qt::endl;
+    // Usage is settled before any window system is touched, so a mistyped
+    // option gets its message even where no display exists.
+    const bool parsed = parser.parse(args);
+    if (!parsed || parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version"))) {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
+        QCoreApplication::setApplicationVersion(
+            QStringLiteral("%1.%2").arg(VersionMajor).arg(VersionMinor));
+        if (!parsed) {
+            printErr(QStringLiteral("quorvel: %1\nTry 'quorvel --help'.").arg(parser.errorText()));
+            return ExitUsage;
+        }
+        if (parser.isSet(QStringLiteral("help"))) {
+            QTextStream(stdout) << parser.helpText();
+            return 0;
+        }
+        QTextStream(stdout) << "quorvel " << QCoreApplication::applicationVersion() << Qt::endl;
         return 0;
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -212,6 +201,32 @@ int run(int argc, char* argv[]) {
         printErr(QStringLiteral("quorvel: --json goes with --sheet"));
         return ExitUsage;
     }
+
+    const bool headless = wantsHeadless(argc, argv);
+    if (!headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        printErr(QStringLiteral("quorvel: no display available; use --screenshot FILE to render "
+                                "the window to a PNG instead"));
+        return ExitFailure;
+    }
+    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (headless && qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        // What Qt would pick itself, without its warning on every run.
+        const QString dir = QDir::tempPath() + QStringLiteral("/runtime-quorvel-") +
+                            QString::number(qulonglong(getuid()));
+        QDir().mkpath(dir);
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
+    }
+    if (headless)
+        qInstallMessageHandler(quietHeadlessMessages);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quorvel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quorvel Psychrometry"));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(VersionMajor).arg(VersionMinor));
+    assets::init();
+    QApplication::setWindowIcon(QIcon(QString::fromLatin1(assets::appIcon)));
 
     Form1 w(parser.value(settings));
     if (headless) {
@@ -274,6 +289,21 @@ int run(int argc, char* argv[]) {
     }
     if (parser.isSet(printPdf) && !w.printToPdf(parser.value(printPdf)))
         return ExitFailure; // "Print Failed" went to stderr
+    if (parser.isSet(exportChart)) {
+        QString error;
+        if (!w.exportChart(parser.value(exportChart), &error)) {
+            printErr(QStringLiteral("quorvel: %1").arg(error));
+            return ExitFailure;
+        }
+    }
+    if (parser.isSet(csv)) {
+        QSaveFile file(parser.value(csv));
+        if (!file.open(QIODevice::WriteOnly) || file.write(sheetAsCsv(w).toUtf8()) < 0 ||
+            !file.commit()) {
+            printErr(QStringLiteral("quorvel: cannot write '%1'").arg(parser.value(csv)));
+            return ExitFailure;
+        }
+    }
     if (headless)
         return 0;
 

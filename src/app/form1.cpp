@@ -85,19 +85,18 @@ void Form1::buildControls() {
     picChart = named(new SurfaceWidget(chartInnerW, chartInnerH, central), "picChart");
     picChart->move(px(ChartLeft), px(ChartTop));
 
-    const qreal dpr = picGraph->surface().devicePixelRatio();
-    m_graphBackground = renderArtwork(assets::graphBackground, dpr);
-    m_chartBackground = renderArtwork(assets::chartBackground, dpr);
+    // The background pictures; each surface renders its own copy at its
+    // pixel ratio (SetScale), these hold them at 100 %.
     Picture1 = named(new QLabel(central), "Picture1");
-    Picture1->setPixmap(QPixmap::fromImage(m_graphBackground));
+    Picture1->setPixmap(QPixmap::fromImage(renderArtwork(assets::graphBackground, 1.0)));
     Picture1->hide();
     Picture2 = named(new QLabel(central), "Picture2");
-    Picture2->setPixmap(QPixmap::fromImage(m_chartBackground));
+    Picture2->setPixmap(QPixmap::fromImage(renderArtwork(assets::chartBackground, 1.0)));
     Picture2->hide();
 
-    QWidget* side = buildSidePanel();
-    side->setParent(central);
-    side->setGeometry(SidePanelLeft, 8, SidePanelWidth, px(ChartTop + ChartHeight) - 8);
+    m_sidePanel = buildSidePanel();
+    m_sidePanel->setParent(central);
+    m_sidePanel->setGeometry(SidePanelLeft, 8, SidePanelWidth, px(ChartTop + ChartHeight) - 8);
 
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(40000);
@@ -105,7 +104,7 @@ void Form1::buildControls() {
     Timer2->setInterval(200);
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
 
-    setFixedSize(SidePanelLeft + SidePanelWidth + 8, px(ChartTop + ChartHeight) + 8);
+    buildWindowExtras();
 
     inputs::InputControls ic{txtOutdoorTemp, txtOutdoorRH,  txtReturnTemp, txtReturnRH,
                              txtSupplyTemp,  txtSupplyRH,   txtSupplyFlow, txtFreshMix};
@@ -360,16 +359,16 @@ QWidget* Form1::buildSidePanel() {
 void Form1::SetScale() {
     psychro::clsGraph& g = m_chart.objMyGraph;
     g = psychro::clsGraph{};
-    chart::Surface& graph = picGraph->surface();
-    chart::Surface& hist = picChart->surface();
+    chart::ImageSurface& graph = picGraph->surface();
+    chart::ImageSurface& hist = picChart->surface();
     graph.FontSize(8);
     hist.FontSize(8);
     psychro::setGraphBounds(g);
     graph.Scale(g.MinXScale, g.MaxYScale, g.MaxXScale, g.MinYScale);
     hist.Scale(g.MinXScale, g.MaxYScale, g.MaxXScale, g.MinYScale);
     // The backgrounds are laid on every erase from here on.
-    picGraph->surface().Picture(m_graphBackground);
-    picChart->surface().Picture(m_chartBackground);
+    graph.Picture(renderArtwork(assets::graphBackground, graph.devicePixelRatio()));
+    hist.Picture(renderArtwork(assets::chartBackground, hist.devicePixelRatio()));
 }
 
 void Form1::startUp() {
@@ -438,10 +437,15 @@ void Form1::DrawGraphs() {
 QImage Form1::renderGraphImage(qreal devicePixelRatio) {
     chart::Surface& screen = picGraph->surface();
     chart::ImageSurface surface(screen.widthPx(), screen.heightPx(), devicePixelRatio);
+    surface.Picture(renderArtwork(assets::graphBackground, devicePixelRatio));
+    renderGraphTo(surface);
+    return surface.Image().copy();
+}
+
+void Form1::renderGraphTo(chart::Surface& surface) {
     surface.FontSize(8);
     const psychro::clsGraph& g = m_chart.objMyGraph;
     surface.Scale(g.MinXScale, g.MaxYScale, g.MaxXScale, g.MinYScale);
-    surface.Picture(renderArtwork(assets::graphBackground, devicePixelRatio));
     surface.Cls();
     // A copy of the state: drawing again must not move anything on screen.
     psychro::ChartState state = m_chart;
@@ -450,7 +454,6 @@ QImage Form1::renderGraphImage(qreal devicePixelRatio) {
     chart::drawPsychrometricChart(surface, state, psychro::LeadingNumber(sheet[Field::txtSupplyTemp]),
                                   psychro::LeadingNumber(sheet[Field::txtReturnTemp]),
                                   sheet[Field::txtMixedTemp]);
-    return surface.Image().copy();
 }
 
 void Form1::Timer2_Timer() {

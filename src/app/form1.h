@@ -77,6 +77,14 @@ public:
     // The psychrometric chart drawn afresh at another device pixel ratio
     // (the printer's), at the on-screen size; nothing on screen changes.
     QImage renderGraphImage(qreal devicePixelRatio);
+    // The same drawing on any surface (an SVG or PDF export).
+    void renderGraphTo(chart::Surface& surface);
+    // Writes the chart as PNG, SVG or PDF by the file's suffix.
+    bool exportChart(const QString& fileName, QString* error = nullptr);
+    // Chart read-out of a user-coordinate point: dry bulb, humidity ratio,
+    // dew point, wet bulb, specific volume and enthalpy read with the
+    // chart's own functions; empty outside the plot area.
+    QString readout(const QPointF& user);
 
     // Number of DrawGraphs runs so far (what tests count redraws by).
     int redrawCount() const { return m_redrawCount; }
@@ -138,8 +146,14 @@ private:
     QWidget* buildSheet();
     QWidget* buildSidePanel();
     void startUp();
+    void buildWindowExtras();
+    void layoutCharts();
+    void copySheet();
+    void saveSheetAsCsv();
+    void exportChartInteractive(const QString& suffix, const QString& filter);
     void SetScale();
     void Timer2_Timer();
+    void resizeEvent(QResizeEvent* e) override;
     void readSheet();
     print::ReportContent reportContent();
     void writeSheet();
@@ -147,8 +161,8 @@ private:
     psychro::ChartState m_chart;
     psychro::Sheet m_sheet;
     std::array<QLineEdit*, psychro::FieldCount> m_fields{};
-    QImage m_graphBackground;
-    QImage m_chartBackground;
+    QWidget* m_sidePanel = nullptr;
+    QLabel* m_readout = nullptr;
     inputs::InputHandlers* m_inputs = nullptr;
     inputs::FreshAirSlider* m_slider = nullptr;
     inputs::DesignCities* m_cities = nullptr;

@@ -1,21 +1,19 @@
 #pragma once
 
-#include "surface.h"
+#include "painter_surface.h"
 
-#include <QFont>
-#include <QHash>
 #include <QImage>
 #include <QPainter>
-#include <QStaticText>
 
 #include <memory>
 
 namespace chart {
 
 // A surface that keeps everything drawn in a persistent image: the same
-// image is shown on screen, saved headless and printed. Rendered at a
-// device pixel ratio so the chart stays crisp on high-density displays.
-class ImageSurface : public Surface {
+// image is shown on screen, saved headless and exported. Rendered at a
+// device pixel ratio so the chart stays crisp on high-density displays
+// (and at any zoom: a larger ratio draws the same chart bigger).
+class ImageSurface : public PainterSurface {
 public:
     ImageSurface(int widthPx, int heightPx, qreal devicePixelRatio = 1.0);
     ~ImageSurface() override;
@@ -26,26 +24,16 @@ public:
     const QImage& picture() const { return m_picture; }
 
     // The persistent picture of everything drawn so far, background included.
-    const QImage& Image();
+    const QImage& Image() const { return m_image; }
     qreal devicePixelRatio() const { return m_dpr; }
 
-    // Point size of the surface font on a 96-dpi reference, the screen
-    // resolution at which 15 twips make one pixel.
-    static constexpr double ReferenceDpi = 96.0;
-
 protected:
+    QPainter& painter() override;
     void erase() override;
-    void drawLine(double x1, double y1, double x2, double y2) override;
-    void drawBox(double x1, double y1, double x2, double y2, QRgb c) override;
-    void drawCircle(double x, double y, double radius, QRgb outline) override;
-    void drawText(double x, double y, const QString& text) override;
-    void fontChanged() override;
-    double lineHeightPx() const override;
+    qreal textScale() const override { return m_dpr; }
 
 private:
-    QPainter& painter();
     void rebuildCleared();
-    const QStaticText& staticText(const QString& text);
 
     qreal m_dpr;
     QImage m_image;
@@ -53,10 +41,6 @@ private:
     QImage m_cleared; // background colour with the picture on it, copied by erase()
     QRgb m_clearedBack = 0;
     std::unique_ptr<QPainter> m_painter;
-    QFont m_font;
-    double m_lineHeight = 0;
-    double m_ascent = 0;
-    QHash<QString, QStaticText> m_textCache;
 };
 
 } // namespace chart

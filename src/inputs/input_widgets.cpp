@@ -1,6 +1,7 @@
 #include "input_widgets.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -15,6 +16,15 @@ void InputField::focusOutEvent(QFocusEvent* e) {
     if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)
         return;
     emit focusLost();
+}
+
+void InputField::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        focusNextChild();
+        e->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
 }
 
 SliderTrack::SliderTrack(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }

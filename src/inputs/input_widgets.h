@@ -11,7 +11,8 @@
 namespace inputs {
 
 // A text field that reports when the user leaves it. Switching to another
-// window or opening a popup is not leaving the field.
+// window or opening a popup is not leaving the field. Enter moves on to the
+// next field, which leaves this one.
 class InputField : public QLineEdit {
     Q_OBJECT
 public:
@@ -21,6 +22,7 @@ signals:
 
 protected:
     void focusOutEvent(QFocusEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 // Twips per device-independent pixel at 100 % scale.

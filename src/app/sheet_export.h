@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace app {
+
+class Form1;
+
+// The state sheet as the window shows it: a header row (blank, OUTDOOR,
+// RETURN, SUPPLY, MIXED AIR), one row per property with its caption and
+// the four states' texts (hidden fields as blanks), then the load, the
+// condensate and the fresh-air share, each as caption and text.
+QList<QStringList> sheetAsShown(const Form1& w);
+
+// Tab-separated lines, for pasting into a spreadsheet as a table.
+QString sheetAsTsv(const Form1& w);
+// Comma-separated values, quoted where a text holds a comma or a quote.
+QString sheetAsCsv(const Form1& w);
+// Columns padded for a terminal, with the warning line when it is shown.
+QString sheetAsText(const Form1& w);
+
+} // namespace app
