@@ -2,6 +2,7 @@
 
 #include "assets.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -10,6 +11,12 @@
 namespace app {
 
 QImage renderArtwork(const char* resourcePath, qreal devicePixelRatio) {
+    // Parsing and rendering an SVG costs milliseconds; the window asks for
+    // the same picture at the same ratio more than once.
+    static QHash<QPair<QString, qreal>, QImage> cache;
+    const auto key = qMakePair(QString::fromLatin1(resourcePath), devicePixelRatio);
+    if (const auto it = cache.constFind(key); it != cache.constEnd())
+        return *it;
     assets::init();
     QSvgRenderer renderer{QString::fromLatin1(resourcePath)};
     const QSize natural = renderer.defaultSize();
@@ -24,6 +31,7 @@ QImage renderArtwork(const char* resourcePath, qreal devicePixelRatio) {
         renderer.render(&p, QRectF(0, 0, image.width(), image.height()));
     }
     image.setDevicePixelRatio(dpr);
+    cache.insert(key, image);
     return image;
 }
 
