@@ -14,7 +14,8 @@ case "$mode" in
     *) echo "usage: ./test.sh [--sanitize | --fuzz [seconds] | --bench]" >&2; exit 2 ;;
 esac
 
-ensure_packages "${BUILD_PACKAGES[@]}" poppler-utils
+ensure_packages "${BUILD_PACKAGES[@]}" poppler-utils desktop-file-utils appstream dpkg-dev \
+    xvfb xauth openbox xdotool xclip
 
 export QT_QPA_PLATFORM=offscreen
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then

@@ -223,7 +223,8 @@ int run(int argc, char* argv[]) {
         qInstallMessageHandler(quietHeadlessMessages);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorvel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quorvel Psychrometry"));
+    // Matches the window to its desktop entry (its icon and name in docks).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quorvel.Psychrometry"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(VersionMajor).arg(VersionMinor));
     assets::init();
     QApplication::setWindowIcon(QIcon(QString::fromLatin1(assets::appIcon)));

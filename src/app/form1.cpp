@@ -475,13 +475,17 @@ void Form1::OptLive_Click(int Index) {
         // follow the station.
         m_cities->selectRow(0);
         m_refresher->refreshLiveFeed();
-        picChart->show();
         unsetCursor();
-        txtOutdoorTemp->setEnabled(false);
-        txtOutdoorRH->setEnabled(false);
-        txtOutdoorDew->setEnabled(false);
-        cmboCity->hide();
-        frmLive->show();
+        // The user may have chosen manual entry while the station was being
+        // asked; then the window stays as that choice left it.
+        if (LiveFeed) {
+            picChart->show();
+            txtOutdoorTemp->setEnabled(false);
+            txtOutdoorRH->setEnabled(false);
+            txtOutdoorDew->setEnabled(false);
+            cmboCity->hide();
+            frmLive->show();
+        }
     } else {
         LiveFeed = false;
         picChart->hide();

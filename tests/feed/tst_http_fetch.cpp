@@ -199,8 +199,9 @@ void TestHttpFetch::redirectLoopEnds() {
     QVERIFY(!r.ok);
     const int requests =
         m_server->requestCount(QStringLiteral("/a")) + m_server->requestCount(QStringLiteral("/b"));
-    // The first request plus at most 5 followed redirects.
-    QVERIFY2(requests >= 2 && requests <= 6, qPrintable(QString::number(requests)));
+    // The first request plus at most 5 followed redirects; Qt's network
+    // thread may have one more request on the wire when the limit stops it.
+    QVERIFY2(requests >= 2 && requests <= 7, qPrintable(QString::number(requests)));
 }
 
 void TestHttpFetch::oversizedBodyIsRefusedEarly_data() {
