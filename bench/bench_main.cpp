@@ -47,7 +47,9 @@ double timeMs(int n, const std::function<void()>& fn) {
     return median(ms);
 }
 
-void report(const char* name, double value) { std::printf("BENCH %s %.3f\n", name, value); }
+void report(const char* name, double value) {
+    std::printf("BENCH %s %.3f\n", name, value);
+}
 
 // Runs the program headless once; wall milliseconds and peak RSS in MB.
 bool startup(const QString& pngPath, const QString& iniPath, double& ms, double& rssMb) {
@@ -121,7 +123,8 @@ int main(int argc, char* argv[]) {
     // The same primitives one redraw draws, straight into a QPainter.
     {
         psychro::ChartState state = w.chartState();
-        chart::RecordingSurface rec(w.picGraph->surface().widthPx(), w.picGraph->surface().heightPx());
+        chart::RecordingSurface rec(w.picGraph->surface().widthPx(),
+                                    w.picGraph->surface().heightPx());
         rec.Scale(0, 14, 14, 0);
         rec.Cls();
         QString mixed;

@@ -19,10 +19,12 @@ void replayInto(QImage& image, const QImage& background, const chart::RecordingS
             break;
         case Kind::Line:
             p.setPen(QPen(QColor::fromRgb(op.colour), op.width));
-            p.drawLine(QPointF(s.toPxX(op.x1), s.toPxY(op.y1)), QPointF(s.toPxX(op.x2), s.toPxY(op.y2)));
+            p.drawLine(QPointF(s.toPxX(op.x1), s.toPxY(op.y1)),
+                       QPointF(s.toPxX(op.x2), s.toPxY(op.y2)));
             break;
         case Kind::Box:
-            p.fillRect(QRectF(QPointF(s.toPxX(op.x1), s.toPxY(op.y1)), QPointF(s.toPxX(op.x2), s.toPxY(op.y2))),
+            p.fillRect(QRectF(QPointF(s.toPxX(op.x1), s.toPxY(op.y1)),
+                              QPointF(s.toPxX(op.x2), s.toPxY(op.y2))),
                        QColor::fromRgb(op.colour));
             break;
         case Kind::Circle: {

@@ -8,8 +8,8 @@
 
 namespace {
 
-const char* const Patterns[] = {"##0", "#0", "#0.00", "##0.00", ".00000", "#,##0", "#,##0.00",
-                                "00", "#0.0", "###,##0", "0.000"};
+const char* const Patterns[] = {"##0",      "#0", "#0.00", "##0.00",  ".00000", "#,##0",
+                                "#,##0.00", "00", "#0.0",  "###,##0", "0.000"};
 
 bool isNumberText(const QString& s) {
     for (QChar c : s)
@@ -40,7 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
     }
     const QString plain = psychro::NumText(lead);
-    if (std::isfinite(lead) && psychro::LeadingNumber(plain) != psychro::LeadingNumber(psychro::NumText(psychro::LeadingNumber(plain))))
+    if (std::isfinite(lead) &&
+        psychro::LeadingNumber(plain) !=
+            psychro::LeadingNumber(psychro::NumText(psychro::LeadingNumber(plain))))
         std::abort();
     (void)psychro::NumTextSingle(psychro::ToSingle(lead));
     (void)psychro::RoundHalfEven(lead);

@@ -1,7 +1,7 @@
 #include "cli.h"
 
-#include "form1.h"
 #include "assets.h"
+#include "form1.h"
 #include "sheet_export.h"
 
 #include "inputs/design_cities.h"
@@ -9,11 +9,11 @@
 #include "psychro/sheet.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRadioButton>
@@ -21,8 +21,8 @@
 #include <QTextStream>
 
 #include <cstdio>
-#include <unistd.h>
 #include <cstring>
+#include <unistd.h>
 
 namespace app {
 
@@ -34,9 +34,9 @@ constexpr int ExitUsage = 2;
 constexpr int ExitFailure = 1;
 
 // Options that run without showing the window.
-constexpr const char* HeadlessOptions[] = {"--screenshot", "--sheet", "--print-pdf", "--export-chart",
-                                           "--csv",        "--help",  "-h",          "--version",
-                                           "-v"};
+constexpr const char* HeadlessOptions[] = {
+    "--screenshot", "--sheet",   "--print-pdf", "--export-chart", "--csv", "--help",
+    "-h",           "--version", "-v"};
 
 // The offscreen platform's complaint about window size hints says nothing
 // a headless user could act on.
@@ -78,8 +78,8 @@ bool splitPair(const QString& value, Pair& out) {
 
 // What a user does: type the text into the field (one change of its text),
 // then leave it (its focus-lost handler, where it has one).
-void typeAndLeave(inputs::InputField* field, const QString& text, void (inputs::InputHandlers::*lostFocus)(),
-                  inputs::InputHandlers& handlers) {
+void typeAndLeave(inputs::InputField* field, const QString& text,
+                  void (inputs::InputHandlers::*lostFocus)(), inputs::InputHandlers& handlers) {
     field->setText(text);
     if (lostFocus)
         (handlers.*lostFocus)();
@@ -124,28 +124,34 @@ int run(int argc, char* argv[]) {
                                     QStringLiteral("T,RH"));
     const QCommandLineOption cfm(QStringLiteral("cfm"), QStringLiteral("Supply air flow (CFM)."),
                                  QStringLiteral("N"));
-    const QCommandLineOption fresh(QStringLiteral("fresh"),
-                                   QStringLiteral("Fresh-air share (%)."), QStringLiteral("P"));
-    const QCommandLineOption city(QStringLiteral("city"),
-                                  QStringLiteral("Design city: its list text exactly, or a row 0 to 99."),
-                                  QStringLiteral("NAME|ROW"));
-    const QCommandLineOption heating(QStringLiteral("heating"),
-                                     QStringLiteral("Heating with humidification (winter design points)."));
-    const QCommandLineOption live(QStringLiteral("live"),
-                                  QStringLiteral("Switch to the live weather feed before computing."));
+    const QCommandLineOption fresh(QStringLiteral("fresh"), QStringLiteral("Fresh-air share (%)."),
+                                   QStringLiteral("P"));
+    const QCommandLineOption city(
+        QStringLiteral("city"),
+        QStringLiteral("Design city: its list text exactly, or a row 0 to 99."),
+        QStringLiteral("NAME|ROW"));
+    const QCommandLineOption heating(
+        QStringLiteral("heating"),
+        QStringLiteral("Heating with humidification (winter design points)."));
+    const QCommandLineOption live(
+        QStringLiteral("live"),
+        QStringLiteral("Switch to the live weather feed before computing."));
     const QCommandLineOption settings(
         QStringLiteral("settings"),
-        QStringLiteral("Read and write this feed settings file instead of the one beside the program."),
+        QStringLiteral(
+            "Read and write this feed settings file instead of the one beside the program."),
         QStringLiteral("FILE"));
-    const QCommandLineOption printPdf(QStringLiteral("print-pdf"),
-                                      QStringLiteral("Write the printed report to a PDF file and exit."),
-                                      QStringLiteral("FILE"));
-    const QCommandLineOption exportChart(QStringLiteral("export-chart"),
-                                         QStringLiteral("Write the chart to FILE (.png, .svg or .pdf) and exit."),
-                                         QStringLiteral("FILE"));
-    const QCommandLineOption csv(QStringLiteral("csv"),
-                                 QStringLiteral("Write the sheet to FILE as comma-separated values and exit."),
-                                 QStringLiteral("FILE"));
+    const QCommandLineOption printPdf(
+        QStringLiteral("print-pdf"),
+        QStringLiteral("Write the printed report to a PDF file and exit."), QStringLiteral("FILE"));
+    const QCommandLineOption exportChart(
+        QStringLiteral("export-chart"),
+        QStringLiteral("Write the chart to FILE (.png, .svg or .pdf) and exit."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption csv(
+        QStringLiteral("csv"),
+        QStringLiteral("Write the sheet to FILE as comma-separated values and exit."),
+        QStringLiteral("FILE"));
     for (const QCommandLineOption& o : {screenshot, sheet, json, outdoor, ret, supply, cfm, fresh,
                                         city, heating, live, settings, printPdf, exportChart, csv})
         parser.addOption(o);
@@ -153,7 +159,8 @@ int run(int argc, char* argv[]) {
     // Usage is settled before any window system is touched, so a mistyped
     // option gets its message even where no display exists.
     const bool parsed = parser.parse(args);
-    if (!parsed || parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version"))) {
+    if (!parsed || parser.isSet(QStringLiteral("help")) ||
+        parser.isSet(QStringLiteral("version"))) {
         QCoreApplication core(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
         QCoreApplication::setApplicationVersion(
@@ -225,7 +232,8 @@ int run(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("quorvel"));
     // Matches the window to its desktop entry (its icon and name in docks).
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quorvel.Psychrometry"));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(VersionMajor).arg(VersionMinor));
+    QApplication::setApplicationVersion(
+        QStringLiteral("%1.%2").arg(VersionMajor).arg(VersionMinor));
     assets::init();
     QApplication::setWindowIcon(QIcon(QString::fromLatin1(assets::appIcon)));
 

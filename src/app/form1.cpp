@@ -4,10 +4,10 @@
 #include "assets.h"
 
 #include "chart/animation.h"
+#include "chart/plots.h"
 #include "feed/live_refresh.h"
 #include "feed/xml_feed_dialog.h"
 #include "print/print_report.h"
-#include "chart/plots.h"
 #include "psychro/chart_geometry.h"
 #include "psychro/numconv.h"
 
@@ -30,7 +30,9 @@ using psychro::Field;
 namespace {
 
 // Twips to pixels at 100 % scale.
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips) {
+    return twips / 15;
+}
 
 // Chart surfaces: position and outer size in the window (twips), and the
 // drawable area inside their 2-pixel sunken border.
@@ -57,7 +59,8 @@ QLabel* label(const QString& caption, const char* name = nullptr) {
 Form1::Form1(const QString& settingsPath, QWidget* parent)
     : QMainWindow(parent), m_settingsPath(settingsPath) {
     if (m_settingsPath.isEmpty())
-        m_settingsPath = QCoreApplication::applicationDirPath() + QStringLiteral("/Quorvel_ZADUvuru.ini");
+        m_settingsPath =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/Quorvel_ZADUvuru.ini");
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("System Quorvel - Psychrometry"));
     messageBox = [this](const QString& text) {
@@ -106,20 +109,21 @@ void Form1::buildControls() {
 
     buildWindowExtras();
 
-    inputs::InputControls ic{txtOutdoorTemp, txtOutdoorRH,  txtReturnTemp, txtReturnRH,
-                             txtSupplyTemp,  txtSupplyRH,   txtSupplyFlow, txtFreshMix};
-    inputs::SliderControls sc{SliderBackGrnd, slider, Image1, imglockclosed, imgLockOpen,
-                              txtFreshMix,    Timer2};
-    m_slider = new inputs::FreshAirSlider(sc, m_chart, [this] { DrawGraphs(); }, this);
+    inputs::InputControls ic{txtOutdoorTemp, txtOutdoorRH, txtReturnTemp, txtReturnRH,
+                             txtSupplyTemp,  txtSupplyRH,  txtSupplyFlow, txtFreshMix};
+    inputs::SliderControls sc{SliderBackGrnd, slider,      Image1, imglockclosed,
+                              imgLockOpen,    txtFreshMix, Timer2};
+    m_slider = new inputs::FreshAirSlider(
+        sc, m_chart, [this] { DrawGraphs(); }, this);
     m_inputs = new inputs::InputHandlers(
         ic, m_chart.in, [this] { DrawGraphs(); }, [this] { m_slider->placeKnob(); }, this);
-    inputs::CityControls cc{cmboCity, OptCoolHeat[0], OptCoolHeat[1], txtOutdoorTemp,
-                            txtOutdoorRH};
-    m_cities = new inputs::DesignCities(cc, [this] { DrawGraphs(); }, this);
+    inputs::CityControls cc{cmboCity, OptCoolHeat[0], OptCoolHeat[1], txtOutdoorTemp, txtOutdoorRH};
+    m_cities = new inputs::DesignCities(
+        cc, [this] { DrawGraphs(); }, this);
 
-    feed::CurrentTargets targets{lblTempF,       lblTempC,     lblRH,         lblDewF, lblDewC,
-                                 lblTime,        txtOutdoorTemp, txtOutdoorRH, txtOutdoorDew,
-                                 &m_chart.in};
+    feed::CurrentTargets targets{lblTempF,      lblTempC,   lblRH,          lblDewF,
+                                 lblDewC,       lblTime,    txtOutdoorTemp, txtOutdoorRH,
+                                 txtOutdoorDew, &m_chart.in};
     m_refresher = std::make_unique<feed::LiveRefresher>(
         m_feedSettings, targets, m_history, [this](const QString& text) { messageBox(text); });
     connect(OptLive[0], &QRadioButton::clicked, this, [this] { OptLive_Click(0); });
@@ -204,12 +208,12 @@ QWidget* Form1::buildSheet() {
     // One caption column serves the four states; the window shows the
     // SUPPLY captions there, the named captions of the other columns are
     // kept (hidden) for whoever reads them by name.
-    const char* captionNames[9] = {"lblSupplyDryBulb", "lblSupplyRH",       "lblSupplyDew",
-                                   "lblSupplyWetBulb", "lblSupplyRatio",    "lblSupplyEnthalpy",
-                                   "lblSupplySpVOL",   "lblSupplyCFM",      "lblSupplyMass"};
-    QLabel** captions[9] = {&lblSupplyDryBulb, &lblSupplyRH,       &lblSupplyDew,
-                            &lblSupplyWetBulb, &lblSupplyRatio,    &lblSupplyEnthalpy,
-                            &lblSupplySpVOL,   &lblSupplyCFM,      &lblSupplyMass};
+    const char* captionNames[9] = {"lblSupplyDryBulb", "lblSupplyRH",    "lblSupplyDew",
+                                   "lblSupplyWetBulb", "lblSupplyRatio", "lblSupplyEnthalpy",
+                                   "lblSupplySpVOL",   "lblSupplyCFM",   "lblSupplyMass"};
+    QLabel** captions[9] = {&lblSupplyDryBulb, &lblSupplyRH,    &lblSupplyDew,
+                            &lblSupplyWetBulb, &lblSupplyRatio, &lblSupplyEnthalpy,
+                            &lblSupplySpVOL,   &lblSupplyCFM,   &lblSupplyMass};
     const auto& rows = psychro::sheetRows();
     for (int r = 0; r < 9; ++r) {
         *captions[r] = label(QLatin1String(rows[size_t(r)].caption), captionNames[r]);
@@ -272,10 +276,10 @@ QWidget* Form1::buildSidePanel() {
     // Operation.
     Frame1 = named(new QGroupBox(QStringLiteral("Operation")), "Frame1");
     auto* f1 = new QVBoxLayout(Frame1);
-    OptCoolHeat[0] = named(new QRadioButton(QStringLiteral("Cooling with Dehumidifcation")),
-                           "OptCoolHeat_0");
-    OptCoolHeat[1] = named(new QRadioButton(QStringLiteral("Heating with Humidification")),
-                           "OptCoolHeat_1");
+    OptCoolHeat[0] =
+        named(new QRadioButton(QStringLiteral("Cooling with Dehumidifcation")), "OptCoolHeat_0");
+    OptCoolHeat[1] =
+        named(new QRadioButton(QStringLiteral("Heating with Humidification")), "OptCoolHeat_1");
     OptCoolHeat[0]->setChecked(true);
     f1->addWidget(OptCoolHeat[0]);
     f1->addWidget(OptCoolHeat[1]);
@@ -298,11 +302,13 @@ QWidget* Form1::buildSidePanel() {
     slider->setGeometry(0, px(240), px(165), px(315));
     slider->setArtwork(renderArtwork(assets::sliderKnob, devicePixelRatioF()));
     imglockclosed = named(new QLabel(frmFreshAir), "imglockclosed");
-    imglockclosed->setPixmap(QPixmap::fromImage(renderArtwork(assets::lockClosed, devicePixelRatioF())));
+    imglockclosed->setPixmap(
+        QPixmap::fromImage(renderArtwork(assets::lockClosed, devicePixelRatioF())));
     imglockclosed->setGeometry(0, 0, px(255), px(255));
     imglockclosed->hide();
     imgLockOpen = named(new QLabel(frmFreshAir), "imgLockOpen");
-    imgLockOpen->setPixmap(QPixmap::fromImage(renderArtwork(assets::lockOpen, devicePixelRatioF())));
+    imgLockOpen->setPixmap(
+        QPixmap::fromImage(renderArtwork(assets::lockOpen, devicePixelRatioF())));
     imgLockOpen->setGeometry(0, 0, px(255), px(255));
     imgLockOpen->hide();
     Image1 = named(new inputs::ClickableImage(frmFreshAir), "Image1");
@@ -423,9 +429,8 @@ void Form1::DrawGraphs() {
         chart::Surface& c = picChart->surface();
         chart::Plot_Time_Axis(c, m_chart.objMyGraph);
         if (LiveFeed)
-            chart::Plot_History(c, m_chart.objMyGraph, m_history.obsTime,
-                                m_history.obsTemperature, m_history.obsDewPoint,
-                                m_feedSettings.gGMTOffset);
+            chart::Plot_History(c, m_chart.objMyGraph, m_history.obsTime, m_history.obsTemperature,
+                                m_history.obsDewPoint, m_feedSettings.gGMTOffset);
     }
 
     Timer2->start();
@@ -451,9 +456,9 @@ void Form1::renderGraphTo(chart::Surface& surface) {
     psychro::ChartState state = m_chart;
     readSheet();
     psychro::Sheet sheet = m_sheet;
-    chart::drawPsychrometricChart(surface, state, psychro::LeadingNumber(sheet[Field::txtSupplyTemp]),
-                                  psychro::LeadingNumber(sheet[Field::txtReturnTemp]),
-                                  sheet[Field::txtMixedTemp]);
+    chart::drawPsychrometricChart(
+        surface, state, psychro::LeadingNumber(sheet[Field::txtSupplyTemp]),
+        psychro::LeadingNumber(sheet[Field::txtReturnTemp]), sheet[Field::txtMixedTemp]);
 }
 
 void Form1::Timer2_Timer() {
@@ -538,11 +543,12 @@ namespace app {
 // the texts exactly as the fields show them.
 print::ReportContent Form1::reportContent() {
     const print::RowCaptions captions = {
-        lblSupplyDryBulb->text(), lblSupplyRH->text(),       lblSupplyDew->text(),
-        lblSupplyWetBulb->text(), lblSupplyRatio->text(),    lblSupplyEnthalpy->text(),
-        lblSupplySpVOL->text(),   lblSupplyCFM->text(),      lblSupplyMass->text()};
+        lblSupplyDryBulb->text(), lblSupplyRH->text(),    lblSupplyDew->text(),
+        lblSupplyWetBulb->text(), lblSupplyRatio->text(), lblSupplyEnthalpy->text(),
+        lblSupplySpVOL->text(),   lblSupplyCFM->text(),   lblSupplyMass->text()};
     readSheet();
-    return print::reportContent(captions, m_sheet, cmboCity->currentIndex(), cmboCity->currentText());
+    return print::reportContent(captions, m_sheet, cmboCity->currentIndex(),
+                                cmboCity->currentText());
 }
 
 void Form1::cmdPrint_Click() {

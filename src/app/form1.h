@@ -8,8 +8,8 @@
 #include "inputs/fresh_air_slider.h"
 #include "inputs/input_handlers.h"
 #include "inputs/input_widgets.h"
-#include "psychro/chart_state.h"
 #include "print/report_content.h"
+#include "psychro/chart_state.h"
 #include "psychro/sheet.h"
 
 #include <QMainWindow>

@@ -87,14 +87,20 @@ void Form1::buildWindowExtras() {
     printAct->setShortcut(QKeySequence::Print);
     printAct->setObjectName(QStringLiteral("actionPrint"));
     QMenu* exportMenu = file->addMenu(tr("&Export Chart"));
-    exportMenu->addAction(tr("As &PNG..."), this,
-                          [this] { exportChartInteractive(QStringLiteral("png"), tr("PNG image (*.png)")); })
+    exportMenu
+        ->addAction(
+            tr("As &PNG..."), this,
+            [this] { exportChartInteractive(QStringLiteral("png"), tr("PNG image (*.png)")); })
         ->setObjectName(QStringLiteral("actionExportPng"));
-    exportMenu->addAction(tr("As &SVG..."), this,
-                          [this] { exportChartInteractive(QStringLiteral("svg"), tr("SVG drawing (*.svg)")); })
+    exportMenu
+        ->addAction(
+            tr("As &SVG..."), this,
+            [this] { exportChartInteractive(QStringLiteral("svg"), tr("SVG drawing (*.svg)")); })
         ->setObjectName(QStringLiteral("actionExportSvg"));
-    exportMenu->addAction(tr("As P&DF..."), this,
-                          [this] { exportChartInteractive(QStringLiteral("pdf"), tr("PDF document (*.pdf)")); })
+    exportMenu
+        ->addAction(
+            tr("As P&DF..."), this,
+            [this] { exportChartInteractive(QStringLiteral("pdf"), tr("PDF document (*.pdf)")); })
         ->setObjectName(QStringLiteral("actionExportPdf"));
     file->addAction(tr("Save Sheet as &CSV..."), this, &Form1::saveSheetAsCsv)
         ->setObjectName(QStringLiteral("actionSaveCsv"));
@@ -140,11 +146,13 @@ void Form1::buildWindowExtras() {
     // Resizable down to three quarters of the chart's size.
     const QSize full(Margin + picGraph->width() + ColumnGap + SidePanelWidth + Margin,
                      ChartTop + picChart->height() + Margin);
-    const QSize least(int(Margin + picGraph->width() * MinZoom) + ColumnGap + SidePanelWidth + Margin,
+    const QSize least(int(Margin + picGraph->width() * MinZoom) + ColumnGap + SidePanelWidth +
+                          Margin,
                       std::max(int((ChartTop + picChart->height()) * MinZoom) + Margin,
                                m_sidePanel->sizeHint().height() + 2 * Margin));
     centralWidget()->setMinimumSize(least);
-    resize(full.width(), full.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    resize(full.width(),
+           full.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
 }
 
 void Form1::resizeEvent(QResizeEvent* e) {
@@ -156,7 +164,8 @@ void Form1::resizeEvent(QResizeEvent* e) {
 void Form1::layoutCharts() {
     const QSize area = centralWidget()->size();
     const QSize graphAt1 = picGraph->sizeAtZoom(1.0), chartAt1 = picChart->sizeAtZoom(1.0);
-    const double zoomW = double(area.width() - Margin - ColumnGap - SidePanelWidth - Margin) / graphAt1.width();
+    const double zoomW =
+        double(area.width() - Margin - ColumnGap - SidePanelWidth - Margin) / graphAt1.width();
     const double zoomH = double(area.height() - Margin) / (ChartTop + chartAt1.height());
     const double zoom = std::max(MinZoom, std::min(zoomW, zoomH));
     const QSignalBlocker block(picGraph); // one redraw for both surfaces
@@ -254,8 +263,8 @@ bool Form1::exportChart(const QString& fileName, QString* error) {
 }
 
 void Form1::exportChartInteractive(const QString& suffix, const QString& filter) {
-    QString name = QFileDialog::getSaveFileName(this, tr("Export Chart"),
-                                                QStringLiteral("psychrometric-chart.") + suffix, filter);
+    QString name = QFileDialog::getSaveFileName(
+        this, tr("Export Chart"), QStringLiteral("psychrometric-chart.") + suffix, filter);
     if (name.isEmpty())
         return;
     if (QFileInfo(name).suffix().isEmpty())
@@ -281,7 +290,8 @@ void Form1::saveSheetAsCsv() {
     if (name.isEmpty())
         return;
     QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(sheetAsCsv(*this).toUtf8()) < 0 || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(sheetAsCsv(*this).toUtf8()) < 0 ||
+        !file.commit())
         messageBox(tr("Could not save '%1'").arg(name));
 }
 

@@ -9,7 +9,9 @@ namespace app {
 
 namespace {
 
-QString shown(const Form1& w, const QLineEdit* e) { return e->isVisibleTo(&w) ? e->text() : QString(); }
+QString shown(const Form1& w, const QLineEdit* e) {
+    return e->isVisibleTo(&w) ? e->text() : QString();
+}
 
 QString csvCell(const QString& s) {
     if (!s.contains(u',') && !s.contains(u'"') && !s.contains(u'\n'))
@@ -23,8 +25,8 @@ QString csvCell(const QString& s) {
 
 QList<QStringList> sheetAsShown(const Form1& w) {
     QList<QStringList> rows;
-    rows.append({QString(), QStringLiteral("OUTDOOR"), QStringLiteral("RETURN"), QStringLiteral("SUPPLY"),
-                 QStringLiteral("MIXED AIR")});
+    rows.append({QString(), QStringLiteral("OUTDOOR"), QStringLiteral("RETURN"),
+                 QStringLiteral("SUPPLY"), QStringLiteral("MIXED AIR")});
     for (const psychro::SheetRow& row : psychro::sheetRows()) {
         QStringList cells{QString::fromLatin1(row.caption)};
         for (psychro::Field f : row.fields)

@@ -25,8 +25,8 @@ QSize SurfaceWidget::sizeAtZoom(qreal zoom) const {
 }
 
 void SurfaceWidget::rebuildSurface() {
-    m_surface = std::make_unique<chart::ImageSurface>(m_innerWidth, m_innerHeight,
-                                                      m_screenDpr * m_zoom);
+    m_surface =
+        std::make_unique<chart::ImageSurface>(m_innerWidth, m_innerHeight, m_screenDpr * m_zoom);
 }
 
 void SurfaceWidget::setZoom(qreal zoom) {

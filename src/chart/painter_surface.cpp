@@ -14,7 +14,9 @@ namespace {
 // reaches the rasteriser, whose fixed-point coordinates would overflow.
 constexpr double Margin = 4096.0;
 
-bool finite(double a, double b) { return std::isfinite(a) && std::isfinite(b); }
+bool finite(double a, double b) {
+    return std::isfinite(a) && std::isfinite(b);
+}
 
 // Cuts the segment to lo <= a <= hi along one axis, moving the other
 // coordinate along the segment; false when nothing is left. Interpolating

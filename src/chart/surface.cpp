@@ -47,8 +47,12 @@ void Surface::setScaleHeight(double v) {
     m_scaleHeight = v;
 }
 
-double Surface::toPxX(double x) const { return (x - m_scaleLeft) / m_scaleWidth * m_widthPx; }
-double Surface::toPxY(double y) const { return (y - m_scaleTop) / m_scaleHeight * m_heightPx; }
+double Surface::toPxX(double x) const {
+    return (x - m_scaleLeft) / m_scaleWidth * m_widthPx;
+}
+double Surface::toPxY(double y) const {
+    return (y - m_scaleTop) / m_scaleHeight * m_heightPx;
+}
 
 void Surface::Cls() {
     m_currentX = m_scaleLeft;

@@ -16,8 +16,7 @@ int cityRowByName(const QString& name) {
     return -1;
 }
 
-DesignCities::DesignCities(const CityControls& c, std::function<void()> drawGraphs,
-                           QObject* parent)
+DesignCities::DesignCities(const CityControls& c, std::function<void()> drawGraphs, QObject* parent)
     : QObject(parent), m_c(c), m_drawGraphs(std::move(drawGraphs)) {
     // A selection made by code or by the user both apply the row; picking
     // the row already selected applies it again, as a list click does.

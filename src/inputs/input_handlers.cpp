@@ -8,7 +8,9 @@ using psychro::LeadingNumber;
 using psychro::ToSingle;
 
 namespace {
-float valueOf(const InputField* f) { return ToSingle(LeadingNumber(f->text())); }
+float valueOf(const InputField* f) {
+    return ToSingle(LeadingNumber(f->text()));
+}
 } // namespace
 
 InputHandlers::InputHandlers(const InputControls& c, psychro::WorkingInputs& in,
@@ -61,7 +63,9 @@ void InputHandlers::txtOutdoorRH_LostFocus() {
     m_drawGraphs();
 }
 
-void InputHandlers::txtReturnTemp_Change() { m_drawGraphs(); }
+void InputHandlers::txtReturnTemp_Change() {
+    m_drawGraphs();
+}
 
 void InputHandlers::txtReturnRH_Change() {
     m_in.gRRH = valueOf(m_c.txtReturnRH);
@@ -76,7 +80,9 @@ void InputHandlers::txtReturnRH_LostFocus() {
     m_drawGraphs();
 }
 
-void InputHandlers::txtSupplyTemp_Change() { m_drawGraphs(); }
+void InputHandlers::txtSupplyTemp_Change() {
+    m_drawGraphs();
+}
 
 void InputHandlers::txtSupplyRH_Change() {
     m_in.gSRH = valueOf(m_c.txtSupplyRH);
@@ -92,7 +98,9 @@ void InputHandlers::txtSupplyRH_LostFocus() {
 }
 
 // Typing a flow redraws nothing until the field is left.
-void InputHandlers::txtSupplyFlow_LostFocus() { m_drawGraphs(); }
+void InputHandlers::txtSupplyFlow_LostFocus() {
+    m_drawGraphs();
+}
 
 void InputHandlers::txtFreshMix_Change() {
     const double value = LeadingNumber(m_c.txtFreshMix->text());

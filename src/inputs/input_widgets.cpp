@@ -38,7 +38,9 @@ void InputField::keyPressEvent(QKeyEvent* e) {
     QLineEdit::keyPressEvent(e);
 }
 
-SliderTrack::SliderTrack(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
+SliderTrack::SliderTrack(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+}
 
 void SliderTrack::mouseMoveEvent(QMouseEvent* e) {
     emit mouseMoved(e->position().x() * TwipsPerPixel);
@@ -50,15 +52,21 @@ void SliderTrack::paintEvent(QPaintEvent*) {
         p.drawImage(rect(), m_art);
 }
 
-SliderKnob::SliderKnob(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
+SliderKnob::SliderKnob(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+}
 
-void SliderKnob::mouseMoveEvent(QMouseEvent* e) { e->accept(); }
+void SliderKnob::mouseMoveEvent(QMouseEvent* e) {
+    e->accept();
+}
 
 void SliderKnob::setLeftTwips(double twips) {
     move(int(std::lround(twips / TwipsPerPixel)), y());
 }
 
-void SliderKnob::mouseDoubleClickEvent(QMouseEvent*) { emit doubleClicked(); }
+void SliderKnob::mouseDoubleClickEvent(QMouseEvent*) {
+    emit doubleClicked();
+}
 
 void SliderKnob::paintEvent(QPaintEvent*) {
     QPainter p(this);

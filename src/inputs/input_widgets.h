@@ -36,7 +36,10 @@ class SliderTrack : public QWidget {
     Q_OBJECT
 public:
     explicit SliderTrack(QWidget* parent = nullptr);
-    void setArtwork(const QImage& image) { m_art = image; update(); }
+    void setArtwork(const QImage& image) {
+        m_art = image;
+        update();
+    }
     double widthTwips() const { return width() * TwipsPerPixel; }
 signals:
     void mouseMoved(double xTwips);
@@ -54,7 +57,10 @@ class SliderKnob : public QWidget {
     Q_OBJECT
 public:
     explicit SliderKnob(QWidget* parent = nullptr);
-    void setArtwork(const QImage& image) { m_art = image; update(); }
+    void setArtwork(const QImage& image) {
+        m_art = image;
+        update();
+    }
     double widthTwips() const { return width() * TwipsPerPixel; }
     void setLeftTwips(double twips);
 signals:

@@ -44,7 +44,8 @@ void setGraphBounds(clsGraph& g) {
 }
 
 double xOfTemperature(const clsGraph& g, double T) {
-    return g.sngMinXValue + double(g.sngMaxXValue - g.sngMinXValue) * (T - ChartMinTemp) / ChartTempSpan;
+    return g.sngMinXValue +
+           double(g.sngMaxXValue - g.sngMinXValue) * (T - ChartMinTemp) / ChartTempSpan;
 }
 
 double yOfRatio(const clsGraph& g, double W) {
@@ -52,14 +53,17 @@ double yOfRatio(const clsGraph& g, double W) {
 }
 
 double temperatureOfX(const clsGraph& g, double x) {
-    return ChartMinTemp + ChartTempSpan * (x - g.sngMinXValue) / double(g.sngMaxXValue - g.sngMinXValue);
+    return ChartMinTemp +
+           ChartTempSpan * (x - g.sngMinXValue) / double(g.sngMaxXValue - g.sngMinXValue);
 }
 
 double ratioOfY(const clsGraph& g, double y) {
     return FullScaleRatio * (y - g.sngMinYValue) / double(g.sngMaxYValue - g.sngMinYValue);
 }
 
-double saturationRatio(double T) { return 0.0012 * std::exp(0.0366 * T); }
+double saturationRatio(double T) {
+    return 0.0012 * std::exp(0.0366 * T);
+}
 
 double rhCurveRatio(int k, double T) {
     if (k == 10)

@@ -33,9 +33,9 @@ double rhCurveRatio(int k, double T);
 // Label of relative-humidity curve k, printed at step T = labelT.
 struct RhLabel {
     const char* text;
-    int labelT;     // F
-    double dx;      // move right from the previous curve point
-    bool belowTop;  // y becomes the top edge less 0.15
+    int labelT;    // F
+    double dx;     // move right from the previous curve point
+    bool belowTop; // y becomes the top edge less 0.15
 };
 const std::array<RhLabel, 10>& rhLabels(); // index 1..9
 

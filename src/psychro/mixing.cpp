@@ -27,8 +27,9 @@ bool constructMixedPoint(ChartState& s, QString& txtMixedTemp) {
     s.pos.mixedX = s.pos.returnX + s.pos.XmixedAirOffet;
     s.pos.mixedY = s.pos.returnY + s.pos.YmixedAirOffet;
     const clsGraph& g = s.objMyGraph;
-    const double T = (double(s.pos.mixedX) - g.sngMinXValue) /
-                         (double(g.sngMaxXValue) - g.sngMinXValue) * 85 + 35;
+    const double T =
+        (double(s.pos.mixedX) - g.sngMinXValue) / (double(g.sngMaxXValue) - g.sngMinXValue) * 85 +
+        35;
     txtMixedTemp = FormatNumber(T, QStringLiteral("#0"));
     return true;
 }

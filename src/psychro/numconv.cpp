@@ -1,9 +1,9 @@
 #include "numconv.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
-#include <algorithm>
 #include <cstdlib>
 #include <locale.h>
 #include <string>
@@ -19,7 +19,9 @@ double parseC(const std::string& s) {
     return strtod_l(s.c_str(), nullptr, cLocale);
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Longest prefix of s of the form [sign] digits [. digits] [exponent];
 // returns its length (0 when no mantissa digit is present).

@@ -37,7 +37,8 @@ float interp(float x1, float x2, float Z1, float z2, float y1, bool& InterpFaile
 }
 
 void CalcHumidity(float Y_Value, QString& xObj, const clsGraph& g) {
-    const double W = (double(Y_Value) - g.sngMinYValue) / (double(g.sngMaxYValue) - g.sngMinYValue) * 0.03;
+    const double W =
+        (double(Y_Value) - g.sngMinYValue) / (double(g.sngMaxYValue) - g.sngMinYValue) * 0.03;
     xObj = FormatNumber(W, QStringLiteral(".00000"));
 }
 
@@ -56,8 +57,8 @@ void CalcDewPoint(float Y_Value, QString& xObj, const LineTables& t, bool& Inter
     }
     if (!found)
         lower = {ToSingle(t.WBY1[10]), t.WBValue[10]};
-    const float r = interp(upper.position, upper.value, lower.position, lower.value, Y_Value,
-                           InterpFailed);
+    const float r =
+        interp(upper.position, upper.value, lower.position, lower.value, Y_Value, InterpFailed);
     xObj = FormatNumber(r, QStringLiteral("##0"));
 }
 
@@ -80,8 +81,8 @@ void CalcWetBulb(float x_Value, float Y_Value, QString& xObj, const LineTables& 
     }
     if (!found)
         upper = {yOfLine(10), t.WBValue[10]};
-    const float r = interp(upper.position, upper.value, lower.position, lower.value, Y_Value,
-                           InterpFailed);
+    const float r =
+        interp(upper.position, upper.value, lower.position, lower.value, Y_Value, InterpFailed);
     xObj = FormatNumber(r, QStringLiteral("#0"));
 }
 
@@ -105,8 +106,8 @@ void CalcSpVol(float x_Value, float Y_Value, QString& xObj, const LineTables& t,
     }
     if (!found)
         upper = {yOfLine(5), t.SpVolValue[5]};
-    const float r = interp(upper.position, upper.value, lower.position, lower.value, Y_Value,
-                           InterpFailed);
+    const float r =
+        interp(upper.position, upper.value, lower.position, lower.value, Y_Value, InterpFailed);
     xObj = FormatNumber(r, QStringLiteral("#0.00"));
 }
 

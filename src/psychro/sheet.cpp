@@ -10,16 +10,19 @@ namespace psychro {
 namespace {
 
 const std::array<const char*, FieldCount> Names = {
-    "txtOutdoorTemp", "txtReturnTemp", "txtSupplyTemp", "txtMixedTemp",
-    "txtOutdoorRH", "txtReturnRH", "txtSupplyRH", "txtMixedRH",
-    "txtOutdoorDew", "txtReturnDew", "txtSupplyDew", "txtMixedDew",
-    "txtOutDoorWetBulb", "txtReturnWetBulb", "txtSupplyWetBulb", "txtMixedWetBulb",
-    "txtOutdoorRatio", "txtReturnRatio", "txtSupplyRatio", "txtMixedRatio",
-    "txtOutdoorEnthalpy", "txtReturnEnthalpy", "txtSupplyEnthalpy", "txtMixedEnthalpy",
-    "txtOutdoorSpVol", "txtReturnSpVol", "txtSupplySpVol", "txtMixedSpVol",
-    "txtOutdoorFlow", "txtReturnFlow", "txtSupplyFlow", "txtMixedFlow",
-    "txtOutdoorMass", "txtReturnMass", "txtSupplyMass", "txtMixedMass",
-    "txtLoad", "txtCondensate", "txtFreshMix",
+    "txtOutdoorTemp",    "txtReturnTemp",     "txtSupplyTemp",
+    "txtMixedTemp",      "txtOutdoorRH",      "txtReturnRH",
+    "txtSupplyRH",       "txtMixedRH",        "txtOutdoorDew",
+    "txtReturnDew",      "txtSupplyDew",      "txtMixedDew",
+    "txtOutDoorWetBulb", "txtReturnWetBulb",  "txtSupplyWetBulb",
+    "txtMixedWetBulb",   "txtOutdoorRatio",   "txtReturnRatio",
+    "txtSupplyRatio",    "txtMixedRatio",     "txtOutdoorEnthalpy",
+    "txtReturnEnthalpy", "txtSupplyEnthalpy", "txtMixedEnthalpy",
+    "txtOutdoorSpVol",   "txtReturnSpVol",    "txtSupplySpVol",
+    "txtMixedSpVol",     "txtOutdoorFlow",    "txtReturnFlow",
+    "txtSupplyFlow",     "txtMixedFlow",      "txtOutdoorMass",
+    "txtReturnMass",     "txtSupplyMass",     "txtMixedMass",
+    "txtLoad",           "txtCondensate",     "txtFreshMix",
 };
 
 // Downward corrections of the mixed air's saturation ratio: each threshold
@@ -29,13 +32,27 @@ struct Correction {
     double amount;
 };
 constexpr std::array<Correction, 14> SaturationCorrections = {{
-    {80, 0.0005}, {85, 0.001}, {90, 0.001}, {95, 0.001}, {97, 0.001}, {100, 0.001}, {102, 0.001},
-    {104, 0.001}, {105, 0.001}, {106, 0.001}, {107, 0.001}, {108, 0.001}, {109, 0.001}, {110, 0.001},
+    {80, 0.0005},
+    {85, 0.001},
+    {90, 0.001},
+    {95, 0.001},
+    {97, 0.001},
+    {100, 0.001},
+    {102, 0.001},
+    {104, 0.001},
+    {105, 0.001},
+    {106, 0.001},
+    {107, 0.001},
+    {108, 0.001},
+    {109, 0.001},
+    {110, 0.001},
 }};
 
 } // namespace
 
-const char* fieldName(Field f) { return Names[size_t(f)]; }
+const char* fieldName(Field f) {
+    return Names[size_t(f)];
+}
 
 Field fieldByName(const QString& name) {
     for (int i = 0; i < FieldCount; ++i)
@@ -47,14 +64,20 @@ Field fieldByName(const QString& name) {
 const std::array<SheetRow, 9>& sheetRows() {
     using F = Field;
     static const std::array<SheetRow, 9> rows = {{
-        {"Temperature (F)", {F::txtOutdoorTemp, F::txtReturnTemp, F::txtSupplyTemp, F::txtMixedTemp}},
+        {"Temperature (F)",
+         {F::txtOutdoorTemp, F::txtReturnTemp, F::txtSupplyTemp, F::txtMixedTemp}},
         {"Rel Humidity %", {F::txtOutdoorRH, F::txtReturnRH, F::txtSupplyRH, F::txtMixedRH}},
         {"Dew Point (F)", {F::txtOutdoorDew, F::txtReturnDew, F::txtSupplyDew, F::txtMixedDew}},
-        {"Wet Bulb (F)", {F::txtOutDoorWetBulb, F::txtReturnWetBulb, F::txtSupplyWetBulb, F::txtMixedWetBulb}},
-        {"Humidity Ratio", {F::txtOutdoorRatio, F::txtReturnRatio, F::txtSupplyRatio, F::txtMixedRatio}},
-        {"Enthalpy (BTU/lb)", {F::txtOutdoorEnthalpy, F::txtReturnEnthalpy, F::txtSupplyEnthalpy, F::txtMixedEnthalpy}},
-        {"Specific Volume", {F::txtOutdoorSpVol, F::txtReturnSpVol, F::txtSupplySpVol, F::txtMixedSpVol}},
-        {"Air Flow (CFM)", {F::txtOutdoorFlow, F::txtReturnFlow, F::txtSupplyFlow, F::txtMixedFlow}},
+        {"Wet Bulb (F)",
+         {F::txtOutDoorWetBulb, F::txtReturnWetBulb, F::txtSupplyWetBulb, F::txtMixedWetBulb}},
+        {"Humidity Ratio",
+         {F::txtOutdoorRatio, F::txtReturnRatio, F::txtSupplyRatio, F::txtMixedRatio}},
+        {"Enthalpy (BTU/lb)",
+         {F::txtOutdoorEnthalpy, F::txtReturnEnthalpy, F::txtSupplyEnthalpy, F::txtMixedEnthalpy}},
+        {"Specific Volume",
+         {F::txtOutdoorSpVol, F::txtReturnSpVol, F::txtSupplySpVol, F::txtMixedSpVol}},
+        {"Air Flow (CFM)",
+         {F::txtOutdoorFlow, F::txtReturnFlow, F::txtSupplyFlow, F::txtMixedFlow}},
         {"Mass (#m/hr)", {F::txtOutdoorMass, F::txtReturnMass, F::txtSupplyMass, F::txtMixedMass}},
     }};
     return rows;
@@ -63,12 +86,12 @@ const std::array<SheetRow, 9>& sheetRows() {
 const std::array<Field, 25>& warningFields() {
     using F = Field;
     static const std::array<Field, 25> fields = {{
-        F::txtOutdoorMass, F::txtMixedMass, F::txtReturnMass, F::txtSupplyMass,
-        F::txtOutdoorRatio, F::txtMixedRatio, F::txtReturnRatio, F::txtSupplyRatio,
-        F::txtOutDoorWetBulb, F::txtMixedWetBulb, F::txtReturnWetBulb, F::txtSupplyWetBulb,
+        F::txtOutdoorMass,     F::txtMixedMass,     F::txtReturnMass,     F::txtSupplyMass,
+        F::txtOutdoorRatio,    F::txtMixedRatio,    F::txtReturnRatio,    F::txtSupplyRatio,
+        F::txtOutDoorWetBulb,  F::txtMixedWetBulb,  F::txtReturnWetBulb,  F::txtSupplyWetBulb,
         F::txtOutdoorEnthalpy, F::txtMixedEnthalpy, F::txtReturnEnthalpy, F::txtSupplyEnthalpy,
-        F::txtOutdoorDew, F::txtMixedDew, F::txtReturnDew, F::txtSupplyDew,
-        F::txtOutdoorSpVol, F::txtMixedSpVol, F::txtReturnSpVol, F::txtSupplySpVol,
+        F::txtOutdoorDew,      F::txtMixedDew,      F::txtReturnDew,      F::txtSupplyDew,
+        F::txtOutdoorSpVol,    F::txtMixedSpVol,    F::txtReturnSpVol,    F::txtSupplySpVol,
         F::txtCondensate,
     }};
     return fields;
@@ -102,7 +125,8 @@ void RunConversions(Sheet& sh, ChartState& s) {
     CalcSpVol(p.mixedX, p.mixedY, sh[F::txtMixedSpVol], t, failed);
     // 5. Enthalpies from the temperature as typed and the ratio as displayed.
     auto enthalpy = [&](F temp, F ratio, F out) {
-        CalcEnthalpy(ToSingle(LeadingNumber(sh[temp])), ToSingle(LeadingNumber(sh[ratio])), sh[out]);
+        CalcEnthalpy(ToSingle(LeadingNumber(sh[temp])), ToSingle(LeadingNumber(sh[ratio])),
+                     sh[out]);
     };
     enthalpy(F::txtOutdoorTemp, F::txtOutdoorRatio, F::txtOutdoorEnthalpy);
     enthalpy(F::txtReturnTemp, F::txtReturnRatio, F::txtReturnEnthalpy);
@@ -180,10 +204,9 @@ void RunConversions(Sheet& sh, ChartState& s) {
 
     // 11. Condensate (US gal/min): 0.075 lb/cu ft of air, 8.33 lb/gal of water.
     {
-        const float c = ToSingle(LeadingNumber(sh[F::txtMixedFlow]) * 0.075 *
-                                 (LeadingNumber(sh[F::txtMixedRatio]) -
-                                  LeadingNumber(sh[F::txtSupplyRatio])) /
-                                 8.33);
+        const float c = ToSingle(
+            LeadingNumber(sh[F::txtMixedFlow]) * 0.075 *
+            (LeadingNumber(sh[F::txtMixedRatio]) - LeadingNumber(sh[F::txtSupplyRatio])) / 8.33);
         sh[F::txtCondensate] = FormatNumber(c, QStringLiteral("#,##0.00"));
     }
 

@@ -118,10 +118,9 @@ void TestWindowExtras::exportsHaveTheirTypeAndSize() {
 
 void TestWindowExtras::tabOrderFollowsTheSheet() {
     fixture::Window w;
-    const QList<QWidget*> expected = {w.form->txtOutdoorTemp, w.form->txtOutdoorRH,
-                                      w.form->txtReturnTemp,  w.form->txtReturnRH,
-                                      w.form->txtSupplyTemp,  w.form->txtSupplyRH,
-                                      w.form->txtSupplyFlow,  w.form->txtFreshMix};
+    const QList<QWidget*> expected = {
+        w.form->txtOutdoorTemp, w.form->txtOutdoorRH, w.form->txtReturnTemp, w.form->txtReturnRH,
+        w.form->txtSupplyTemp,  w.form->txtSupplyRH,  w.form->txtSupplyFlow, w.form->txtFreshMix};
     for (int i = 0; i + 1 < expected.size(); ++i) {
         QWidget* next = expected[i]->nextInFocusChain();
         while (next->focusPolicy() == Qt::NoFocus || !next->isEnabled())
@@ -171,8 +170,9 @@ void TestWindowExtras::resizeKeepsChartGeometry() {
     // The return marker's green dot sits at the same fraction of the surface.
     const QPoint px(int(fracBefore.x() * after.width()), int(fracBefore.y() * after.height()));
     QCOMPARE(after.pixel(px), qRgb(0, 255, 0));
-    QCOMPARE(before.pixel(int(fracBefore.x() * before.width()), int(fracBefore.y() * before.height())),
-             qRgb(0, 255, 0));
+    QCOMPARE(
+        before.pixel(int(fracBefore.x() * before.width()), int(fracBefore.y() * before.height())),
+        qRgb(0, 255, 0));
     // Values do not move with the size.
     QCOMPARE(w.text(Field::txtReturnDew), "61");
     // Never smaller than usable.

@@ -15,8 +15,12 @@ using Op = RecordingSurface::Op;
 
 namespace {
 
-double xOf(double T) { return 2 + 10 * (T - 35) / 85; }
-double satY(double T) { return 2 + 10 * 0.0012 * std::exp(0.0366 * T) / 0.03; }
+double xOf(double T) {
+    return 2 + 10 * (T - 35) / 85;
+}
+double satY(double T) {
+    return 2 + 10 * 0.0012 * std::exp(0.0366 * T) / 0.03;
+}
 
 struct Fixture {
     RecordingSurface g;
@@ -98,7 +102,7 @@ void TestLayers::saturationCurve() {
     QCOMPARE(lines[0].x1, lines[0].x2);
     QVERIFY(qAbs(lines[0].y1 - 3.44) < 0.005);
     QVERIFY(qAbs(lines[52].y1 - 11.66) < 0.005); // 87 F
-    QCOMPARE(lines[53].y1, 12.0);                 // 88 F cut to the top
+    QCOMPARE(lines[53].y1, 12.0);                // 88 F cut to the top
     QCOMPARE(lines[85].x1, 12.0);
     QCOMPARE(lines[85].y1, 12.0);
     // Each segment ends where the previous one started.

@@ -122,35 +122,61 @@ void TestNumConv::formatNumber_data() {
     QTest::addColumn<double>("x");
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("ratio") << 0.0123 << ".00000" << ".01230";
-    QTest::newRow("ratio zero") << 0.0 << ".00000" << ".00000";
-    QTest::newRow("ratio above one") << 1.5 << ".00000" << "1.50000";
-    QTest::newRow("negative ratio") << -0.00009 << ".00000" << "-.00009";
-    QTest::newRow("dew point") << 54.6 << "##0" << "55";
-    QTest::newRow("wet bulb") << 62.4 << "#0" << "62";
-    QTest::newRow("volume") << 13.7 << "#0.00" << "13.70";
-    QTest::newRow("enthalpy") << 30.2584 << "##0.00" << "30.26";
-    QTest::newRow("load") << 253125.0 << "#,##0" << "253,125";
-    QTest::newRow("negative load") << -12345.0 << "#,##0" << "-12,345";
-    QTest::newRow("small load") << 999.4 << "#,##0" << "999";
-    QTest::newRow("millions") << 1234567.891 << "#,##0.00" << "1,234,567.89";
-    QTest::newRow("padded") << 5.0 << "00" << "05";
-    QTest::newRow("padded wide") << 100.0 << "00" << "100";
-    QTest::newRow("one decimal") << 25.0 << "#0.0" << "25.0";
-    QTest::newRow("axis label") << 0.002 << "0.000" << "0.002";
-    QTest::newRow("grid label") << 120.0 << "###,##0" << "120";
-    QTest::newRow("half away from zero") << 2.5 << "#0" << "3";
-    QTest::newRow("negative half away") << -0.5 << "#0" << "-1";
-    QTest::newRow("exact binary half") << 0.125 << "#0.00" << "0.13";
-    QTest::newRow("carry into new digit") << 99.5 << "#0" << "100";
-    QTest::newRow("carry with grouping") << 999999.5 << "#,##0" << "1,000,000";
+    QTest::newRow("ratio") << 0.0123 << ".00000"
+                           << ".01230";
+    QTest::newRow("ratio zero") << 0.0 << ".00000"
+                                << ".00000";
+    QTest::newRow("ratio above one") << 1.5 << ".00000"
+                                     << "1.50000";
+    QTest::newRow("negative ratio") << -0.00009 << ".00000"
+                                    << "-.00009";
+    QTest::newRow("dew point") << 54.6 << "##0"
+                               << "55";
+    QTest::newRow("wet bulb") << 62.4 << "#0"
+                              << "62";
+    QTest::newRow("volume") << 13.7 << "#0.00"
+                            << "13.70";
+    QTest::newRow("enthalpy") << 30.2584 << "##0.00"
+                              << "30.26";
+    QTest::newRow("load") << 253125.0 << "#,##0"
+                          << "253,125";
+    QTest::newRow("negative load") << -12345.0 << "#,##0"
+                                   << "-12,345";
+    QTest::newRow("small load") << 999.4 << "#,##0"
+                                << "999";
+    QTest::newRow("millions") << 1234567.891 << "#,##0.00"
+                              << "1,234,567.89";
+    QTest::newRow("padded") << 5.0 << "00"
+                            << "05";
+    QTest::newRow("padded wide") << 100.0 << "00"
+                                 << "100";
+    QTest::newRow("one decimal") << 25.0 << "#0.0"
+                                 << "25.0";
+    QTest::newRow("axis label") << 0.002 << "0.000"
+                                << "0.002";
+    QTest::newRow("grid label") << 120.0 << "###,##0"
+                                << "120";
+    QTest::newRow("half away from zero") << 2.5 << "#0"
+                                         << "3";
+    QTest::newRow("negative half away") << -0.5 << "#0"
+                                        << "-1";
+    QTest::newRow("exact binary half") << 0.125 << "#0.00"
+                                       << "0.13";
+    QTest::newRow("carry into new digit") << 99.5 << "#0"
+                                          << "100";
+    QTest::newRow("carry with grouping") << 999999.5 << "#,##0"
+                                         << "1,000,000";
     // 1.005 is held as 1.00499999999999989...: the value as held decides.
-    QTest::newRow("held below half") << 1.005 << "#0.00" << "1.00";
-    QTest::newRow("held below half 2") << 9.995 << "#0.00" << "9.99";
+    QTest::newRow("held below half") << 1.005 << "#0.00"
+                                     << "1.00";
+    QTest::newRow("held below half 2") << 9.995 << "#0.00"
+                                       << "9.99";
     // 0.0005 is held as 0.000500000000000000010...: just above the half.
-    QTest::newRow("held above half") << 0.0005 << "0.000" << "0.001";
+    QTest::newRow("held above half") << 0.0005 << "0.000"
+                                     << "0.001";
     // 30.255 held in single precision is 30.2549999...: it rounds down.
-    QTest::newRow("single precision value") << double(30.255f) << "##0.00" << "30.25";
+    QTest::newRow("single precision value") << double(30.255f) << "##0.00"
+                                            << "30.25";
 }
 
 void TestNumConv::formatNumber() {

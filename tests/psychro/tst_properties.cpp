@@ -15,8 +15,12 @@ namespace {
 
 // Saturation height of the drawn curve at T (F), computed here from the
 // chart's definition rather than from the code under test.
-double satY(double T) { return 2 + 10 * 0.0012 * std::exp(0.0366 * T) / 0.03; }
-double xOf(double T) { return 2 + 10 * (T - 35) / 85; }
+double satY(double T) {
+    return 2 + 10 * 0.0012 * std::exp(0.0366 * T) / 0.03;
+}
+double xOf(double T) {
+    return 2 + 10 * (T - 35) / 85;
+}
 
 ChartState drawnChart() {
     ChartState s;
@@ -168,7 +172,8 @@ void TestProperties::specificVolumeScan() {
     QCOMPARE(text, QString::number(expected, 'f', 2));
     QVERIFY(!failed);
     // Between the 14.5 and the 15.0 line: the pair is lines 1 and 5.
-    const double xb = 11.0, yb = (lineY(8.42, 12.0, 11.5, 2.0, xb) + lineY(10.65, 12.0, 12.0, 7.45, xb)) / 2;
+    const double xb = 11.0,
+                 yb = (lineY(8.42, 12.0, 11.5, 2.0, xb) + lineY(10.65, 12.0, 12.0, 7.45, xb)) / 2;
     const double y5 = lineY(3.76, 4.39, 4.48, 2.0, xb), y1b = lineY(10.65, 12.0, 12.0, 7.45, xb);
     CalcSpVol(float(xb), float(yb), text, s.tables, failed);
     QCOMPARE(text, QString::number(15.0 + (yb - y1b) / ((y5 - y1b) / (13.0 - 15.0)), 'f', 2));
