@@ -6,6 +6,7 @@
 // must not be expanded inside a namespace; this file-level helper keeps it outside.
 static void initQuorvelAssets() {
     Q_INIT_RESOURCE(quorvel_assets);
+    Q_INIT_RESOURCE(quorvel_raster);
 }
 
 namespace assets {

@@ -2,6 +2,7 @@
 
 #include "assets.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -18,6 +19,17 @@ QImage renderArtwork(const char* resourcePath, qreal devicePixelRatio) {
     if (const auto it = cache.constFind(key); it != cache.constEnd())
         return *it;
     assets::init();
+    // The build rendered every picture at 1x and 2x already.
+    if (devicePixelRatio == 1.0 || devicePixelRatio == 2.0) {
+        const QString base = QFileInfo(QString::fromLatin1(resourcePath)).completeBaseName();
+        QImage ready(QStringLiteral(":/raster/%1@%2x.png").arg(base).arg(int(devicePixelRatio)));
+        if (!ready.isNull()) {
+            ready = ready.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            ready.setDevicePixelRatio(devicePixelRatio);
+            cache.insert(key, ready);
+            return ready;
+        }
+    }
     QSvgRenderer renderer{QString::fromLatin1(resourcePath)};
     const QSize natural = renderer.defaultSize();
     if (!renderer.isValid() || natural.isEmpty())
