@@ -7,7 +7,9 @@
 #include <QLineEdit>
 
 #include <cmath>
+#include <array>
 #include <optional>
+#include <vector>
 
 namespace feed {
 
@@ -55,10 +57,35 @@ template <typename Visit> void walk(const QDomNodeList& nodes, Visit visit) {
 } // namespace
 
 void DisplayNode(const QDomNodeList& Nodes, const CurrentTargets& t) {
-    // A target left null is simply not written.
-    auto caption = [](QLabel* label, const QString& text) {
+    // A station document names each element once, and the panel and the
+    // fields are written in document order (each field write runs its
+    // change handler). One that repeats an element thousands of times must
+    // not cost thousands of relayouts and redraws: a repeated element keeps
+    // the place of its first appearance and takes the text of its last.
+    enum Element { TempF, TempC, Rh, DewF, DewC, Time, ElementCount };
+    static const char16_t* const names[ElementCount] = {
+        u"temp_f", u"temp_c", u"relative_humidity", u"dewpoint_f", u"dewpoint_c",
+        u"observation_time_rfc822"};
+    std::array<std::optional<QString>, ElementCount> text;
+    std::vector<Element> order;
+    walk(Nodes, [&](const QDomNode& n) {
+        const QString p = n.parentNode().nodeName();
+        for (int e = 0; e < ElementCount; ++e)
+            if (p == names[e]) {
+                if (!text[size_t(e)])
+                    order.push_back(Element(e));
+                text[size_t(e)] = n.nodeValue();
+                break;
+            }
+    });
+
+    // A target left null is simply not written. Captions show the text as
+    // delivered, cut short if a station sends something absurdly long.
+    auto caption = [](QLabel* label, const QString& before, const QString& v, const QString& after) {
+        constexpr qsizetype kMaxShown = 120;
         if (label)
-            label->setText(text);
+            label->setText(before + (v.size() > kMaxShown ? v.left(kMaxShown) + QChar(0x2026) : v) +
+                           after);
     };
     // The working value first, then the field: the field's change handler
     // may read the working value.
@@ -72,27 +99,34 @@ void DisplayNode(const QDomNodeList& Nodes, const CurrentTargets& t) {
             field->setText(psychro::NumTextSingle(*x));
     };
     psychro::WorkingInputs* in = t.inputs;
-
-    walk(Nodes, [&](const QDomNode& n) {
-        const QString p = n.parentNode().nodeName();
-        const QString v = n.nodeValue();
-        if (p == u"temp_f") {
-            caption(t.lblTempF, QStringLiteral("Temperature: ") + v + QStringLiteral(" deg F"));
+    for (Element e : order) {
+        const QString& v = *text[size_t(e)];
+        switch (e) {
+        case TempF:
+            caption(t.lblTempF, QStringLiteral("Temperature: "), v, QStringLiteral(" deg F"));
             number(v, in ? &in->gTemperature : nullptr, t.txtOutdoorTemp);
-        } else if (p == u"temp_c") {
-            caption(t.lblTempC, u' ' + v + QStringLiteral(" deg C"));
-        } else if (p == u"relative_humidity") {
-            caption(t.lblRH, QStringLiteral("Relative Humidity: ") + v + QStringLiteral(" %"));
+            break;
+        case TempC:
+            caption(t.lblTempC, QStringLiteral(" "), v, QStringLiteral(" deg C"));
+            break;
+        case Rh:
+            caption(t.lblRH, QStringLiteral("Relative Humidity: "), v, QStringLiteral(" %"));
             number(v, in ? &in->gORH : nullptr, t.txtOutdoorRH);
-        } else if (p == u"dewpoint_f") {
-            caption(t.lblDewF, QStringLiteral("Dew Point: ") + v + QStringLiteral(" deg F"));
+            break;
+        case DewF:
+            caption(t.lblDewF, QStringLiteral("Dew Point: "), v, QStringLiteral(" deg F"));
             number(v, in ? &in->gDewPoint : nullptr, t.txtOutdoorDew);
-        } else if (p == u"dewpoint_c") {
-            caption(t.lblDewC, u' ' + v + QStringLiteral(" deg C"));
-        } else if (p == u"observation_time_rfc822") {
-            caption(t.lblTime, v);
+            break;
+        case DewC:
+            caption(t.lblDewC, QStringLiteral(" "), v, QStringLiteral(" deg C"));
+            break;
+        case Time:
+            caption(t.lblTime, QString(), v, QString());
+            break;
+        case ElementCount:
+            break;
         }
-    });
+    }
 }
 
 void DisplayNode2(const QDomNodeList& Nodes, ObservationHistory& h) {
