@@ -125,7 +125,6 @@ void PainterSurface::drawText(double x, double y, const QString& text) {
         py < -Margin)
         return;
     QPainter& p = painter();
-    p.setFont(m_font);
     if (m_cacheText) {
         const QStaticText& st = staticText(text);
         if (!fontTransparent())
@@ -139,6 +138,7 @@ void PainterSurface::drawText(double x, double y, const QString& text) {
         p.fillRect(QRectF(px, py, fm.horizontalAdvance(text), fm.height()),
                    QColor::fromRgb(backColor()));
     }
+    p.setFont(m_font);
     p.setPen(QColor::fromRgb(foreColor()));
     p.drawText(QPointF(px, py + m_ascent), text);
 }
