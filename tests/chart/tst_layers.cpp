@@ -61,6 +61,7 @@ private slots:
     void mixedPointAndMarkers();
     void verticalMixingLineIsTilted();
     void wholeChartIsRepeatable();
+    void layersComeInPipelineOrder();
 };
 
 void TestLayers::humidityRatioAxis() {
@@ -367,6 +368,36 @@ void TestLayers::wholeChartIsRepeatable() {
         QCOMPARE(f.g.ops[i].y2, first[i].y2);
     }
     QCOMPARE(t1, t2);
+}
+
+// The reference lines are drawn (and their tables filled) before the states
+// are placed, and the process lines and markers come last, on top.
+void TestLayers::layersComeInPipelineOrder() {
+    Fixture f;
+    f.s.in = {95, 51, 99, 60, 0.25f, 0};
+    QString mixed;
+    drawPsychrometricChart(f.g, f.s, 60, 75, mixed);
+    auto firstIndex = [&](auto pred) {
+        for (int i = 0; i < f.g.ops.size(); ++i)
+            if (pred(f.g.ops[i]))
+                return i;
+        return -1;
+    };
+    const int wetBulb = firstIndex([](const Op& o) { return o.colour == colour::DarkRed; });
+    const int axis = firstIndex([](const Op& o) { return o.kind == Kind::Text && o.text == "0.002"; });
+    const int saturation = firstIndex([](const Op& o) { return o.colour == qRgb(12, 0, 0); });
+    const int rh = firstIndex([](const Op& o) { return o.colour == colour::Blue; });
+    const int volume = firstIndex([](const Op& o) { return o.colour == qRgb(0, 128, 0); });
+    const int process = firstIndex([](const Op& o) { return o.kind == Kind::Line && o.width == 4; });
+    const int markers = firstIndex([](const Op& o) { return o.kind == Kind::Circle; });
+    QVERIFY(wetBulb >= 0 && wetBulb < axis);
+    QVERIFY(axis < saturation);
+    QVERIFY(saturation < rh);
+    QVERIFY(rh < volume);
+    QVERIFY(volume < process);
+    QVERIFY(process < markers);
+    QCOMPARE(f.g.ops.last().kind, Kind::Circle);
+    QCOMPARE(f.g.ops.last().fillColour, marker::Mixed);
 }
 
 QTEST_MAIN(TestLayers)
