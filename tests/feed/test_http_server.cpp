@@ -159,3 +159,12 @@ void TestHttpServer::streamFiller(QTcpSocket* socket, const QString& path, qint6
     connect(socket, &QTcpSocket::bytesWritten, socket, pump);
     pump();
 }
+
+quint16 TestHttpServer::closedPort() {
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return port;
+}

@@ -17,6 +17,9 @@ class TestHttpServer : public QObject {
     Q_OBJECT
 
 public:
+    // A port on 127.0.0.1 that nothing listens on (connections are refused).
+    static quint16 closedPort();
+
     enum class Mode {
         Fixed,        // status line, Content-Length and the body at once
         Hang,         // read the request, never answer

@@ -35,15 +35,6 @@ const QByteArray kHistory =
     "</observation_time_rfc822><temp_f>81.0</temp_f><dewpoint_f>68.5</dewpoint_f></observation>"
     "</WXDailyHistory>\n";
 
-quint16 closedPort() {
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
-}
-
 } // namespace
 
 class TestLiveRefresh : public QObject {
@@ -172,7 +163,7 @@ void TestLiveRefresh::dailyFailureShowsMessageOnce() {
 }
 
 void TestLiveRefresh::unreachableServiceLeavesFieldsAlone() {
-    const quint16 port = closedPort();
+    const quint16 port = TestHttpServer::closedPort();
     QVERIFY(port != 0);
     m_w->settings.gXMLCurrent = QStringLiteral("http://127.0.0.1:%1/c").arg(port);
     m_w->settings.gXMLDaily = QStringLiteral("http://127.0.0.1:%1/d").arg(port);

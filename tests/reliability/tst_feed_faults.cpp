@@ -26,13 +26,7 @@
 #include <functional>
 #include <memory>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define QUORVEL_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUORVEL_UNDER_ASAN 1
-#endif
-#endif
+#include "under_asan.h"
 
 using psychro::Field;
 
@@ -87,15 +81,6 @@ QByteArray entityBomb() {
     return "<?xml version=\"1.0\"?>\n" + dtd +
            "<current_observation><temp_f>50.0</temp_f><relative_humidity>20</relative_humidity>"
            "<observation_time_rfc822>&l10;</observation_time_rfc822></current_observation>\n";
-}
-
-quint16 closedPort() {
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
 }
 
 // Answers every request with the same raw bytes and hangs up: for answers
@@ -255,7 +240,7 @@ void TestFeedFaults::applyFault(Fault fault) {
     TestHttpServer::Route r;
     switch (fault) {
     case Fault::Refused: {
-        const quint16 port = closedPort();
+        const quint16 port = TestHttpServer::closedPort();
         QVERIFY(port != 0);
         pointAt(QUrl(QStringLiteral("http://127.0.0.1:%1/current.xml").arg(port)),
                 QUrl(QStringLiteral("http://127.0.0.1:%1/daily.xml").arg(port)));

@@ -41,13 +41,7 @@
 #include <thread>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define QUORVEL_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUORVEL_UNDER_ASAN 1
-#endif
-#endif
+#include "under_asan.h"
 
 using psychro::Field;
 
