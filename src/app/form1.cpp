@@ -2,6 +2,7 @@
 
 #include "artwork.h"
 #include "assets.h"
+#include "window_layout.h"
 
 #include "chart/animation.h"
 #include "chart/plots.h"
@@ -29,18 +30,7 @@ using psychro::Field;
 
 namespace {
 
-// Twips to pixels at 100 % scale.
-constexpr int px(int twips) {
-    return twips / 15;
-}
-
-// Chart surfaces: position and outer size in the window (twips), and the
-// drawable area inside their 2-pixel sunken border.
-constexpr int GraphLeft = 120, GraphTop = 240, GraphWidth = 10095, GraphHeight = 6495;
-constexpr int ChartLeft = 120, ChartTop = 8160, ChartWidth = 10095, ChartHeight = 3135;
-
-constexpr int SidePanelLeft = 692;
-constexpr int SidePanelWidth = 530;
+using namespace layout;
 
 template <typename T> T* named(T* w, const char* name) {
     w->setObjectName(QLatin1String(name));
@@ -99,7 +89,8 @@ void Form1::buildControls() {
 
     m_sidePanel = buildSidePanel();
     m_sidePanel->setParent(central);
-    m_sidePanel->setGeometry(SidePanelLeft, 8, SidePanelWidth, px(ChartTop + ChartHeight) - 8);
+    m_sidePanel->setGeometry(SidePanelLeft, Margin, SidePanelWidth,
+                             px(ChartTop + ChartHeight) - Margin);
 
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(40000);

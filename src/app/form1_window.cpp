@@ -6,6 +6,7 @@
 #include "artwork.h"
 #include "assets.h"
 #include "sheet_export.h"
+#include "window_layout.h"
 
 #include "chart/painter_surface.h"
 #include "psychro/chart_geometry.h"
@@ -35,12 +36,7 @@ using psychro::Field;
 
 namespace {
 
-// Window geometry at 100 %: charts on the left (their twip positions),
-// the side panel right of them.
-constexpr int Margin = 8;
-constexpr int ColumnGap = 11;
-constexpr int SidePanelWidth = 530;
-constexpr int GraphTop = 16, ChartTop = 544; // pixels
+using namespace layout;
 constexpr double MinZoom = 0.75;
 
 QString unitTip(const psychro::SheetRow& row, int column) {
@@ -145,10 +141,10 @@ void Form1::buildWindowExtras() {
 
     // Resizable down to three quarters of the chart's size.
     const QSize full(Margin + picGraph->width() + ColumnGap + SidePanelWidth + Margin,
-                     ChartTop + picChart->height() + Margin);
+                     px(ChartTop) + picChart->height() + Margin);
     const QSize least(int(Margin + picGraph->width() * MinZoom) + ColumnGap + SidePanelWidth +
                           Margin,
-                      std::max(int((ChartTop + picChart->height()) * MinZoom) + Margin,
+                      std::max(int((px(ChartTop) + picChart->height()) * MinZoom) + Margin,
                                m_sidePanel->sizeHint().height() + 2 * Margin));
     centralWidget()->setMinimumSize(least);
     resize(full.width(),
@@ -166,13 +162,13 @@ void Form1::layoutCharts() {
     const QSize graphAt1 = picGraph->sizeAtZoom(1.0), chartAt1 = picChart->sizeAtZoom(1.0);
     const double zoomW =
         double(area.width() - Margin - ColumnGap - SidePanelWidth - Margin) / graphAt1.width();
-    const double zoomH = double(area.height() - Margin) / (ChartTop + chartAt1.height());
+    const double zoomH = double(area.height() - Margin) / (px(ChartTop) + chartAt1.height());
     const double zoom = std::max(MinZoom, std::min(zoomW, zoomH));
     const QSignalBlocker block(picGraph); // one redraw for both surfaces
     picGraph->setZoom(zoom);
     picChart->setZoom(zoom);
-    picGraph->move(Margin, int(std::lround(GraphTop * zoom)));
-    picChart->move(Margin, int(std::lround(ChartTop * zoom)));
+    picGraph->move(Margin, int(std::lround(px(GraphTop) * zoom)));
+    picChart->move(Margin, int(std::lround(px(ChartTop) * zoom)));
     m_sidePanel->setGeometry(Margin + picGraph->width() + ColumnGap, Margin, SidePanelWidth,
                              area.height() - 2 * Margin);
 }
