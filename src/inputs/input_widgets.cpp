@@ -38,7 +38,13 @@ void InputField::keyPressEvent(QKeyEvent* e) {
     QLineEdit::keyPressEvent(e);
 }
 
-SliderTrack::SliderTrack(QWidget* parent) : QWidget(parent) {
+void ArtworkWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!m_art.isNull())
+        p.drawImage(rect(), m_art);
+}
+
+SliderTrack::SliderTrack(QWidget* parent) : ArtworkWidget(parent) {
     setMouseTracking(true);
 }
 
@@ -46,13 +52,7 @@ void SliderTrack::mouseMoveEvent(QMouseEvent* e) {
     emit mouseMoved(e->position().x() * TwipsPerPixel);
 }
 
-void SliderTrack::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    if (!m_art.isNull())
-        p.drawImage(rect(), m_art);
-}
-
-SliderKnob::SliderKnob(QWidget* parent) : QWidget(parent) {
+SliderKnob::SliderKnob(QWidget* parent) : ArtworkWidget(parent) {
     setMouseTracking(true);
 }
 
@@ -66,12 +66,6 @@ void SliderKnob::setLeftTwips(double twips) {
 
 void SliderKnob::mouseDoubleClickEvent(QMouseEvent*) {
     emit doubleClicked();
-}
-
-void SliderKnob::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    if (!m_art.isNull())
-        p.drawImage(rect(), m_art);
 }
 
 ClickableImage::ClickableImage(QWidget* parent) : QLabel(parent) {}

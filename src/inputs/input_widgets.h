@@ -30,38 +30,42 @@ protected:
 // Twips per device-independent pixel at 100 % scale.
 constexpr double TwipsPerPixel = 15.0;
 
-// The slider's track; reports every pointer movement over it, button held
-// or not, as x in twips of the track.
-class SliderTrack : public QWidget {
+// A widget that shows one picture stretched over itself (track or knob).
+class ArtworkWidget : public QWidget {
     Q_OBJECT
 public:
-    explicit SliderTrack(QWidget* parent = nullptr);
+    explicit ArtworkWidget(QWidget* parent = nullptr) : QWidget(parent) {}
     void setArtwork(const QImage& image) {
         m_art = image;
         update();
     }
     double widthTwips() const { return width() * TwipsPerPixel; }
-signals:
-    void mouseMoved(double xTwips);
 
 protected:
-    void mouseMoveEvent(QMouseEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
 
 private:
     QImage m_art;
 };
 
+// The slider's track; reports every pointer movement over it, button held
+// or not, as x in twips of the track.
+class SliderTrack : public ArtworkWidget {
+    Q_OBJECT
+public:
+    explicit SliderTrack(QWidget* parent = nullptr);
+signals:
+    void mouseMoved(double xTwips);
+
+protected:
+    void mouseMoveEvent(QMouseEvent* e) override;
+};
+
 // The knob, a child of the track; only its left edge moves.
-class SliderKnob : public QWidget {
+class SliderKnob : public ArtworkWidget {
     Q_OBJECT
 public:
     explicit SliderKnob(QWidget* parent = nullptr);
-    void setArtwork(const QImage& image) {
-        m_art = image;
-        update();
-    }
-    double widthTwips() const { return width() * TwipsPerPixel; }
     void setLeftTwips(double twips);
 signals:
     void doubleClicked();
@@ -70,10 +74,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     // Movement over the knob stays with the knob; the track does not see it.
     void mouseMoveEvent(QMouseEvent* e) override;
-    void paintEvent(QPaintEvent* e) override;
-
-private:
-    QImage m_art;
 };
 
 // An image that reports clicks (the slider's lock button).
