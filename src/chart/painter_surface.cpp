@@ -125,6 +125,10 @@ void PainterSurface::drawText(double x, double y, const QString& text) {
         py < -Margin)
         return;
     QPainter& p = painter();
+    // Prepared layouts are drawn in the painter's font, so it must be ours;
+    // compared first because setting it is not free.
+    if (p.font() != m_font)
+        p.setFont(m_font);
     if (m_cacheText) {
         const QStaticText& st = staticText(text);
         if (!fontTransparent())
@@ -138,7 +142,6 @@ void PainterSurface::drawText(double x, double y, const QString& text) {
         p.fillRect(QRectF(px, py, fm.horizontalAdvance(text), fm.height()),
                    QColor::fromRgb(backColor()));
     }
-    p.setFont(m_font);
     p.setPen(QColor::fromRgb(foreColor()));
     p.drawText(QPointF(px, py + m_ascent), text);
 }

@@ -2,6 +2,7 @@
 #include "chart/image_surface.h"
 #include "chart/recording_surface.h"
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QTest>
 
@@ -20,6 +21,7 @@ private slots:
     void drawingOutsideIsClippedWithoutError();
     void twipsModeAndRestore();
     void imageIsRenderedAtDevicePixelRatio();
+    void textIsDrawnInTheSurfaceFont();
 };
 
 namespace {
@@ -180,6 +182,34 @@ void TestSurface::imageIsRenderedAtDevicePixelRatio() {
     s.DrawWidth(1);
     s.Line(7, 0, 7, 14); // logical x 50 = device x 100
     QCOMPARE(qGray(s.Image().pixel(100, 50)) < 128, true);
+}
+
+// Labels are 8 points on a 96-dpi surface whatever font the painter or the
+// application would otherwise use: the inked width of a run of M's matches
+// that font's advance.
+void TestSurface::textIsDrawnInTheSurfaceFont() {
+    ImageSurface s(300, 40);
+    s.Scale(0, 14, 14, 0);
+    s.FontSize(8);
+    s.Cls();
+    s.ForeColor(qRgb(0, 0, 0));
+    s.setCurrentX(0);
+    s.setCurrentY(14);
+    const QString text = "MMMMMMMMMM";
+    s.Print(text);
+    int right = 0;
+    for (int x = 0; x < s.Image().width(); ++x)
+        for (int y = 0; y < s.Image().height(); ++y)
+            if (qGray(s.Image().pixel(x, y)) < 128)
+                right = std::max(right, x);
+    QImage ref(1, 1, QImage::Format_ARGB32);
+    ref.setDotsPerMeterX(3780);
+    ref.setDotsPerMeterY(3780);
+    QFont font("Liberation Sans");
+    font.setPointSizeF(8);
+    const double advance = QFontMetricsF(font, &ref).horizontalAdvance(text);
+    QVERIFY2(qAbs(right - advance) < 0.08 * advance,
+             qPrintable(QString("inked to %1, font advance %2").arg(right).arg(advance)));
 }
 
 QTEST_MAIN(TestSurface)
