@@ -39,6 +39,8 @@ void replayInto(QImage& image, const QImage& background, const chart::RecordingS
             p.setPen(QColor::fromRgb(op.colour));
             p.drawText(QPointF(s.toPxX(op.x1), s.toPxY(op.y1) + 8), op.text);
             break;
+        case Kind::Wipe: // only the animation wipes; a redraw never does
+            break;
         }
     }
 }

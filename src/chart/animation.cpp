@@ -6,14 +6,16 @@
 #include "psychro/numconv.h"
 
 #include <cmath>
+#include <utility>
 
 namespace chart {
 
 namespace {
 
+// The line as the redraw left it: painting it black again would darken its
+// anti-aliased edges a little more on every tick.
 void repaint(Surface& g, double x1, double y1, double x2, double y2) {
-    g.ForeColor(colour::Black);
-    g.Line(x1, y1, x2, y2);
+    g.WipeLine(x1, y1, x2, y2);
 }
 
 void dash(Surface& g, double x1, double y1, double x2, double y2) {
@@ -94,10 +96,12 @@ void Timer2_Timer(Surface& g, psychro::ChartState& s) {
     a.B1a = X;
     a.A1a = Y;
 
+    // The markers go back on top of the dash as the redraw drew them, the
+    // mixed one gold over its drawn look (drawn once, never over itself).
     g.DrawWidth(1);
-    RingMarker(g, p.returnX, p.returnY, marker::Return);
-    RingMarker(g, p.supplyX, p.supplyY, marker::Supply);
-    RingMarker(g, p.outdoorx, p.outdoorY, marker::Outdoor);
+    for (const auto& [x, y] : {std::pair{p.returnX, p.returnY}, std::pair{p.supplyX, p.supplyY},
+                               std::pair{p.outdoorx, p.outdoorY}, std::pair{Mx, My}})
+        g.WipeCircle(x, y, MarkerRadius);
     RingMarker(g, Mx, My, marker::Gold);
 }
 

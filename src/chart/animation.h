@@ -8,8 +8,10 @@ namespace chart {
 
 // One 200 ms tick of the process-flow animation: a gold dash travels from
 // RETURN to MIXED AIR, on to SUPPLY and back to RETURN, 32 ticks a cycle.
-// Each tick repaints the current line black, draws the dash and repaints
-// the markers, the mixed one gold.
+// Each tick wipes the current line back to the chart as drawn (taking off
+// the previous dash), draws the dash and puts the markers back on top, the
+// mixed one gold. After a full cycle the chart is as the redraw left it.
+// The surface must have kept its picture (KeepAsDrawn) after the redraw.
 void Timer2_Timer(Surface& g, psychro::ChartState& s);
 
 } // namespace chart

@@ -1,5 +1,6 @@
 #include "image_surface.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -53,7 +54,31 @@ void ImageSurface::rebuildCleared() {
 void ImageSurface::erase() {
     if (m_clearedBack != backColor())
         rebuildCleared();
+    m_drawnPending = false;
     std::memcpy(m_image.bits(), m_cleared.constBits(), size_t(m_image.sizeInBytes()));
+}
+
+void ImageSurface::keepAsDrawn() {
+    m_drawnPending = true;
+}
+
+void ImageSurface::wipePx(double left, double top, double right, double bottom) {
+    if (m_drawnPending) {
+        // A deep copy: the open painter writes into m_image's own buffer.
+        m_drawn = m_image.copy();
+        m_drawnPending = false;
+    }
+    if (m_drawn.isNull())
+        return;
+    const int x0 = std::max(0, int(std::floor(left * m_dpr)));
+    const int y0 = std::max(0, int(std::floor(top * m_dpr)));
+    const int x1 = std::min(m_image.width(), int(std::ceil(right * m_dpr)));
+    const int y1 = std::min(m_image.height(), int(std::ceil(bottom * m_dpr)));
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    const size_t bytes = size_t(x1 - x0) * 4; // ARGB32: four bytes a pixel
+    for (int y = y0; y < y1; ++y)
+        std::memcpy(m_image.scanLine(y) + x0 * 4, m_drawn.constScanLine(y) + x0 * 4, bytes);
 }
 
 } // namespace chart

@@ -31,6 +31,8 @@ protected:
     QPainter& painter() override;
     void erase() override;
     qreal textScale() const override { return m_dpr; }
+    void keepAsDrawn() override;
+    void wipePx(double left, double top, double right, double bottom) override;
 
 private:
     void rebuildCleared();
@@ -40,6 +42,10 @@ private:
     QImage m_picture;
     QImage m_cleared; // background colour with the picture on it, copied by erase()
     QRgb m_clearedBack = 0;
+    // The picture as drawn, copied from m_image only when the first wipe
+    // needs it: nothing but the animation draws between a redraw and that.
+    QImage m_drawn;
+    bool m_drawnPending = false;
     std::unique_ptr<QPainter> m_painter;
 };
 

@@ -43,7 +43,7 @@ void Plot_RH(Surface& g, ChartState& s, double supplyT, double returnT) {
 void RingMarker(Surface& g, double x, double y, QRgb c) {
     g.FillStyle(0);
     g.FillColor(colour::White);
-    g.Circle(x, y, 0.12, c);
+    g.Circle(x, y, MarkerRadius, c);
     g.FillColor(c);
     g.Circle(x, y, 0.07, c);
 }

@@ -45,7 +45,9 @@ constexpr QRgb Mixed = qRgb(255, 255, 0);
 constexpr QRgb Gold = qRgb(255, 225, 0);
 } // namespace marker
 
-// A white ring with a coloured rim around a coloured dot.
+// A white ring with a coloured rim around a coloured dot; MarkerRadius is
+// the ring's, in x units.
+inline constexpr double MarkerRadius = 0.12;
 void RingMarker(Surface& g, double x, double y, QRgb c);
 
 // Outside-air history chart (picChart), live mode only.

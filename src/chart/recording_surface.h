@@ -10,7 +10,7 @@ namespace chart {
 // assert "a segment from here to there in this colour" without pixels.
 class RecordingSurface : public Surface {
 public:
-    enum class Kind { Erase, Line, Box, Circle, Text };
+    enum class Kind { Erase, Line, Box, Circle, Text, Wipe };
     struct Op {
         Kind kind = Kind::Erase;
         double x1 = 0, y1 = 0, x2 = 0, y2 = 0; // circle: centre in x1,y1, radius in x2
@@ -45,6 +45,10 @@ protected:
         ops.append(op);
     }
     double lineHeightPx() const override { return m_lineHeight; }
+    // A wipe is recorded as the pixel rectangle it restores.
+    void wipePx(double left, double top, double right, double bottom) override {
+        ops.append(make(Kind::Wipe, left, top, right, bottom, 0));
+    }
 
 private:
     Op make(Kind kind, double x1, double y1, double x2, double y2, QRgb c) const {

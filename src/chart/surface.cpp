@@ -1,5 +1,8 @@
 #include "surface.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace chart {
 
 namespace {
@@ -92,6 +95,20 @@ void Surface::Print(const QString& text) {
     drawText(m_currentX, m_currentY, text);
     m_currentX = m_scaleLeft;
     m_currentY += lineHeightPx() / m_heightPx * m_scaleHeight;
+}
+
+void Surface::WipeLine(double x1, double y1, double x2, double y2) {
+    // The pen's half width, its square caps and a pixel of anti-aliasing.
+    const double pad = m_drawWidth + 1.0;
+    const double ax = toPxX(x1), ay = toPxY(y1), bx = toPxX(x2), by = toPxY(y2);
+    wipePx(std::min(ax, bx) - pad, std::min(ay, by) - pad, std::max(ax, bx) + pad,
+           std::max(ay, by) + pad);
+}
+
+void Surface::WipeCircle(double x, double y, double radius) {
+    const double r = std::abs(radius / m_scaleWidth * m_widthPx) + m_drawWidth + 1.0;
+    const double cx = toPxX(x), cy = toPxY(y);
+    wipePx(cx - r, cy - r, cx + r, cy + r);
 }
 
 } // namespace chart

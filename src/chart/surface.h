@@ -83,6 +83,15 @@ public:
     // position returns to the left of the scale, one text line down.
     void Print(const QString& text);
 
+    // The animation draws over the finished chart and must be able to take
+    // its strokes off again without a trace. KeepAsDrawn remembers the
+    // picture as it stands; the two wipes put back what it held under a
+    // segment at the current DrawWidth, or under a circle of this radius
+    // (in x units, as Circle measures it).
+    void KeepAsDrawn() { keepAsDrawn(); }
+    void WipeLine(double x1, double y1, double x2, double y2);
+    void WipeCircle(double x, double y, double radius);
+
     // Pixel position of a user coordinate (device-independent pixels).
     double toPxX(double x) const;
     double toPxY(double y) const;
@@ -96,6 +105,11 @@ protected:
     virtual void drawCircle(double x, double y, double radius, QRgb outline) = 0;
     virtual void drawText(double x, double y, const QString& text) = 0;
     virtual void fontChanged() {}
+    // Only a surface with a persistent picture can put pixels back; the
+    // others (vector exports) are never animated.
+    virtual void keepAsDrawn() {}
+    // left, top, right, bottom in device-independent pixels.
+    virtual void wipePx(double /*left*/, double /*top*/, double /*right*/, double /*bottom*/) {}
     // Height of one text line in pixels at the current font size.
     virtual double lineHeightPx() const = 0;
 

@@ -17,7 +17,6 @@ using Kind = chart::RecordingSurface::Kind;
 
 namespace {
 
-constexpr QRgb Black = qRgb(0, 0, 0);
 constexpr QRgb Gold = qRgb(255, 225, 0);
 constexpr QRgb White = qRgb(255, 255, 255);
 
@@ -78,24 +77,30 @@ private:
                 describe(op) +
                 QStringLiteral(" expected (%1,%2)-(%3,%4)").arg(a.x).arg(a.y).arg(b.x).arg(b.y)));
     }
-    // The four markers, return, supply, outdoor, mixed (gold), each a white
-    // ring with a coloured rim around a coloured dot, pen width 1.
+    // The wipe of a line: a pixel rectangle that holds the whole segment.
+    void verifyWipe(const Op& op, P a, P b) {
+        QVERIFY2(op.kind == Kind::Wipe, qPrintable(describe(op)));
+        for (const P& p : {a, b})
+            QVERIFY2(m_surface.toPxX(p.x) > op.x1 && m_surface.toPxX(p.x) < op.x2 &&
+                         m_surface.toPxY(p.y) > op.y1 && m_surface.toPxY(p.y) < op.y2,
+                     qPrintable(describe(op)));
+    }
+    // The markers on top: return, supply, outdoor and mixed put back as
+    // drawn, then the mixed one as a gold white ring with a gold dot.
     void verifyMarkers(const QList<Op>& ops, qsizetype from) {
-        QCOMPARE(ops.size(), from + 8);
-        const std::pair<P, QRgb> markers[] = {
-            {R(), qRgb(0, 255, 0)}, {S(), qRgb(0, 0, 255)}, {O(), qRgb(220, 20, 60)}, {M(), Gold}};
-        for (int m = 0; m < 4; ++m) {
-            const auto& [at, colour] = markers[m];
-            for (int ring = 0; ring < 2; ++ring) {
-                const Op& op = ops[from + 2 * m + ring];
-                QVERIFY2(op.kind == Kind::Circle, qPrintable(describe(op)));
-                QVERIFY(near(op.x1, at.x) && near(op.y1, at.y));
-                QCOMPARE(op.x2, ring == 0 ? 0.12 : 0.07);
-                QCOMPARE(op.colour, colour);
-                QCOMPARE(op.fillStyle, 0);
-                QCOMPARE(op.fillColour, ring == 0 ? White : colour);
-                QCOMPARE(op.width, 1);
-            }
+        QCOMPARE(ops.size(), from + 6);
+        int m = 0;
+        for (const P& at : {R(), S(), O(), M()})
+            verifyWipe(ops[from + m++], at, at);
+        for (int ring = 0; ring < 2; ++ring) {
+            const Op& op = ops[from + 4 + ring];
+            QVERIFY2(op.kind == Kind::Circle, qPrintable(describe(op)));
+            QVERIFY(near(op.x1, M().x) && near(op.y1, M().y));
+            QCOMPARE(op.x2, ring == 0 ? 0.12 : 0.07);
+            QCOMPARE(op.colour, Gold);
+            QCOMPARE(op.fillStyle, 0);
+            QCOMPARE(op.fillColour, ring == 0 ? White : Gold);
+            QCOMPARE(op.width, 1);
         }
     }
 
@@ -121,31 +126,31 @@ void TestAnimation::cycleOfThirtyTwoTicks() {
         if (n <= 9) { // leg 1, return toward mixed
             const double t = L;
             const P front{t * 0.25 * 3, t * 0.25 * 3};
-            verifyLine(ops.value(0), O(), R(), Black);
+            verifyWipe(ops.value(0), O(), R());
             verifyLine(ops.value(1), {R().x + front.x, R().y + front.y},
                        {R().x + rear.x, R().y + rear.y}, Gold);
             verifyMarkers(ops, 2);
             rear = front;
         } else if (n == 10) { // mixing line repainted, dash gone
-            verifyLine(ops.value(0), O(), R(), Black);
+            verifyWipe(ops.value(0), O(), R());
             verifyMarkers(ops, 1);
             rear = {0, 0};
         } else if (n <= 19) { // leg 2, mixed toward supply
             const double t = L - 1;
             const P front{t * (S().x - M().x), t * (S().y - M().y)};
-            verifyLine(ops.value(0), M(), S(), Black);
+            verifyWipe(ops.value(0), M(), S());
             verifyLine(ops.value(1), {M().x + front.x, M().y + front.y},
                        {M().x + rear.x, M().y + rear.y}, Gold);
             verifyMarkers(ops, 2);
             rear = front;
         } else if (n == 20) { // coil line repainted
-            verifyLine(ops.value(0), M(), S(), Black);
+            verifyWipe(ops.value(0), M(), S());
             verifyMarkers(ops, 1);
             rear = {0, 0};
         } else if (n <= 30) { // leg 3, supply back to return
             const double t = float(L - 2);
             const P front{t * (S().x - R().x), t * (S().y - R().y)};
-            verifyLine(ops.value(0), R(), S(), Black);
+            verifyWipe(ops.value(0), R(), S());
             verifyLine(ops.value(1), {S().x - front.x, S().y - front.y},
                        {S().x - rear.x, S().y - rear.y}, Gold);
             verifyMarkers(ops, 2);
@@ -156,7 +161,7 @@ void TestAnimation::cycleOfThirtyTwoTicks() {
                 QVERIFY(std::abs(ops[1].y1 - R().y) < 1e-5);
             }
         } else if (n == 31) { // room line repainted
-            verifyLine(ops.value(0), R(), S(), Black);
+            verifyWipe(ops.value(0), R(), S());
             verifyMarkers(ops, 1);
         } else { // reset: nothing but the markers
             verifyMarkers(ops, 0);
@@ -200,7 +205,7 @@ void TestAnimation::verticalRoomLineSilencesLegThree() {
     }
     QVERIFY(m_s.anim.LineIndex > 2.99f && m_s.anim.LineIndex <= 3.f);
     const QList<Op> ops = tick(); // 31: the room line is still repainted
-    verifyLine(ops.value(0), R(), S(), Black);
+    verifyWipe(ops.value(0), R(), S());
     verifyMarkers(ops, 1);
     verifyMarkers(tick(), 0); // 32: reset
     QCOMPARE(m_s.anim.LineIndex, 0.f);
@@ -267,6 +272,24 @@ void TestAnimation::redrawRestartsTheCycleInTheWindow() {
     QVERIFY(std::abs(s.anim.B1a - 0.1 * 0.25 * dx) < 1e-5);
     QVERIFY(std::abs(s.anim.A1a - 0.1 * 0.25 * dy) < 1e-5);
     QCOMPARE(pixelAt(mx, my), Gold & 0xffffff);
+
+    // A whole cycle takes every dash off without a trace: the chart is the
+    // freshly drawn one, pixel for pixel, but for the gold mixed marker.
+    form.DrawGraphs();
+    const QImage fresh = graph.Image().copy();
+    for (int n = 0; n < 32; ++n)
+        QVERIFY(QMetaObject::invokeMethod(form.Timer2, "timeout"));
+    QCOMPARE(s.anim.LineIndex, 0.f);
+    const double r = (graph.toPxX(0.12) - graph.toPxX(0) + 2) * dpr;
+    const QPointF gold(graph.toPxX(s.pos.returnX + s.pos.XmixedAirOffet) * dpr,
+                       graph.toPxY(s.pos.returnY + s.pos.YmixedAirOffet) * dpr);
+    int traces = 0;
+    for (int y = 0; y < fresh.height(); ++y)
+        for (int x = 0; x < fresh.width(); ++x)
+            if (graph.Image().pixel(x, y) != fresh.pixel(x, y) &&
+                (std::abs(x - gold.x()) > r || std::abs(y - gold.y()) > r))
+                ++traces;
+    QCOMPARE(traces, 0);
     QVERIFY(w.messages.isEmpty());
 }
 
