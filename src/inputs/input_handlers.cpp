@@ -2,6 +2,8 @@
 
 #include "psychro/numconv.h"
 
+#include <cmath>
+
 namespace inputs {
 
 using psychro::LeadingNumber;
@@ -99,6 +101,15 @@ void InputHandlers::txtSupplyRH_LostFocus() {
 
 // Typing a flow redraws nothing until the field is left.
 void InputHandlers::txtSupplyFlow_LostFocus() {
+    // "6,000" is how a flow is written in the US, but the sheet reads the
+    // leading number (6) for the flows and the whole text (6000) for the
+    // load. A text the locale accepts whole is rewritten in plain digits,
+    // so that every step reads the same number.
+    const QString text = m_c.txtSupplyFlow->text();
+    bool whole = false;
+    const double value = psychro::StrictNumber(text, &whole);
+    if (whole && std::isfinite(value) && value != LeadingNumber(text))
+        m_c.txtSupplyFlow->setText(psychro::NumText(value));
     m_drawGraphs();
 }
 

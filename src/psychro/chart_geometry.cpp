@@ -3,6 +3,7 @@
 #include "numconv.h"
 #include "properties.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace psychro {
@@ -181,6 +182,15 @@ void placeStates(ChartState& s, double supplyT, double returnT) {
     }
     if (s.in.gTemperature < 35)
         s.pos.outdoorx = g.sngMinXValue;
+}
+
+double saturationYOfX(const clsGraph& g, double x) {
+    const double T = std::clamp(temperatureOfX(g, x), 35.0, 120.0);
+    const double T0 = std::min(std::floor(T), 119.0);
+    auto at = [&g](double t) {
+        return std::min(double(ToSingle(yOfRatio(g, saturationRatio(t)))), double(g.sngMaxYValue));
+    };
+    return at(T0) + (at(T0 + 1) - at(T0)) * (T - T0);
 }
 
 } // namespace psychro

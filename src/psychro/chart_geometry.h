@@ -24,6 +24,9 @@ double ratioOfY(const clsGraph& g, double y);
 
 // Saturation humidity ratio of the drawn curve, lb/lb, T in F.
 double saturationRatio(double T);
+// Height of the saturation curve as drawn at x: the chords between its
+// whole-degree points from 35 to 120 F, cut at the top of the plot area.
+double saturationYOfX(const clsGraph& g, double x);
 
 // Humidity ratio of relative-humidity curve k at dry bulb T: k = 1..9 is the
 // cubic fit of k x 10 % RH; k = 10 stands for 100 % (a slightly flatter

@@ -118,6 +118,24 @@ void RunConversions(Sheet& sh, ChartState& s) {
     CalcWetBulb(p.returnX, p.returnY, sh[F::txtReturnWetBulb], t, failed);
     CalcWetBulb(p.supplyX, p.supplyY, sh[F::txtSupplyWetBulb], t, failed);
     CalcWetBulb(p.mixedX, p.mixedY, sh[F::txtMixedWetBulb], t, failed);
+    // Read off the chart by interpolation, the dew point and the wet bulb
+    // can come out above what the state's own dry bulb allows (far beyond
+    // the dew-point table, or low on the chart). Air keeps dew point <= wet
+    // bulb <= dry bulb, compared in the whole degrees displayed.
+    auto keepOrder = [&](F temp, F wetBulb, F dew) {
+        if (sh[temp].isEmpty()) // no mixed point: nothing to compare with
+            return;
+        const double dry = std::round(LeadingNumber(sh[temp])); // halves away from zero, as "#0"
+        if (!sh[wetBulb].isEmpty() && LeadingNumber(sh[wetBulb]) > dry)
+            sh[wetBulb] = FormatNumber(dry, QStringLiteral("#0"));
+        if (!sh[wetBulb].isEmpty() && !sh[dew].isEmpty() &&
+            LeadingNumber(sh[dew]) > LeadingNumber(sh[wetBulb]))
+            sh[dew] = FormatNumber(LeadingNumber(sh[wetBulb]), QStringLiteral("##0"));
+    };
+    keepOrder(F::txtOutdoorTemp, F::txtOutDoorWetBulb, F::txtOutdoorDew);
+    keepOrder(F::txtReturnTemp, F::txtReturnWetBulb, F::txtReturnDew);
+    keepOrder(F::txtSupplyTemp, F::txtSupplyWetBulb, F::txtSupplyDew);
+    keepOrder(F::txtMixedTemp, F::txtMixedWetBulb, F::txtMixedDew);
     // 4. Specific volumes.
     CalcSpVol(p.outdoorx, p.outdoorY, sh[F::txtOutdoorSpVol], t, failed);
     CalcSpVol(p.returnX, p.returnY, sh[F::txtReturnSpVol], t, failed);
@@ -176,7 +194,11 @@ void RunConversions(Sheet& sh, ChartState& s) {
     // 9. Cooling load (BTU/hr); empty when any of its texts is not a number.
     {
         bool okFlow = false, okMixed = false, okSupply = false;
+        // The flows above read the leading number: a flow whose whole text
+        // reads otherwise ("6,000" before it is left) gives no load rather
+        // than one that contradicts them.
         const double cfm = StrictNumber(sh[F::txtSupplyFlow], &okFlow);
+        okFlow = okFlow && cfm == LeadingNumber(sh[F::txtSupplyFlow]);
         const double hM = StrictNumber(sh[F::txtMixedEnthalpy], &okMixed);
         const double hS = StrictNumber(sh[F::txtSupplyEnthalpy], &okSupply);
         sh[F::txtLoad] = okFlow && okMixed && okSupply

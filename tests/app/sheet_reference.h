@@ -237,6 +237,17 @@ inline Expected sheet(const Inputs& in) {
         t[QStringLiteral("txt%1SpVol").arg(s)] = fixed(specificVolume(xs[i], ys[i], failed), 2);
     }
     t[QStringLiteral("txtMixedTemp")] = fixed(tOf(mx), 0);
+    // Dew point <= wet bulb <= dry bulb, in the whole degrees shown.
+    const double dry[4] = {std::isnan(in.outdoorTyped) ? in.outdoorT : in.outdoorTyped,
+                           in.returnT, in.supplyT, num(t[QStringLiteral("txtMixedTemp")])};
+    for (int i = 0; i < 4; ++i) {
+        const QString s = QLatin1String(state[i]);
+        QString& wb = t[(i == 0 ? QStringLiteral("txtOutDoor") : QStringLiteral("txt") + s) +
+                        QStringLiteral("WetBulb")];
+        QString& dew = t[QStringLiteral("txt%1Dew").arg(s)];
+        wb = fixed(std::min(num(wb), std::round(dry[i])), 0);
+        dew = fixed(std::min(num(dew), num(wb)), 0);
+    }
     // Enthalpy (BTU/lb) from the temperature and the ratio as displayed.
     auto h = [](double T, const QString& W) { return 0.24 * T + num(W) * (1061.2 + 0.444 * T); };
     const double typedT = std::isnan(in.outdoorTyped) ? in.outdoorT : in.outdoorTyped;
