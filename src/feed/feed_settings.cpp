@@ -3,8 +3,16 @@
 #include "feed/ini_file.h"
 #include "psychro/numconv.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+
 #include <cmath>
 #include <limits>
+
+#include <unistd.h>
 
 #ifndef QUORVEL_FEED_HOST
 #error "QUORVEL_FEED_HOST must be defined by the build"
@@ -43,16 +51,67 @@ void LoadFeedSettings(FeedSettings& settings, int ReadFile, const QString& iniPa
     if (ReadFile == 0)
         return;
 
-    const QString section = QString::fromLatin1(kIniSection);
-    QString s = ReadIniKey(settings.gIniFile, section, QString::fromLatin1(kIniKeyCurrent));
-    if (!s.isEmpty())
-        settings.gXMLCurrent = s;
-    s = ReadIniKey(settings.gIniFile, section, QString::fromLatin1(kIniKeyDaily));
-    if (!s.isEmpty())
-        settings.gXMLDaily = s;
-    s = ReadIniKey(settings.gIniFile, section, QString::fromLatin1(kIniKeyOffset));
-    if (!s.isEmpty())
-        convertGmtOffset(s, &settings.gGMTOffset); // out of range: the default stays
+    QByteArray text;
+    if (!readIniFile(settings.gIniFile, &text, settings.gIniSeed))
+        return;
+    const QStringList v =
+        iniValues(text, QString::fromLatin1(kIniSection),
+                  {QString::fromLatin1(kIniKeyCurrent), QString::fromLatin1(kIniKeyDaily),
+                   QString::fromLatin1(kIniKeyOffset)});
+    if (!v[0].isEmpty())
+        settings.gXMLCurrent = v[0];
+    if (!v[1].isEmpty())
+        settings.gXMLDaily = v[1];
+    if (!v[2].isEmpty())
+        convertGmtOffset(v[2], &settings.gGMTOffset); // out of range: the default stays
+}
+
+namespace {
+
+// The file is Latin-1: a character beyond it would come back as '?'. Its
+// UTF-8 bytes percent-encoded read back as the same character in a URL.
+QString latin1Url(const QString& url) {
+    QString out;
+    for (qsizetype i = 0; i < url.size(); ++i) {
+        if (url[i].unicode() <= 0xFF) {
+            out += url[i];
+            continue;
+        }
+        const qsizetype n = url[i].isHighSurrogate() && i + 1 < url.size() ? 2 : 1;
+        out += QString::fromLatin1(QUrl::toPercentEncoding(url.mid(i, n)));
+        i += n - 1;
+    }
+    return out;
+}
+
+} // namespace
+
+bool saveFeedSettings(const FeedSettings& settings) {
+    if (!settings.gIniSeed.isEmpty())
+        QDir().mkpath(QFileInfo(settings.gIniFile).absolutePath());
+    return writeIniKeys(settings.gIniFile, QString::fromLatin1(kIniSection),
+                        {{QString::fromLatin1(kIniKeyCurrent), latin1Url(settings.gXMLCurrent)},
+                         {QString::fromLatin1(kIniKeyDaily), latin1Url(settings.gXMLDaily)},
+                         {QString::fromLatin1(kIniKeyOffset),
+                          psychro::FormatNumber(settings.gGMTOffset, QStringLiteral("##0"))}},
+                        settings.gIniSeed) == QLatin1String("OK");
+}
+
+bool isWritableDir(const QString& dir) {
+    return ::access(QFile::encodeName(dir).constData(), W_OK | X_OK) == 0;
+}
+
+QString settingsFilePath(const QString& exeDir, QString* seed,
+                         const std::function<bool(const QString&)>& writable) {
+    const QString besideExe = exeDir + u'/' + QLatin1String(kIniFileName);
+    seed->clear();
+    if (writable(exeDir))
+        return besideExe;
+    // An installed copy: each user keeps their own, starting from the one
+    // installed beside the program.
+    *seed = besideExe;
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u'/' +
+           QLatin1String(kIniFileName);
 }
 
 } // namespace feed

@@ -3,9 +3,12 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 // The three feed settings, their built-in defaults and the settings file
 // they persist in (section "XMLSetup" of Quorvel_ZADUvuru.ini beside the
-// executable).
+// executable, or in the user's configuration directory when the program's
+// directory cannot be written).
 namespace feed {
 
 struct FeedSettings {
@@ -13,7 +16,13 @@ struct FeedSettings {
     QString gXMLDaily;     // URL of the daily-history document
     qint16 gGMTOffset = 5; // local time = GMT hour - this, in whole hours
     QString gIniFile;      // full path of the settings file
+    // Read instead of gIniFile while that does not exist, and copied whole
+    // by the first save; set only for the file in the user's configuration
+    // directory, whose directory that save creates.
+    QString gIniSeed;
 };
+
+inline constexpr char kIniFileName[] = "Quorvel_ZADUvuru.ini";
 
 // Section and key names in the settings file.
 inline constexpr char kIniSection[] = "XMLSetup";
@@ -32,8 +41,25 @@ QString defaultDailyUrl();
 bool convertGmtOffset(const QString& text, qint16* offset);
 
 // Sets gIniFile to iniPath and the settings to their defaults; when ReadFile
-// is not 0, overlays them with the non-empty values of the settings file.
-// A missing file, section or key leaves the defaults in place.
+// is not 0, overlays them with the non-empty values of the settings file
+// (or of gIniSeed while there is none). A missing file, section or key, or
+// anything but a regular file of at most 1 MiB, leaves the defaults in place.
 void LoadFeedSettings(FeedSettings& settings, int ReadFile, const QString& iniPath);
+
+// Writes the three settings into gIniFile in one save. A URL is stored as
+// typed, except that characters beyond Latin-1 (the file's encoding) are
+// percent-encoded. Returns false when the file could not be written; it is
+// then as it was.
+bool saveFeedSettings(const FeedSettings& settings);
+
+// Whether the user may create files in dir.
+bool isWritableDir(const QString& dir);
+
+// The settings file of a program in exeDir: the one beside it when that
+// directory is writable, otherwise the one in the user's configuration
+// directory; *seed is then set to the file beside the program (for
+// FeedSettings::gIniSeed), and cleared otherwise.
+QString settingsFilePath(const QString& exeDir, QString* seed,
+                         const std::function<bool(const QString&)>& writable = isWritableDir);
 
 } // namespace feed

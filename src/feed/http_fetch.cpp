@@ -1,12 +1,10 @@
 #include "feed/http_fetch.h"
 
-#include <QDomDocument>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
-#include <QXmlStreamReader>
 
 #include <memory>
 
@@ -18,36 +16,29 @@ namespace {
 // path); more than this is a loop or a misconfiguration.
 constexpr int kMaxRedirects = 5;
 
-// Observation documents are a few levels deep; the DOM frees its tree
-// recursively, so absurd nesting must not reach it.
-constexpr int kMaxDepth = 256;
+QString tooLargeText(qint64 maxBytes) {
+    return QStringLiteral("document larger than %1 bytes").arg(maxBytes);
+}
 
-// Walks the whole document once with the streaming reader, which keeps
-// nothing in memory, and refuses what the DOM should not be given.
-bool safeToLoad(const QByteArray& data) {
-    QXmlStreamReader reader(data);
-    int depth = 0;
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::DTD:
-            // Internal entity declarations are what expansion bombs are built
-            // from; external ones could point anywhere. Feeds need neither.
-            if (!reader.entityDeclarations().isEmpty() ||
-                reader.text().contains(QLatin1String("<!ENTITY")))
-                return false;
-            break;
-        case QXmlStreamReader::StartElement:
-            if (++depth > kMaxDepth)
-                return false;
-            break;
-        case QXmlStreamReader::EndElement:
-            --depth;
-            break;
-        default:
-            break;
-        }
+// Qt's own texts name the whole URL again and again; the caller shows the
+// address once.
+QString networkErrorText(const QNetworkReply& reply) {
+    switch (reply.error()) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("connection refused");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("connection closed by the server");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("host not found");
+    case QNetworkReply::TooManyRedirectsError:
+        return QStringLiteral("more than %1 redirects").arg(kMaxRedirects);
+    case QNetworkReply::InsecureRedirectError:
+        return QStringLiteral("redirected to a less secure address");
+    case QNetworkReply::ProtocolUnknownError: // only a redirect can lead there
+        return QStringLiteral("redirected to an address that is not http or https");
+    default:
+        return reply.errorString();
     }
-    return !reader.hasError();
 }
 
 } // namespace
@@ -57,21 +48,24 @@ FetchResult fetchDocument(QNetworkAccessManager& manager, const QUrl& url, int t
     FetchResult result;
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
-        result.error = QStringLiteral("not an HTTP URL: %1").arg(url.toString());
+        result.error = QStringLiteral("not an http or https address");
         return result;
     }
 
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
-    // Qt follows one redirect more than the number allowed here (checked
-    // against a redirect loop: 5 allowed gave 7 requests).
-    request.setMaximumRedirectsAllowed(kMaxRedirects - 1);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
     // A fresh observation every time, never a cached one.
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
 
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    // Qt's network thread reads ahead of this one as far as the read buffer
+    // lets it: without a limit a busy window lets hundreds of megabytes
+    // pile up before the count below sees them.
+    if (maxBytes >= 0)
+        reply->setReadBufferSize(maxBytes + 1);
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
@@ -84,17 +78,19 @@ FetchResult fetchDocument(QNetworkAccessManager& manager, const QUrl& url, int t
     };
     auto tooLarge = [&](qint64 bytes) { return maxBytes >= 0 && bytes > maxBytes; };
 
-    QObject::connect(&timer, &QTimer::timeout, &loop,
-                     [&] { fail(QStringLiteral("no answer within %1 ms").arg(timeoutMs)); });
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        fail(QStringLiteral("no answer within %1 s").arg(timeoutMs / 1000.0));
+    });
     QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid() && tooLarge(length.toLongLong()))
-            fail(QStringLiteral("document larger than %1 bytes").arg(maxBytes));
+            fail(tooLargeText(maxBytes));
     });
+    // Counted as it arrives: a body without a length stops at the cap too.
     QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
         result.body += reply->readAll();
         if (tooLarge(result.body.size()))
-            fail(QStringLiteral("document larger than %1 bytes").arg(maxBytes));
+            fail(tooLargeText(maxBytes));
     });
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
 
@@ -107,12 +103,14 @@ FetchResult fetchDocument(QNetworkAccessManager& manager, const QUrl& url, int t
     if (failure.isEmpty()) {
         result.body += reply->readAll();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (reply->error() != QNetworkReply::NoError)
-            failure = reply->errorString();
-        else if (status >= 400)
-            failure = QStringLiteral("HTTP status %1").arg(status);
+        if (status >= 400)
+            failure = (QStringLiteral("HTTP %1 ").arg(status) +
+                       reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
+                          .trimmed();
+        else if (reply->error() != QNetworkReply::NoError)
+            failure = networkErrorText(*reply);
         else if (tooLarge(result.body.size()))
-            failure = QStringLiteral("document larger than %1 bytes").arg(maxBytes);
+            failure = tooLargeText(maxBytes);
     }
     reply->disconnect(&loop);
 
@@ -123,19 +121,6 @@ FetchResult fetchDocument(QNetworkAccessManager& manager, const QUrl& url, int t
     }
     result.ok = true;
     return result;
-}
-
-bool parseDocument(const QByteArray& data, QDomDocument& doc) {
-    doc = QDomDocument();
-    if (!safeToLoad(data))
-        return false;
-    // Without namespace processing node names are the tags as written,
-    // which is what the observation walks compare against.
-    QDomDocument parsed;
-    if (!parsed.setContent(data, false))
-        return false;
-    doc = parsed;
-    return true;
 }
 
 } // namespace feed

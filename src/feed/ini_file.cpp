@@ -1,9 +1,8 @@
 #include "feed/ini_file.h"
 
-#include <QFile>
+#include "fileio/safe_write.h"
+
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QStringList>
 
 #include <optional>
 
@@ -137,13 +136,13 @@ QString oneLine(QString s) {
     return s;
 }
 
-} // namespace
+// A new file (the seed's content, or an empty one) is made only where
+// nothing exists yet.
+bool nothingAt(const QString& path) {
+    return !QFileInfo::exists(path);
+}
 
-QString ReadIniKey(const QString& path, const QString& section, const QString& key) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    const IniText ini = parse(file.readAll());
+QString valueOf(const IniText& ini, const QString& section, const QString& key) {
     qsizetype header = 0;
     qsizetype end = 0;
     if (!findSection(ini, section, &header, &end))
@@ -154,21 +153,7 @@ QString ReadIniKey(const QString& path, const QString& section, const QString& k
     return trimBlanks(unquote(value).left(kMaxValueLength));
 }
 
-QString WriteIniKey(const QString& path, const QString& section, const QString& key,
-                    const QString& value) {
-    const QString error = QStringLiteral("ERROR");
-    if (trimBlanks(section).isEmpty() || trimBlanks(key).isEmpty())
-        return error;
-
-    IniText ini;
-    const QFileInfo info(path);
-    if (info.exists()) {
-        QFile file(path);
-        if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-            return error;
-        ini = parse(file.readAll());
-    }
-
+void setValue(IniText& ini, const QString& section, const QString& key, const QString& value) {
     const QString cr = ini.crlf ? QStringLiteral("\r") : QString();
     const QString entry = oneLine(key) + u'=' + oneLine(value);
 
@@ -207,16 +192,60 @@ QString WriteIniKey(const QString& path, const QString& section, const QString& 
         added << u'[' + oneLine(section) + u']' << entry;
         insertAt(ini.lines.size(), added);
     }
+}
 
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
+} // namespace
+
+bool readIniFile(const QString& path, QByteArray* bytes, const QString& seedPath) {
+    const QString from = !seedPath.isEmpty() && nothingAt(path) ? seedPath : path;
+    if (fileio::readRegularFile(from, kMaxIniBytes, bytes))
+        return true;
+    bytes->clear();
+    return false;
+}
+
+QStringList iniValues(const QByteArray& text, const QString& section, const QStringList& keys) {
+    const IniText ini = parse(text);
+    QStringList values;
+    for (const QString& key : keys)
+        values << valueOf(ini, section, key);
+    return values;
+}
+
+QString ReadIniKey(const QString& path, const QString& section, const QString& key) {
+    QByteArray bytes;
+    if (!readIniFile(path, &bytes))
+        return QString();
+    return iniValues(bytes, section, {key}).front();
+}
+
+QString writeIniKeys(const QString& path, const QString& section, const QList<IniEntry>& entries,
+                     const QString& seedPath) {
+    const QString error = QStringLiteral("ERROR");
+    if (trimBlanks(section).isEmpty())
         return error;
-    const QByteArray bytes = serialize(ini);
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
+    for (const IniEntry& e : entries)
+        if (trimBlanks(e.first).isEmpty())
+            return error;
+
+    // What is there and cannot be read (a FIFO, a device, a huge file) is
+    // not ours to replace; a seed that cannot be read is simply not copied.
+    QByteArray bytes;
+    if (nothingAt(path)) {
+        if (!seedPath.isEmpty())
+            readIniFile(seedPath, &bytes);
+    } else if (!readIniFile(path, &bytes)) {
         return error;
     }
-    return out.commit() ? QStringLiteral("OK") : error;
+    IniText ini = parse(bytes);
+    for (const IniEntry& e : entries)
+        setValue(ini, section, e.first, e.second);
+    return fileio::writeFile(path, serialize(ini)) ? QStringLiteral("OK") : error;
+}
+
+QString WriteIniKey(const QString& path, const QString& section, const QString& key,
+                    const QString& value) {
+    return writeIniKeys(path, section, {{key, value}});
 }
 
 } // namespace feed

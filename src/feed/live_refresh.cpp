@@ -1,9 +1,6 @@
 #include "feed/live_refresh.h"
 
-#include "feed/http_fetch.h"
-
 #include <QCoreApplication>
-#include <QDomDocument>
 #include <QNetworkAccessManager>
 
 namespace feed {
@@ -15,12 +12,18 @@ QUrl feedUrl(const QString& typed) {
     return QUrl(typed.trimmed());
 }
 
+QString failureLine(const QUrl& url, const QString& why) {
+    return QStringLiteral("%1: %2").arg(url.toDisplayString(), why);
+}
+
 } // namespace
 
 LiveRefresher::LiveRefresher(const FeedSettings& settings, const CurrentTargets& targets,
-                             ObservationHistory& history, MessageFn showMessage)
+                             ObservationHistory& history, MessageFn showMessage,
+                             StillLiveFn stillLive, RefreshingFn refreshingChanged)
     : m_settings(settings), m_targets(targets), m_history(history),
-      m_showMessage(std::move(showMessage)) {}
+      m_showMessage(std::move(showMessage)), m_stillLive(std::move(stillLive)),
+      m_refreshingChanged(std::move(refreshingChanged)) {}
 
 LiveRefresher::~LiveRefresher() = default;
 
@@ -32,43 +35,56 @@ QNetworkAccessManager& LiveRefresher::network() {
     return *m_network;
 }
 
+void LiveRefresher::setRefreshing(bool refreshing) {
+    m_refreshing = refreshing;
+    if (m_refreshingChanged)
+        m_refreshingChanged(refreshing);
+}
+
 bool LiveRefresher::refreshLiveFeed() {
     if (m_refreshing)
         return false;
-    m_refreshing = true;
+    setRefreshing(true);
+    QStringList failures;
 
     // Current conditions: a document that cannot be loaded is skipped
     // silently and the panel and fields keep their values.
-    QDomDocument doc;
-    FetchResult current =
-        fetchDocument(network(), feedUrl(m_settings.gXMLCurrent), m_timeoutMs, m_maxBytes);
-    if (current.ok && parseDocument(current.body, doc))
-        DisplayNode(doc.childNodes(), m_targets);
+    const QUrl currentUrl = feedUrl(m_settings.gXMLCurrent);
+    const FetchResult current = fetchDocument(network(), currentUrl, m_timeoutMs, m_maxBytes);
+    QString why = current.error;
+    if (!current.ok || !DisplayNode(current.body, m_targets, &why))
+        failures << failureLine(currentUrl, why);
 
     QCoreApplication::processEvents();
 
-    const FetchResult daily =
-        fetchDocument(network(), feedUrl(m_settings.gXMLDaily), m_timeoutMs, m_maxBytes);
-    const bool dailyLoaded = daily.ok && parseDocument(daily.body, doc);
+    const QUrl dailyUrl = feedUrl(m_settings.gXMLDaily);
+    const FetchResult daily = fetchDocument(network(), dailyUrl, m_timeoutMs, m_maxBytes);
+    why = daily.error;
+    bool dailyLoaded = daily.ok;
     if (dailyLoaded) {
         QCoreApplication::processEvents();
-        DisplayNode2(doc.childNodes(), m_history);
+        dailyLoaded = DisplayNode2(daily.body, m_history, &why);
     }
+    if (!dailyLoaded)
+        failures << failureLine(dailyUrl, why);
+    m_lastFailure = failures.join(u'\n');
 
     // The refresh is over before the message is shown: refreshes started
     // while the message is open run normally, they only do not stack a
     // second message on top of it.
-    m_refreshing = false;
+    setRefreshing(false);
     if (!dailyLoaded)
-        reportFailure();
+        reportFailure(failures.back());
     return true;
 }
 
-void LiveRefresher::reportFailure() {
-    if (m_messageOpen || !m_showMessage)
+void LiveRefresher::reportFailure(const QString& what) {
+    // The user who went back to manual entry meanwhile is not told about a
+    // station they no longer look at.
+    if (m_messageOpen || !m_showMessage || (m_stillLive && !m_stillLive()))
         return;
     m_messageOpen = true;
-    m_showMessage(QStringLiteral("Failed to Load Data"));
+    m_showMessage(QStringLiteral("Failed to Load Data\n") + what);
     m_messageOpen = false;
 }
 

@@ -2,13 +2,14 @@
 
 #include "psychro/numconv.h"
 
-#include <QDomNode>
 #include <QLabel>
 #include <QLineEdit>
+#include <QXmlStreamReader>
 
-#include <cmath>
 #include <array>
+#include <cmath>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace feed {
@@ -32,56 +33,115 @@ std::optional<float> numberOf(const QString& v) {
     return f;
 }
 
-// Visits every node of the list and of the subtrees below it, each node
-// before its children, in document order. Iterative, so the depth of the
-// tree costs no stack.
-template <typename Visit> void walk(const QDomNodeList& nodes, Visit visit) {
-    for (int i = 0; i < nodes.count(); ++i) {
-        const QDomNode top = nodes.at(i);
-        QDomNode n = top;
-        for (;;) {
-            visit(n);
-            if (n.hasChildNodes()) {
-                n = n.firstChild();
-                continue;
-            }
-            while (n != top && n.nextSibling().isNull())
-                n = n.parentNode();
-            if (n == top)
-                break;
-            n = n.nextSibling();
+// Observation documents are a few levels deep.
+constexpr size_t kMaxDepth = 256;
+
+// Reads the document once, front to back, keeping only the walk's id of
+// each open element (classify gives -1 for names the walk ignores), and
+// calls visit(id, value) for every node whose parent has an id. The nodes
+// and values are those of the DOM the walks were first written against,
+// which leaves out text of blanks only unless it is CDATA.
+template <typename Classify, typename Visit>
+bool readNodes(const QByteArray& document, QString* error, Classify classify, Visit visit) {
+    auto refuse = [error](const QString& why) {
+        if (error)
+            *error = QStringLiteral("not a station document (%1)").arg(why);
+        return false;
+    };
+    QXmlStreamReader reader(document);
+    std::vector<int> open;
+    bool seenDtd = false;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        const int parent = open.empty() ? -1 : open.back();
+        switch (token) {
+        case QXmlStreamReader::DTD:
+            // The stream reader lets a second one pass; XML does not.
+            if (std::exchange(seenDtd, true))
+                return refuse(
+                    QStringLiteral("not well-formed XML, line %1").arg(reader.lineNumber()));
+            // Internal entity declarations are what expansion bombs are
+            // built from; external ones could point anywhere. Feeds need
+            // neither.
+            if (!reader.entityDeclarations().isEmpty() ||
+                reader.text().contains(QLatin1String("<!ENTITY")))
+                return refuse(QStringLiteral("it declares entities"));
+            break;
+        case QXmlStreamReader::StartElement:
+            if (open.size() >= kMaxDepth)
+                return refuse(QStringLiteral("nested deeper than %1 elements").arg(kMaxDepth));
+            if (parent >= 0)
+                visit(parent, QString());
+            open.push_back(classify(reader.qualifiedName()));
+            break;
+        case QXmlStreamReader::EndElement:
+            if (!open.empty())
+                open.pop_back();
+            break;
+        case QXmlStreamReader::Characters:
+            if (parent >= 0 && !reader.isWhitespace() &&
+                (reader.isCDATA() || !reader.text().trimmed().isEmpty()))
+                visit(parent, reader.text().toString());
+            break;
+        case QXmlStreamReader::Comment:
+            if (parent >= 0)
+                visit(parent, reader.text().toString());
+            break;
+        case QXmlStreamReader::ProcessingInstruction:
+            if (parent >= 0)
+                visit(parent, reader.processingInstructionData().toString());
+            break;
+        case QXmlStreamReader::EntityReference:
+            if (parent >= 0)
+                visit(parent, QString());
+            break;
+        default:
+            break;
         }
     }
+    if (reader.hasError())
+        return refuse(QStringLiteral("not well-formed XML, line %1").arg(reader.lineNumber()));
+    return true;
+}
+
+// The index of name in names, or -1.
+template <size_t N> int indexOf(const std::array<const char16_t*, N>& names, QStringView name) {
+    for (size_t i = 0; i < N; ++i)
+        if (name == QStringView(names[i]))
+            return int(i);
+    return -1;
 }
 
 } // namespace
 
-void DisplayNode(const QDomNodeList& Nodes, const CurrentTargets& t) {
+bool DisplayNode(const QByteArray& document, const CurrentTargets& t, QString* error) {
     // A station document names each element once, and the panel and the
     // fields are written in document order (each field write runs its
     // change handler). One that repeats an element thousands of times must
     // not cost thousands of relayouts and redraws: a repeated element keeps
     // the place of its first appearance and takes the text of its last.
+    // The whole document is read before anything is written: one found
+    // broken halfway changes nothing.
     enum Element { TempF, TempC, Rh, DewF, DewC, Time, ElementCount };
-    static const char16_t* const names[ElementCount] = {
-        u"temp_f", u"temp_c", u"relative_humidity", u"dewpoint_f", u"dewpoint_c",
-        u"observation_time_rfc822"};
+    static constexpr std::array<const char16_t*, ElementCount> names = {
+        u"temp_f",     u"temp_c",     u"relative_humidity",
+        u"dewpoint_f", u"dewpoint_c", u"observation_time_rfc822"};
     std::array<std::optional<QString>, ElementCount> text;
     std::vector<Element> order;
-    walk(Nodes, [&](const QDomNode& n) {
-        const QString p = n.parentNode().nodeName();
-        for (int e = 0; e < ElementCount; ++e)
-            if (p == names[e]) {
-                if (!text[size_t(e)])
-                    order.push_back(Element(e));
-                text[size_t(e)] = n.nodeValue();
-                break;
-            }
-    });
+    const bool loaded = readNodes(
+        document, error, [](QStringView name) { return indexOf(names, name); },
+        [&](int e, const QString& value) {
+            if (!text[size_t(e)])
+                order.push_back(Element(e));
+            text[size_t(e)] = value;
+        });
+    if (!loaded)
+        return false;
 
     // A target left null is simply not written. Captions show the text as
     // delivered, cut short if a station sends something absurdly long.
-    auto caption = [](QLabel* label, const QString& before, const QString& v, const QString& after) {
+    auto caption = [](QLabel* label, const QString& before, const QString& v,
+                      const QString& after) {
         constexpr qsizetype kMaxShown = 120;
         if (label)
             label->setText(before + (v.size() > kMaxShown ? v.left(kMaxShown) + QChar(0x2026) : v) +
@@ -127,29 +187,40 @@ void DisplayNode(const QDomNodeList& Nodes, const CurrentTargets& t) {
             break;
         }
     }
+    return true;
 }
 
-void DisplayNode2(const QDomNodeList& Nodes, ObservationHistory& h) {
-    walk(Nodes, [&h](const QDomNode& n) {
-        if (h.obsIndex >= kMaxReadings)
-            return;
-        const QString p = n.parentNode().nodeName();
-        if (p == u"observation_time_rfc822") {
-            h.obsTime[size_t(h.obsIndex)] = n.nodeValue();
-        } else if (p == u"temp_f") {
-            // A reading that is not a number is treated like a dropped one:
-            // its slot, and the time already stored there, are reused.
-            const auto x = numberOf(n.nodeValue());
-            if (!x)
+bool DisplayNode2(const QByteArray& document, ObservationHistory& history, QString* error) {
+    enum Element { Time, TempF, DewF };
+    static constexpr std::array<const char16_t*, 3> names = {u"observation_time_rfc822", u"temp_f",
+                                                             u"dewpoint_f"};
+    // Into a copy, so that a document found broken halfway leaves the
+    // history as it was.
+    ObservationHistory h = history;
+    const bool loaded = readNodes(
+        document, error, [](QStringView name) { return indexOf(names, name); },
+        [&h](int e, const QString& value) {
+            if (h.obsIndex >= kMaxReadings)
                 return;
-            h.obsTemperature[size_t(h.obsIndex)] = *x;
-            if (*x != 0.0f) // a 0 reading is a missing one; its slot is reused
-                ++h.obsIndex;
-        } else if (p == u"dewpoint_f") {
-            if (const auto x = numberOf(n.nodeValue()))
+            if (e == Time) {
+                h.obsTime[size_t(h.obsIndex)] = value;
+            } else if (e == TempF) {
+                // A reading that is not a number is treated like a dropped
+                // one: its slot, and the time already stored there, are
+                // reused.
+                const auto x = numberOf(value);
+                if (!x)
+                    return;
+                h.obsTemperature[size_t(h.obsIndex)] = *x;
+                if (*x != 0.0f) // a 0 reading is a missing one; its slot is reused
+                    ++h.obsIndex;
+            } else if (const auto x = numberOf(value)) {
                 h.obsDewPoint[size_t(h.obsIndex)] = *x;
-        }
-    });
+            }
+        });
+    if (loaded)
+        history = h;
+    return loaded;
 }
 
 } // namespace feed

@@ -2,7 +2,7 @@
 
 #include "psychro/chart_state.h"
 
-#include <QDomNodeList>
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -10,10 +10,18 @@
 class QLabel;
 class QLineEdit;
 
-// The two walks over a feed document's node tree. A node belongs to element
-// X when its parent node's name is exactly X; its value is then the
-// element's text (in practice the element's text node). Every node is
-// visited in document order, wherever it sits in the tree.
+// The two walks over a feed document. The document is read as a stream and
+// never held as a tree; the walks see the nodes a DOM of it would hold, in
+// document order, wherever they sit. A node belongs to element X when its
+// parent's name is exactly X as written (prefix and all). Its value is its
+// text for a text or CDATA node (text of blanks only is no node), the text
+// of a comment or the data of a processing instruction, and empty for a
+// child element.
+//
+// A document is not loaded when it is not well-formed XML, declares
+// entities (expansion bombs, external files) or nests elements deeper than
+// 256; each walk then returns false with the reason in *error and changes
+// nothing.
 namespace feed {
 
 // The day's observations as the outside-air history chart reads them.
@@ -46,11 +54,13 @@ struct CurrentTargets {
 // Walk of the current-conditions document. Captions show the element text
 // as delivered; the numbers (temperature, relative humidity, dew point) are
 // stored and written into the fields only when the text is a finite number.
-void DisplayNode(const QDomNodeList& Nodes, const CurrentTargets& targets);
+bool DisplayNode(const QByteArray& document, const CurrentTargets& targets,
+                 QString* error = nullptr);
 
 // Walk of the daily-history document: keeps at most 500 readings, drops
 // readings with a temperature of 0, and stores each dew point in the slot
 // obsIndex names when its element is met. The caller resets obsIndex.
-void DisplayNode2(const QDomNodeList& Nodes, ObservationHistory& history);
+bool DisplayNode2(const QByteArray& document, ObservationHistory& history,
+                  QString* error = nullptr);
 
 } // namespace feed

@@ -1,8 +1,5 @@
 #include "feed/xml_feed_dialog.h"
 
-#include "feed/ini_file.h"
-#include "psychro/numconv.h"
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -42,17 +39,21 @@ frmXMLFeed::frmXMLFeed(FeedSettings& settings, QWidget* parent)
     Lablel3 = place<QLabel>(this, "Lablel3", 240, 3360, 2000, 300);
     Lablel3->setText(QStringLiteral("Local time offset from GMT"));
     txtGMTOffet = place<QLineEdit>(this, "txtGMTOffet", 2280, 3360, 735, 315);
+    // The drawn width does not hold the caption in every font; the box then
+    // moves right of it (the buttons are far enough away).
+    if (Lablel3->width() < Lablel3->sizeHint().width()) {
+        Lablel3->resize(Lablel3->sizeHint().width(), Lablel3->height());
+        txtGMTOffet->move(Lablel3->geometry().right() + twips(60), txtGMTOffet->y());
+    }
     Command2 = place<QPushButton>(this, "Command2", 7680, 3360, 1335, 615);
     Command2->setText(QStringLiteral("Set to Default"));
     Command1 = place<QPushButton>(this, "Command1", 9120, 3360, 1335, 615);
     Command1->setText(QStringLiteral("OK"));
 
-    // Return in a text box must not press a button behind the user's back:
-    // neither button is a default button.
-    for (QPushButton* b : {Command1, Command2}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
+    // Return anywhere presses OK; focus on "Set to Default" must not take
+    // that over.
+    Command2->setAutoDefault(false);
+    Command1->setDefault(true);
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 
@@ -77,13 +78,7 @@ void frmXMLFeed::Command1_Click() {
 
     // The result is not looked at: a file that cannot be written leaves the
     // new settings in effect for this run only.
-    const QString section = QString::fromLatin1(kIniSection);
-    WriteIniKey(m_settings.gIniFile, section, QString::fromLatin1(kIniKeyCurrent),
-                txtXMLCurrent->text());
-    WriteIniKey(m_settings.gIniFile, section, QString::fromLatin1(kIniKeyDaily),
-                txtXMLDaily->text());
-    WriteIniKey(m_settings.gIniFile, section, QString::fromLatin1(kIniKeyOffset),
-                psychro::FormatNumber(m_settings.gGMTOffset, QStringLiteral("##0")));
+    saveFeedSettings(m_settings);
     accept();
 }
 

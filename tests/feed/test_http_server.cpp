@@ -1,5 +1,6 @@
 #include "test_http_server.h"
 
+#include <QFile>
 #include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -23,8 +24,9 @@ QByteArray reason(int status) {
     }
 }
 
-QByteArray head(int status, qint64 length, const QByteArray& extra = QByteArray()) {
-    QByteArray h = "HTTP/1.0 " + QByteArray::number(status) + ' ' + reason(status) + "\r\n";
+QByteArray head(int status, qint64 length, const QByteArray& extra = QByteArray(),
+                const QByteArray& version = "HTTP/1.0") {
+    QByteArray h = version + ' ' + QByteArray::number(status) + ' ' + reason(status) + "\r\n";
     h += "Content-Type: text/xml\r\n";
     if (length >= 0)
         h += "Content-Length: " + QByteArray::number(length) + "\r\n";
@@ -41,7 +43,23 @@ constexpr qint64 kChunk = 64 * 1024;
 
 } // namespace
 
+qint64 peakMemoryKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+bool resetPeakMemory() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    return clear.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && clear.write("5") == 1;
+}
+
 TestHttpServer::TestHttpServer(QObject* parent) : QObject(parent) {
+    m_server.setParent(this); // moves along to another thread
     connect(&m_server, &QTcpServer::newConnection, this, &TestHttpServer::onNewConnection);
 }
 
@@ -136,22 +154,30 @@ void TestHttpServer::answer(QTcpSocket* socket, const QString& path) {
     case Mode::Huge:
     case Mode::HugeNoLength:
         socket->write(head(r.status, r.mode == Mode::Huge ? r.hugeBytes : -1));
-        streamFiller(socket, path, r.hugeBytes);
+        streamFiller(socket, path, r.hugeBytes, false);
+        break;
+    case Mode::HugeChunked:
+        socket->write(head(r.status, -1, "Transfer-Encoding: chunked\r\n", "HTTP/1.1"));
+        streamFiller(socket, path, r.hugeBytes, true);
         break;
     }
 }
 
 // Keeps about one chunk queued until total bytes are sent or the client
 // goes away, so a client that stops early stops the stream too.
-void TestHttpServer::streamFiller(QTcpSocket* socket, const QString& path, qint64 total) {
+void TestHttpServer::streamFiller(QTcpSocket* socket, const QString& path, qint64 total,
+                                  bool chunked) {
     auto sent = std::make_shared<qint64>(0);
-    auto pump = [this, socket, path, total, sent] {
+    auto pump = [this, socket, path, total, chunked, sent] {
         while (*sent < total && socket->state() == QAbstractSocket::ConnectedState &&
                socket->bytesToWrite() < kChunk) {
             const qint64 n = qMin(kChunk, total - *sent);
-            socket->write(QByteArray(n, 'x'));
+            const QByteArray filler(n, 'x');
+            socket->write(chunked ? QByteArray::number(n, 16) + "\r\n" + filler + "\r\n" : filler);
             *sent += n;
             m_sent[path] += n;
+            if (chunked && *sent >= total)
+                socket->write("0\r\n\r\n");
         }
         if (*sent >= total && socket->bytesToWrite() == 0)
             socket->disconnectFromHost();

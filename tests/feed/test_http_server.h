@@ -9,9 +9,15 @@
 
 class QTcpSocket;
 
+// The process's peak resident memory in kB (VmHWM), and a fresh start for
+// it; -1 and false where the system does not offer them.
+qint64 peakMemoryKb();
+bool resetPeakMemory();
+
 // A small HTTP/1.0 server on 127.0.0.1 for the feed tests. It runs on the
 // test's own thread: the fetch under test spins an event loop while it
-// waits, which is when the server reads requests and answers them.
+// waits, which is when the server reads requests and answers them. Moved to
+// a thread of its own it writes as fast as the connection takes data.
 // Each path (query ignored) gets one behaviour; unknown paths answer 404.
 class TestHttpServer : public QObject {
     Q_OBJECT
@@ -27,6 +33,7 @@ public:
         Redirect,     // 302 to location
         Huge,         // stream hugeBytes of filler, announcing the length
         HugeNoLength, // stream filler without Content-Length
+        HugeChunked,  // stream filler in HTTP/1.1 chunks
     };
 
     struct Route {
@@ -56,7 +63,7 @@ private:
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
     void answer(QTcpSocket* socket, const QString& path);
-    void streamFiller(QTcpSocket* socket, const QString& path, qint64 total);
+    void streamFiller(QTcpSocket* socket, const QString& path, qint64 total, bool chunked);
 
     QTcpServer m_server;
     QHash<QString, Route> m_routes;

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -38,8 +39,8 @@ private:
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(bytes);
     }
-    QByteArray readIni() const {
-        QFile f(iniPath());
+    QByteArray readIni(const QString& path = QString()) const {
+        QFile f(path.isEmpty() ? iniPath() : path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     template <typename T> static T* child(QObject* parent, const char* name) {
@@ -61,6 +62,7 @@ private slots:
     void blankValuesKeepDefaults();
     void offsetConversion_data();
     void offsetConversion();
+    void settingsBesideProgramOrInUserConfig();
 
     void dialogLayout();
     void dialogShowsCurrentSettings();
@@ -150,6 +152,33 @@ void TestFeedSettings::offsetConversion() {
     QCOMPARE(int(offset), fits ? expected : -9);
 }
 
+// An installed program's directory is not the user's to write: the
+// settings then live in the user's configuration directory, starting from
+// the file installed beside the program.
+void TestFeedSettings::settingsBesideProgramOrInUserConfig() {
+    // The program is in m_dir; the user's configuration directory inside it.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("config"))));
+    const QByteArray installed = "[Other]\nkept=1\n\n[XMLSetup]\nXMLCurrent=http://installed/c\n";
+    writeIni(installed);
+    FeedSettings s;
+    QCOMPARE(
+        feed::settingsFilePath(m_dir->path(), &s.gIniSeed, [](const QString&) { return true; }),
+        iniPath());
+    QVERIFY(s.gIniSeed.isEmpty());
+
+    const QString own =
+        feed::settingsFilePath(m_dir->path(), &s.gIniSeed, [](const QString&) { return false; });
+    qunsetenv("XDG_CONFIG_HOME");
+    QVERIFY(own.startsWith(m_dir->filePath(QStringLiteral("config/"))));
+    QVERIFY(own.endsWith(QStringLiteral("/Quorvel_ZADUvuru.ini")));
+    LoadFeedSettings(s, 1, own);
+    QCOMPARE(s.gXMLCurrent, QStringLiteral("http://installed/c"));
+    s.gXMLDaily = QStringLiteral("http://own/d");
+    QVERIFY(feed::saveFeedSettings(s));
+    QCOMPARE(readIni(own), installed + "XMLDaily=http://own/d\nXMLGMTOffset=5\n");
+    QCOMPARE(readIni(), installed);
+}
+
 void TestFeedSettings::dialogLayout() {
     FeedSettings s;
     LoadFeedSettings(s, 0, iniPath());
@@ -174,6 +203,7 @@ void TestFeedSettings::dialogLayout() {
         QVERIFY(l);
         QCOMPARE(l->text(), e.text);
         QCOMPARE(l->pos(), e.pos);
+        QVERIFY(l->width() >= l->fontMetrics().horizontalAdvance(e.text));
     }
     auto* current = child<QLineEdit>(&dlg, "txtXMLCurrent");
     auto* daily = child<QLineEdit>(&dlg, "txtXMLDaily");
@@ -181,7 +211,9 @@ void TestFeedSettings::dialogLayout() {
     QVERIFY(current && daily && offset);
     QCOMPARE(current->geometry(), QRect(16, 40, 681, 33));
     QCOMPARE(daily->geometry(), QRect(16, 112, 681, 33));
-    QCOMPARE(offset->pos(), QPoint(152, 224));
+    // Right of its caption, however wide the font makes that.
+    QCOMPARE(offset->y(), 224);
+    QVERIFY(offset->x() > child<QLabel>(&dlg, "Lablel3")->geometry().right());
     QCOMPARE(offset->width(), 49);
 
     auto* setDefault = child<QPushButton>(&dlg, "Command2");
@@ -208,26 +240,31 @@ void TestFeedSettings::okStoresTypedValuesAndWritesFile() {
     FeedSettings s;
     LoadFeedSettings(s, 1, iniPath());
     frmXMLFeed dlg(s);
+    dlg.show();
     const QString typedCurrent = QStringLiteral(" http://typed/c?ID=AB ");
-    const QString typedDaily = QStringLiteral("http://typed/d?ID=AB&format=XML");
+    // Latin-1 goes into the file as it is; beyond it, percent-encoded.
+    const QString typedDaily =
+        QStringLiteral("http://typed/d?ID=AB&format=XML&at=Z\u00FCrich\u2013Ost");
     child<QLineEdit>(&dlg, "txtXMLCurrent")->setText(typedCurrent);
     child<QLineEdit>(&dlg, "txtXMLDaily")->setText(typedDaily);
     child<QLineEdit>(&dlg, "txtGMTOffet")->setText(QStringLiteral("-6"));
-    QTest::mouseClick(child<QPushButton>(&dlg, "Command1"), Qt::LeftButton);
+    QTest::keyClick(child<QLineEdit>(&dlg, "txtGMTOffet"), Qt::Key_Return); // presses OK
 
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(s.gXMLCurrent, typedCurrent); // untrimmed, as typed
     QCOMPARE(s.gXMLDaily, typedDaily);
     QCOMPARE(s.gGMTOffset, qint16(-6));
-    QCOMPARE(readIni(), QByteArray("[XMLSetup]\nXMLCurrent= http://typed/c?ID=AB \n"
-                                   "XMLDaily=http://typed/d?ID=AB&format=XML\n"
-                                   "XMLGMTOffset=-6\n"));
+    QCOMPARE(readIni(),
+             QByteArray("[XMLSetup]\nXMLCurrent= http://typed/c?ID=AB \n"
+                        "XMLDaily=http://typed/d?ID=AB&format=XML&at=Z\xFCrich%E2%80%93Ost\n"
+                        "XMLGMTOffset=-6\n"));
 
-    // The next start reads them back (the reader trims the blanks).
+    // The next start reads them back (the reader trims the blanks), as the
+    // same addresses.
     FeedSettings next;
     LoadFeedSettings(next, 1, iniPath());
     QCOMPARE(next.gXMLCurrent, typedCurrent.trimmed());
-    QCOMPARE(next.gXMLDaily, typedDaily);
+    QCOMPARE(QUrl(next.gXMLDaily), QUrl(typedDaily));
     QCOMPARE(next.gGMTOffset, qint16(-6));
 }
 

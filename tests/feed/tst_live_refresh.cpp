@@ -35,6 +35,11 @@ const QByteArray kHistory =
     "</observation_time_rfc822><temp_f>81.0</temp_f><dewpoint_f>68.5</dewpoint_f></observation>"
     "</WXDailyHistory>\n";
 
+// The message for a failed daily history: what failed on its second line.
+QString failed(const QString& url, const QString& why) {
+    return QStringLiteral("Failed to Load Data\n%1: %2").arg(url, why);
+}
+
 } // namespace
 
 class TestLiveRefresh : public QObject {
@@ -121,6 +126,7 @@ void TestLiveRefresh::refreshFillsPanelAndHistory() {
     QCOMPARE(m_w->history.obsTemperature[1], 81.0f);
     QCOMPARE(m_w->history.obsTime[1], QStringLiteral("Thu, 10 Aug 2023 05:20:00 -0500"));
     QVERIFY(m_w->messages.isEmpty());
+    QVERIFY(!m_w->refresher->lastRefreshFailed());
     QCOMPARE(m_server->requestCount(kCurrentPath), 1);
     QCOMPARE(m_server->requestCount(kDailyPath), 1);
     QVERIFY(!m_w->refresher->isRefreshing());
@@ -139,21 +145,30 @@ void TestLiveRefresh::urlsTypedWithBlanksStillWork() {
 void TestLiveRefresh::dailyFailureShowsMessageOnce_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("body");
-    QTest::newRow("server error") << 500 << kHistory;
-    QTest::newRow("not found") << 404 << kHistory;
-    QTest::newRow("malformed") << 200 << QByteArray("<WXDailyHistory><observation>");
-    QTest::newRow("not XML") << 200 << QByteArray("temp_f=80");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("server error") << 500 << kHistory << "HTTP 500 Internal Server Error";
+    QTest::newRow("not found") << 404 << kHistory << "HTTP 404 Not Found";
+    // Broken after a whole reading: not even that one is taken.
+    QTest::newRow("malformed") << 200 << kHistory.left(kHistory.indexOf("</observation>") + 20)
+                               << "not a station document (not well-formed XML, line 2)";
+    QTest::newRow("not XML") << 200 << QByteArray("temp_f=80")
+                             << "not a station document (not well-formed XML, line 1)";
+    QTest::newRow("entity declarations")
+        << 200 << QByteArray("<!DOCTYPE h [<!ENTITY t \"80\">]><h><temp_f>&t;</temp_f></h>")
+        << "not a station document (it declares entities)";
 }
 
 void TestLiveRefresh::dailyFailureShowsMessageOnce() {
     QFETCH(int, status);
     QFETCH(QByteArray, body);
+    QFETCH(QString, why);
     m_server->serve(kCurrentPath, sampleDocument());
     m_server->serve(kDailyPath, body, status);
     m_w->history.obsTime[0] = QStringLiteral("kept");
     m_w->history.obsTemperature[0] = 77;
     QVERIFY(m_w->refresher->refreshLiveFeed());
-    QCOMPARE(m_w->messages, QStringList{QStringLiteral("Failed to Load Data")});
+    QCOMPARE(m_w->messages, QStringList{failed(m_w->settings.gXMLDaily, why)});
+    QCOMPARE(m_w->refresher->lastFailure(), m_w->settings.gXMLDaily + ": " + why);
     // The current conditions were applied before the history failed.
     QCOMPARE(m_w->txtOutdoorTemp.text(), QStringLiteral("96"));
     QCOMPARE(m_w->history.obsTime[0], QStringLiteral("kept"));
@@ -171,7 +186,8 @@ void TestLiveRefresh::unreachableServiceLeavesFieldsAlone() {
     clock.start();
     QVERIFY(m_w->refresher->refreshLiveFeed());
     QVERIFY(clock.elapsed() < kTimeoutMs);
-    QCOMPARE(m_w->messages, QStringList{QStringLiteral("Failed to Load Data")});
+    QCOMPARE(m_w->messages,
+             QStringList{failed(m_w->settings.gXMLDaily, QStringLiteral("connection refused"))});
     QCOMPARE(m_w->txtOutdoorTemp.text(), QStringLiteral("95"));
     QCOMPARE(m_w->txtOutdoorRH.text(), QStringLiteral("51"));
     QCOMPARE(m_w->lblTempF.text(), QStringLiteral("lblTempF"));
@@ -196,6 +212,8 @@ void TestLiveRefresh::badCurrentDocumentIsSkippedSilently() {
     m_server->serve(kDailyPath, kHistory);
     QVERIFY(m_w->refresher->refreshLiveFeed());
     QVERIFY(m_w->messages.isEmpty());
+    // Silent, but not hidden from whoever asks (the command line does).
+    QVERIFY(m_w->refresher->lastFailure().startsWith(m_w->settings.gXMLCurrent + ": "));
     QCOMPARE(m_w->txtOutdoorTemp.text(), QStringLiteral("95"));
     QCOMPARE(m_w->lblTempF.text(), QStringLiteral("lblTempF"));
     QCOMPARE(m_w->history.obsIndex, qint16(2));
@@ -223,7 +241,8 @@ void TestLiveRefresh::silentServerEndsWithinTimeouts() {
     // Two fetches, each cut off at the timeout.
     QVERIFY2(elapsed >= 2 * kTimeoutMs - 200, qPrintable(QString::number(elapsed)));
     QVERIFY2(elapsed < 2 * kTimeoutMs + 2000, qPrintable(QString::number(elapsed)));
-    QCOMPARE(m_w->messages, QStringList{QStringLiteral("Failed to Load Data")});
+    QCOMPARE(m_w->messages, QStringList{failed(m_w->settings.gXMLDaily,
+                                               QStringLiteral("no answer within 1.5 s"))});
     QCOMPARE(m_w->txtOutdoorTemp.text(), QStringLiteral("95"));
 }
 

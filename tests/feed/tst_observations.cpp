@@ -1,7 +1,5 @@
-#include "feed/http_fetch.h"
 #include "feed/observations.h"
 
-#include <QDomDocument>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,13 +13,6 @@ using feed::DisplayNode2;
 using feed::ObservationHistory;
 
 namespace {
-
-QDomDocument parse(const QByteArray& data) {
-    QDomDocument doc;
-    if (!feed::parseDocument(data, doc))
-        qWarning("test document did not parse");
-    return doc;
-}
 
 QByteArray sampleDocument() {
     QFile f(QStringLiteral(QUORVEL_TEST_DATA "/current-observation-KDTO.xml"));
@@ -42,6 +33,13 @@ QByteArray history(const QList<Reading>& readings) {
              "</observation_time_rfc822><temp_f>" + r.temp.toLatin1() + "</temp_f><dewpoint_f>" +
              r.dew.toLatin1() + "</dewpoint_f></observation>\n";
     return d + "</WXDailyHistory>\n";
+}
+
+// An observation time depth elements down.
+QByteArray nested(int depth) {
+    return QByteArray("<a>").repeated(depth - 1) +
+           "<observation_time_rfc822>deep</observation_time_rfc822>" +
+           QByteArray("</a>").repeated(depth - 1);
 }
 
 QString stamp(int i) {
@@ -85,6 +83,10 @@ private slots:
     void nonNumbersOnlyReachTheCaption();
     void elementsAreFoundAnywhereButNamesMatchExactly();
     void missingElementsKeepPreviousValues();
+    void nodeValuesAreThoseOfTheDom_data();
+    void nodeValuesAreThoseOfTheDom();
+    void documentsLoadedOrRefused_data();
+    void documentsLoadedOrRefused();
 
     void historyKeepsEveryObservation();
     void historyDropsZeroReadings();
@@ -96,8 +98,7 @@ private slots:
 
 void TestObservations::currentSampleFillsPanelAndFields() {
     Panel p;
-    const QDomDocument doc = parse(sampleDocument());
-    DisplayNode(doc.childNodes(), p.targets());
+    QVERIFY(DisplayNode(sampleDocument(), p.targets()));
     // Values as the sample's description lists them.
     QCOMPARE(p.lblTempF.text(), QStringLiteral("Temperature: 96.0 deg F"));
     QCOMPARE(p.lblTempC.text(), QStringLiteral(" 35.6 deg C"));
@@ -129,8 +130,7 @@ void TestObservations::fieldsChangeInDocumentOrder() {
                     .arg(p.inputs.gORH)
                     .arg(p.lblRH.text(), p.lblTempC.text(), p.lblDewF.text());
     });
-    const QDomDocument doc = parse(sampleDocument());
-    DisplayNode(doc.childNodes(), p.targets());
+    QVERIFY(DisplayNode(sampleDocument(), p.targets()));
     QCOMPARE(seen, (QStringList{
                        QStringLiteral("temp: g=96 caption=Temperature: 96.0 deg F "
                                       "time=Thu, 10 Aug 2023 23:53:00 -0500 rh=lblRH"),
@@ -141,9 +141,9 @@ void TestObservations::fieldsChangeInDocumentOrder() {
 
 void TestObservations::relativeHumidityOf100ShownAsDelivered() {
     Panel p;
-    const QDomDocument doc = parse("<current_observation><relative_humidity>100</relative_humidity>"
-                                   "</current_observation>");
-    DisplayNode(doc.childNodes(), p.targets());
+    DisplayNode("<current_observation><relative_humidity>100</relative_humidity>"
+                "</current_observation>",
+                p.targets());
     QCOMPARE(p.lblRH.text(), QStringLiteral("Relative Humidity: 100 %"));
     QCOMPARE(p.txtOutdoorRH.text(), QStringLiteral("100"));
     // The field's own handler turns 100 into 99 for the chart; the walk
@@ -172,8 +172,7 @@ void TestObservations::numbersAreWrittenInShortestForm() {
     QFETCH(QString, field);
     QFETCH(float, value);
     Panel p;
-    const QDomDocument doc = parse("<o><temp_f>" + text.toLatin1() + "</temp_f></o>");
-    DisplayNode(doc.childNodes(), p.targets());
+    DisplayNode("<o><temp_f>" + text.toLatin1() + "</temp_f></o>", p.targets());
     QCOMPARE(p.lblTempF.text(), "Temperature: " + text + " deg F");
     QCOMPARE(p.txtOutdoorTemp.text(), field);
     QCOMPARE(p.inputs.gTemperature, value);
@@ -194,9 +193,9 @@ void TestObservations::nonNumbersOnlyReachTheCaption() {
     Panel p;
     p.inputs.gTemperature = 95;
     p.inputs.gDewPoint = 19;
-    const QDomDocument doc = parse("<o><temp_f>" + text.toLatin1() + "</temp_f><dewpoint_f>" +
-                                   text.toLatin1() + "</dewpoint_f></o>");
-    DisplayNode(doc.childNodes(), p.targets());
+    DisplayNode("<o><temp_f>" + text.toLatin1() + "</temp_f><dewpoint_f>" + text.toLatin1() +
+                    "</dewpoint_f></o>",
+                p.targets());
     QCOMPARE(p.lblTempF.text(), "Temperature: " + text + " deg F");
     QCOMPARE(p.lblDewF.text(), "Dew Point: " + text + " deg F");
     QCOMPARE(p.txtOutdoorTemp.text(), QStringLiteral("95"));
@@ -207,10 +206,10 @@ void TestObservations::nonNumbersOnlyReachTheCaption() {
 
 void TestObservations::elementsAreFoundAnywhereButNamesMatchExactly() {
     Panel p;
-    const QDomDocument doc = parse("<feed><station><now><deep><temp_f>70</temp_f></deep></now>"
-                                   "</station><Temp_C>21</Temp_C><dewpoint_c_x>9</dewpoint_c_x>"
-                                   "<x:dewpoint_f xmlns:x=\"urn:x\">50</x:dewpoint_f></feed>");
-    DisplayNode(doc.childNodes(), p.targets());
+    DisplayNode("<feed><station><now><deep><temp_f>70</temp_f></deep></now>"
+                "</station><Temp_C>21</Temp_C><dewpoint_c_x>9</dewpoint_c_x>"
+                "<x:dewpoint_f xmlns:x=\"urn:x\">50</x:dewpoint_f></feed>",
+                p.targets());
     QCOMPARE(p.txtOutdoorTemp.text(), QStringLiteral("70"));
     QCOMPARE(p.lblTempC.text(), QStringLiteral("lblTempC"));
     QCOMPARE(p.lblDewC.text(), QStringLiteral("lblDewC"));
@@ -220,11 +219,9 @@ void TestObservations::elementsAreFoundAnywhereButNamesMatchExactly() {
 
 void TestObservations::missingElementsKeepPreviousValues() {
     Panel p;
-    DisplayNode(parse(sampleDocument()).childNodes(), p.targets());
+    DisplayNode(sampleDocument(), p.targets());
     // An empty element, or one holding only blanks, has no text node.
-    const QDomDocument partial =
-        parse("<o><temp_f>88.0</temp_f><temp_c/><dewpoint_f>  </dewpoint_f></o>");
-    DisplayNode(partial.childNodes(), p.targets());
+    DisplayNode("<o><temp_f>88.0</temp_f><temp_c/><dewpoint_f>  </dewpoint_f></o>", p.targets());
     QCOMPARE(p.txtOutdoorTemp.text(), QStringLiteral("88"));
     QCOMPARE(p.lblTempC.text(), QStringLiteral(" 35.6 deg C"));
     QCOMPARE(p.lblDewF.text(), QStringLiteral("Dew Point: 66.0 deg F"));
@@ -233,13 +230,95 @@ void TestObservations::missingElementsKeepPreviousValues() {
     QCOMPARE(p.lblTime.text(), QStringLiteral("Thu, 10 Aug 2023 23:53:00 -0500"));
 }
 
+// What the walks were first written against: the nodes of a DOM, each
+// with its own value.
+void TestObservations::nodeValuesAreThoseOfTheDom_data() {
+    QTest::addColumn<QByteArray>("content"); // of the temp_c element
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("CDATA keeps its blanks") << QByteArray("<![CDATA[ 21 ]]>") << " 21 ";
+    QTest::newRow("text split by a comment") << QByteArray("20<!--x-->21") << "21";
+    QTest::newRow("comment last") << QByteArray("21<!--note-->") << "note";
+    QTest::newRow("processing instruction last") << QByteArray("21<?pi data?>") << "data";
+    QTest::newRow("child element last") << QByteArray("21<b>22</b>") << "";
+    QTest::newRow("blank text is no node") << QByteArray("<!--c-->  ") << "c";
+    QTest::newRow("references resolved") << QByteArray("2&#49;&amp;") << "21&";
+}
+
+void TestObservations::nodeValuesAreThoseOfTheDom() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, shown);
+    Panel p;
+    QVERIFY(DisplayNode("<o><temp_c>" + content + "</temp_c></o>", p.targets()));
+    QCOMPARE(p.lblTempC.text(), " " + shown + " deg C");
+}
+
+void TestObservations::documentsLoadedOrRefused_data() {
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("time"); // null: refused
+
+    QTest::newRow("real sample") << sampleDocument() << "Thu, 10 Aug 2023 23:53:00 -0500";
+    QTest::newRow("doctype without entities")
+        << QByteArray("<!DOCTYPE o><o><observation_time_rfc822>t</observation_time_rfc822></o>")
+        << "t";
+    QTest::newRow("predefined entities")
+        << QByteArray("<o><observation_time_rfc822>Fair &amp; warm &lt;3"
+                      "</observation_time_rfc822></o>")
+        << "Fair & warm <3";
+    // 0xB0 is the degree sign in ISO-8859-1 and not valid UTF-8 on its own.
+    QTest::newRow("declared encoding")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><o>"
+                      "<observation_time_rfc822>96.0 \xB0"
+                      "F</observation_time_rfc822></o>")
+        << "96.0 \u00B0F";
+    QTest::newRow("nesting of 256") << nested(256) << "deep";
+
+    const QString refused;
+    QTest::newRow("empty") << QByteArray() << refused;
+    QTest::newRow("plain text") << QByteArray("Service temporarily unavailable") << refused;
+    QTest::newRow("html") << QByteArray("<html><body><p>Error<br></body></html>") << refused;
+    QTest::newRow("mismatched tags") << QByteArray("<o><temp_f>70</o></temp_f>") << refused;
+    QTest::newRow("two roots") << QByteArray("<a/><b/>") << refused;
+    QTest::newRow("two doctypes") << QByteArray("<!DOCTYPE o><!DOCTYPE o><o/>") << refused;
+    QTest::newRow("truncated sample") << sampleDocument().left(1200) << refused;
+    QTest::newRow("undefined entity") << QByteArray("<o>&nbsp;</o>") << refused;
+    QByteArray laughs = "<!DOCTYPE o [<!ENTITY l0 \"lol\">";
+    for (int i = 1; i <= 9; ++i)
+        laughs += "<!ENTITY l" + QByteArray::number(i) + " \"" +
+                  ("&l" + QByteArray::number(i - 1) + ";").repeated(10) + "\">";
+    QTest::newRow("billion laughs") << laughs + "]><o><temp_f>&l9;</temp_f></o>" << refused;
+    QTest::newRow("one internal entity")
+        << QByteArray("<!DOCTYPE o [<!ENTITY t \"70\">]><o><temp_f>&t;</temp_f></o>") << refused;
+    QTest::newRow("external entity")
+        << QByteArray("<!DOCTYPE o [<!ENTITY x SYSTEM \"secret.txt\">]>"
+                      "<o><temp_f>&x;</temp_f></o>")
+        << refused;
+    QTest::newRow("parameter entity")
+        << QByteArray("<!DOCTYPE o [<!ENTITY % p \"x\">]><o/>") << refused;
+    QTest::newRow("nesting of 257") << nested(257) << refused;
+    QTest::newRow("absurd nesting") << nested(100000) << refused;
+}
+
+// Both walks load the same documents, and say why they refuse one.
+void TestObservations::documentsLoadedOrRefused() {
+    QFETCH(QByteArray, data);
+    QFETCH(QString, time);
+    Panel p;
+    ObservationHistory h;
+    h.obsTime[0] = QStringLiteral("kept");
+    QString why;
+    QCOMPARE(DisplayNode(data, p.targets(), &why), !time.isNull());
+    QCOMPARE(why.isEmpty(), !time.isNull());
+    QCOMPARE(DisplayNode2(data, h), !time.isNull());
+    QCOMPARE(p.lblTime.text(), time.isNull() ? QStringLiteral("lblTime") : time);
+    QCOMPARE(h.obsTime[0], time.isNull() ? QStringLiteral("kept") : time);
+}
+
 void TestObservations::historyKeepsEveryObservation() {
     ObservationHistory h;
-    DisplayNode2(parse(history({{stamp(0), "80.1", "65.0"},
-                                {stamp(1), "81.2", "65.5"},
-                                {stamp(2), "82.3", "66.0"}}))
-                     .childNodes(),
-                 h);
+    DisplayNode2(
+        history(
+            {{stamp(0), "80.1", "65.0"}, {stamp(1), "81.2", "65.5"}, {stamp(2), "82.3", "66.0"}}),
+        h);
     QCOMPARE(h.obsIndex, qint16(3));
     QCOMPARE(h.obsTime[0], stamp(0));
     QCOMPARE(h.obsTime[2], stamp(2));
@@ -257,12 +336,11 @@ void TestObservations::historyKeepsEveryObservation() {
 void TestObservations::historyDropsZeroReadings() {
     for (const QString& zero : {QStringLiteral("0"), QStringLiteral("0.0")}) {
         ObservationHistory h;
-        DisplayNode2(parse(history({{stamp(0), "80", "60"},
-                                    {stamp(1), "81", "61"},
-                                    {stamp(2), zero, "62"},
-                                    {stamp(3), "83", "63"},
-                                    {stamp(4), "84", "64"}}))
-                         .childNodes(),
+        DisplayNode2(history({{stamp(0), "80", "60"},
+                              {stamp(1), "81", "61"},
+                              {stamp(2), zero, "62"},
+                              {stamp(3), "83", "63"},
+                              {stamp(4), "84", "64"}}),
                      h);
         QCOMPARE(h.obsIndex, qint16(4));
         // The dropped reading's slot is reused by the next one, time included.
@@ -284,7 +362,7 @@ void TestObservations::historyKeepsAtMost500() {
     for (int i = 0; i < 600; ++i)
         readings.append({stamp(i), QString::number(50 + i % 40), QString::number(40 + i % 20)});
     ObservationHistory h;
-    DisplayNode2(parse(history(readings)).childNodes(), h);
+    DisplayNode2(history(readings), h);
     QCOMPARE(h.obsIndex, qint16(500));
     QCOMPARE(h.obsTime[499], stamp(499));
     QCOMPARE(h.obsTemperature[499], float(50 + 499 % 40));
@@ -305,7 +383,7 @@ void TestObservations::historyOverwritesButNeverClears() {
         h.obsDewPoint[i] = 2;
     }
     h.obsIndex = 0;
-    DisplayNode2(parse(history({{stamp(0), "80", "60"}, {stamp(1), "81", "61"}})).childNodes(), h);
+    DisplayNode2(history({{stamp(0), "80", "60"}, {stamp(1), "81", "61"}}), h);
     QCOMPARE(h.obsIndex, qint16(2));
     QCOMPARE(h.obsTime[1], stamp(1));
     QCOMPARE(h.obsTime[2], QStringLiteral("old"));
@@ -315,17 +393,15 @@ void TestObservations::historyOverwritesButNeverClears() {
     QCOMPARE(h.obsDewPoint[0], 2.0f);
 
     // The caller resets obsIndex; without that the walk appends.
-    DisplayNode2(parse(history({{stamp(5), "85", "65"}})).childNodes(), h);
+    DisplayNode2(history({{stamp(5), "85", "65"}}), h);
     QCOMPARE(h.obsIndex, qint16(3));
     QCOMPARE(h.obsTime[2], stamp(5));
 }
 
 void TestObservations::historySkipsNonNumbers() {
     ObservationHistory h;
-    DisplayNode2(
-        parse(history({{stamp(0), "80", "60"}, {stamp(1), "M", "M"}, {stamp(2), "82", "62"}}))
-            .childNodes(),
-        h);
+    DisplayNode2(history({{stamp(0), "80", "60"}, {stamp(1), "M", "M"}, {stamp(2), "82", "62"}}),
+                 h);
     // A missing reading is dropped like a zero one.
     QCOMPARE(h.obsIndex, qint16(2));
     QCOMPARE(h.obsTime[1], stamp(2));
@@ -340,7 +416,7 @@ void TestObservations::historyDewPointFirstSharesSlot() {
                            stamp(0).toLatin1() +
                            "</observation_time_rfc822><temp_f>80</temp_f></ob>"
                            "<ob><dewpoint_f>61</dewpoint_f><temp_f>81</temp_f></ob></h>";
-    DisplayNode2(parse(doc).childNodes(), h);
+    DisplayNode2(doc, h);
     QCOMPARE(h.obsIndex, qint16(2));
     QCOMPARE(h.obsDewPoint[0], 60.0f);
     QCOMPARE(h.obsDewPoint[1], 61.0f);

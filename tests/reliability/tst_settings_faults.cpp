@@ -25,6 +25,8 @@
 #include <random>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -130,7 +132,10 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
     }
-    void cleanup() { m_dir.reset(); }
+    void cleanup() {
+        alarm(0);
+        m_dir.reset();
+    }
 
     void damagedFileIsReadSafely_data();
     void damagedFileIsReadSafely();
@@ -139,6 +144,7 @@ private slots:
     void unusableSettingsPlace_data();
     void unusableSettingsPlace();
     void okWritesThroughSymlinkedFile();
+    void failedSaveKeepsOldFile();
     void killedSaveLeavesOldOrNewFile();
 };
 
@@ -156,9 +162,10 @@ void TestSettingsFaults::damagedFileIsReadSafely_data() {
     QTest::newRow("binary garbage") << garbage(4096, 1) << QString() << QString() << 5;
     QTest::newRow("garbage around the section")
         << garbage(4096, 2) + "\n" + good + garbage(4096, 3) << c << d << 3;
+    // Both just within the 1 MiB a settings file may have.
     QTest::newRow("1 MB line before the section")
-        << "[Junk]\n" + QByteArray(1 << 20, 'x') + "\n" + good << c << d << 3;
-    const QByteArray longUrl = "http://127.0.0.1:7/" + QByteArray(1 << 20, 'v');
+        << "[Junk]\n" + QByteArray(1000 * 1000, 'x') + "\n" + good << c << d << 3;
+    const QByteArray longUrl = "http://127.0.0.1:7/" + QByteArray(1000 * 1000, 'v');
     QTest::newRow("1 MB value") << section(longUrl, d.toLatin1(), "3")
                                 << QString::fromLatin1(longUrl.left(519)) << d << 3;
     QTest::newRow("CRLF line endings")
@@ -257,6 +264,9 @@ void TestSettingsFaults::unusableSettingsPlace_data() {
     QTest::newRow("parent is a regular file") << QStringLiteral("blocker/quorvel.ini");
     QTest::newRow("path is a directory") << QStringLiteral("adir");
     QTest::newRow("parent does not exist") << QStringLiteral("missing/deeper/quorvel.ini");
+    QTest::newRow("a FIFO without a writer") << QStringLiteral("fifo");
+    QTest::newRow("a link to /dev/zero") << QStringLiteral("zero");
+    QTest::newRow("settings in a file over 1 MiB") << QStringLiteral("big.ini");
 }
 
 // A settings file that cannot be read or written: start-up uses the
@@ -264,9 +274,18 @@ void TestSettingsFaults::unusableSettingsPlace_data() {
 // this run; nothing in the way is harmed and no message appears.
 void TestSettingsFaults::unusableSettingsPlace() {
     QFETCH(QString, place);
+    // A FIFO could block start-up for good and /dev/zero fill the memory:
+    // ended by the alarm (cleanup disarms it).
+    alarm(60);
     const QByteArray blockerContent = "a regular file where a directory is expected\n";
     QVERIFY(writeFile(m_dir->filePath(QStringLiteral("blocker")), blockerContent));
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("adir")));
+    QCOMPARE(mkfifo(QFile::encodeName(m_dir->filePath(QStringLiteral("fifo"))).constData(), 0600),
+             0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), m_dir->filePath(QStringLiteral("zero"))));
+    const QByteArray big =
+        section("http://127.0.0.1:7/c", "http://127.0.0.1:7/d", "3") + QByteArray(1 << 20, ';');
+    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("big.ini")), big));
     const QStringList entriesBefore =
         QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 
@@ -292,6 +311,9 @@ void TestSettingsFaults::unusableSettingsPlace() {
     QCOMPARE(readFile(m_dir->filePath(QStringLiteral("blocker"))), blockerContent);
     QVERIFY(QFileInfo(m_dir->filePath(QStringLiteral("adir"))).isDir());
     QVERIFY(QDir(m_dir->filePath(QStringLiteral("adir"))).isEmpty());
+    QVERIFY(!QFileInfo(m_dir->filePath(QStringLiteral("fifo"))).isFile());
+    QVERIFY(QFileInfo(m_dir->filePath(QStringLiteral("zero"))).isSymLink());
+    QCOMPARE(readFile(m_dir->filePath(QStringLiteral("big.ini"))), big);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              entriesBefore);
 }
@@ -318,6 +340,24 @@ void TestSettingsFaults::okWritesThroughSymlinkedFile() {
     QCOMPARE(next.gXMLCurrent, kNewCurrent);
     QCOMPARE(next.gXMLDaily, kNewDaily);
     QCOMPARE(untouchableLines(readFile(target)), untouchableLines(content));
+}
+
+// A save that runs out of room (a file-size limit stands in for a full
+// disk) fails, and the old file stays byte for byte with nothing beside it.
+void TestSettingsFaults::failedSaveKeepsOldFile() {
+    QByteArray content = "[Station notes]\n";
+    for (int i = 0; i < 200; ++i)
+        content += "note" + QByteArray::number(i) + "=kept exactly as written\n";
+    content += section("http://127.0.0.1:7/c", "http://127.0.0.1:7/d", "3");
+    QVERIFY(writeFile(path(), content));
+    QProcess helper;
+    helper.start(QStringLiteral(QUORVEL_SAVE_HELPER),
+                 {QStringLiteral("--file-size-limit"), QStringLiteral("4096"), path()});
+    QVERIFY(helper.waitForFinished(30000));
+    QCOMPARE(helper.readAllStandardOutput().trimmed(), QByteArray("ERROR"));
+    QCOMPARE(readFile(path()), content);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QStringLiteral("quorvel.ini")});
 }
 
 // A helper process saves the settings key by key in a loop and is killed
