@@ -14,7 +14,7 @@ case "$mode" in
     *) echo "usage: ./test.sh [--sanitize | --fuzz [seconds] | --bench]" >&2; exit 2 ;;
 esac
 
-ensure_packages "${BUILD_PACKAGES[@]}" poppler-utils desktop-file-utils appstream dpkg-dev \
+ensure_packages "${BUILD_PACKAGES[@]}" poppler-utils desktop-file-utils appstream dpkg-dev file \
     xvfb xauth openbox xdotool xclip
 
 export QT_QPA_PLATFORM=offscreen

@@ -2,13 +2,18 @@
 
 #include "assets.h"
 #include "form1.h"
+
+#include "feed/live_refresh.h"
 #include "sheet_export.h"
+
+#include "fileio/safe_write.h"
 
 #include "inputs/design_cities.h"
 #include "psychro/numconv.h"
 #include "psychro/sheet.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
@@ -17,7 +22,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRadioButton>
-#include <QSaveFile>
+#include <QStringDecoder>
 #include <QTextStream>
 
 #include <cstdio>
@@ -39,14 +44,64 @@ constexpr const char* HeadlessOptions[] = {
     "--screenshot", "--sheet",   "--print-pdf", "--export-chart", "--csv", "--help",
     "-h",           "--version", "-v"};
 
+// Whoever handled Qt's messages before the headless filter: everything the
+// filter lets through goes on to it.
+QtMessageHandler previousMessageHandler = nullptr;
+
 // The offscreen platform's complaint about window size hints says nothing
 // a headless user could act on.
 void quietHeadlessMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (text.contains(QLatin1String("does not support propagateSizeHints")))
         return;
-    static const QtMessageHandler standard = qInstallMessageHandler(nullptr);
-    if (standard)
-        standard(type, context, text);
+    if (previousMessageHandler)
+        previousMessageHandler(type, context, text);
+}
+
+// Options whose value names a file, and every option that takes a value.
+const QStringList FileOptions = {QStringLiteral("screenshot"), QStringLiteral("settings"),
+                                 QStringLiteral("print-pdf"), QStringLiteral("export-chart"),
+                                 QStringLiteral("csv")};
+const QStringList OtherValueOptions = {QStringLiteral("outdoor"), QStringLiteral("return"),
+                                       QStringLiteral("supply"),  QStringLiteral("cfm"),
+                                       QStringLiteral("fresh"),   QStringLiteral("city")};
+
+// An option that takes a value swallows whatever follows it: "--csv --sheet"
+// would write a file called "--sheet". A value that looks like an option
+// (or a file name that starts with '-') must be written --opt=value. The
+// numbers "-10,63" and "-3" stay values. Returns the complaint, or empty.
+QString swallowedOption(const QStringList& args) {
+    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--"))
+            break;
+        if (!a.startsWith(QLatin1String("--")) || a.contains(u'='))
+            continue;
+        const QString name = a.mid(2);
+        const bool file = FileOptions.contains(name);
+        if (!file && !OtherValueOptions.contains(name))
+            continue;
+        const QString& v = args[i + 1];
+        if (v.startsWith(QLatin1String("--")) ||
+            (file && v.startsWith(u'-') && v != QLatin1String(fileio::StdoutName)))
+            return QStringLiteral("option '%1' takes a value, got '%2' (write %1=%2 if that is "
+                                  "the value)")
+                .arg(a, v);
+        ++i;
+    }
+    return QString();
+}
+
+// Arguments as text; false when one is not UTF-8 (it would silently become
+// another file name).
+bool decodeArguments(int argc, char* argv[], QStringList& args) {
+    for (int i = 0; i < argc; ++i) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString arg = utf8(QByteArrayView(argv[i]));
+        if (utf8.hasError())
+            return false;
+        args.append(arg);
+    }
+    return true;
 }
 
 bool wantsHeadless(int argc, char* argv[]) {
@@ -96,12 +151,24 @@ QByteArray sheetAsJson(Form1& w) {
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
+// Standard output through the program's one checked writer: a full or
+// closed stdout is a failed write.
+bool writeStdout(const QByteArray& bytes) {
+    QString error;
+    if (fileio::writeFile(QString::fromLatin1(fileio::StdoutName), bytes, &error))
+        return true;
+    printErr(QStringLiteral("quorvel: %1").arg(error));
+    return false;
+}
+
 } // namespace
 
 int run(int argc, char* argv[]) {
     QStringList args;
-    for (int i = 0; i < argc; ++i)
-        args.append(QString::fromLocal8Bit(argv[i]));
+    if (!decodeArguments(argc, argv, args)) {
+        printErr(QStringLiteral("quorvel: an argument is not valid UTF-8 text"));
+        return ExitUsage;
+    }
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Quorvel Psychrometry: a psychrometric calculator for air-handling units."));
@@ -160,8 +227,9 @@ int run(int argc, char* argv[]) {
     // Usage is settled before any window system is touched, so a mistyped
     // option gets its message even where no display exists.
     const bool parsed = parser.parse(args);
-    if (!parsed || parser.isSet(QStringLiteral("help")) ||
-        parser.isSet(QStringLiteral("version"))) {
+    const bool help =
+        parsed && (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")));
+    if (!parsed || help || parser.isSet(QStringLiteral("version"))) {
         QCoreApplication core(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
         QCoreApplication::setApplicationVersion(
@@ -170,12 +238,15 @@ int run(int argc, char* argv[]) {
             printErr(QStringLiteral("quorvel: %1\nTry 'quorvel --help'.").arg(parser.errorText()));
             return ExitUsage;
         }
-        if (parser.isSet(QStringLiteral("help"))) {
-            QTextStream(stdout) << parser.helpText();
-            return 0;
-        }
-        QTextStream(stdout) << "quorvel " << QCoreApplication::applicationVersion() << Qt::endl;
-        return 0;
+        if (help)
+            return writeStdout(parser.helpText().toUtf8()) ? 0 : ExitFailure;
+        return writeStdout("quorvel " + QCoreApplication::applicationVersion().toUtf8() + '\n')
+                   ? 0
+                   : ExitFailure;
+    }
+    if (const QString swallowed = swallowedOption(args); !swallowed.isEmpty()) {
+        printErr(QStringLiteral("quorvel: %1\nTry 'quorvel --help'.").arg(swallowed));
+        return ExitUsage;
     }
     if (!parser.positionalArguments().isEmpty()) {
         printErr(QStringLiteral("quorvel: unexpected argument '%1'\nTry 'quorvel --help'.")
@@ -228,7 +299,7 @@ int run(int argc, char* argv[]) {
         qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
     }
     if (headless)
-        qInstallMessageHandler(quietHeadlessMessages);
+        previousMessageHandler = qInstallMessageHandler(quietHeadlessMessages);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorvel"));
     // Matches the window to its desktop entry (its icon and name in docks).
@@ -272,33 +343,39 @@ int run(int argc, char* argv[]) {
     if (parser.isSet(fresh))
         typeAndLeave(w.txtFreshMix, parser.value(fresh), &H::txtFreshMix_LostFocus, h);
 
-    if (parser.isSet(sheet)) {
-        QTextStream out(stdout);
-        if (parser.isSet(json))
-            out << sheetAsJson(w);
-        else
-            out << sheetAsText(w);
-        out.flush();
-    }
+    if (parser.isSet(sheet) &&
+        !writeStdout(parser.isSet(json) ? sheetAsJson(w) : sheetAsText(w).toUtf8()))
+        return ExitFailure;
+    // Every file below is prepared in memory and then replaced in one step;
+    // a failed write leaves the old file as it was and exits with 1.
+    auto writeOutput = [](const QString& path, const QByteArray& bytes) {
+        QString error;
+        if (fileio::writeFile(path, bytes, &error))
+            return true;
+        printErr(QStringLiteral("quorvel: %1").arg(error));
+        return false;
+    };
     if (parser.isSet(screenshot)) {
-        const QString path = parser.value(screenshot);
-        const QFileInfo info(path);
-        if (!info.absoluteDir().exists()) {
-            printErr(QStringLiteral("quorvel: cannot write '%1': directory '%2' does not exist")
-                         .arg(path, info.absolutePath()));
-            return ExitFailure;
-        }
         // Rendered straight from the widgets; no window needs to be mapped.
         // Without alpha, and with fast compression: the file is for looking
         // at, not archiving.
         const QImage image = w.grab().toImage().convertToFormat(QImage::Format_RGB888);
-        if (!image.save(path, "PNG", 80)) {
-            printErr(QStringLiteral("quorvel: cannot write '%1'").arg(path));
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        if (!image.save(&png, "PNG", 80)) {
+            printErr(QStringLiteral("quorvel: cannot encode the window as PNG"));
+            return ExitFailure;
+        }
+        if (!writeOutput(parser.value(screenshot), png.data()))
+            return ExitFailure;
+    }
+    if (parser.isSet(printPdf)) {
+        QString error;
+        if (!w.printToPdf(parser.value(printPdf), &error)) {
+            printErr(QStringLiteral("quorvel: %1").arg(error)); // "Print Failed" went first
             return ExitFailure;
         }
     }
-    if (parser.isSet(printPdf) && !w.printToPdf(parser.value(printPdf)))
-        return ExitFailure; // "Print Failed" went to stderr
     if (parser.isSet(exportChart)) {
         QString error;
         if (!w.exportChart(parser.value(exportChart), &error)) {
@@ -306,13 +383,16 @@ int run(int argc, char* argv[]) {
             return ExitFailure;
         }
     }
-    if (parser.isSet(csv)) {
-        QSaveFile file(parser.value(csv));
-        if (!file.open(QIODevice::WriteOnly) || file.write(sheetAsCsv(w).toUtf8()) < 0 ||
-            !file.commit()) {
-            printErr(QStringLiteral("quorvel: cannot write '%1'").arg(parser.value(csv)));
-            return ExitFailure;
-        }
+    if (parser.isSet(csv) && !writeOutput(parser.value(csv), sheetAsCsv(w).toUtf8()))
+        return ExitFailure;
+    // What was printed came partly from the defaults: a live run whose
+    // station did not answer has not done what it was asked.
+    if (headless && parser.isSet(live) && w.liveRefresher().lastRefreshFailed()) {
+        printErr(QStringLiteral("quorvel: the live feed failed:\n%1")
+                     .arg(w.liveRefresher().lastFailure()));
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(ExitFailure);
     }
     if (headless) {
         // Everything is written; tearing down the window and Qt's font and

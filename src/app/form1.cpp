@@ -49,12 +49,15 @@ QLabel* label(const QString& caption, const char* name = nullptr) {
 Form1::Form1(const QString& settingsPath, QWidget* parent)
     : QMainWindow(parent), m_settingsPath(settingsPath) {
     if (m_settingsPath.isEmpty())
-        m_settingsPath =
-            QCoreApplication::applicationDirPath() + QStringLiteral("/Quorvel_ZADUvuru.ini");
+        m_settingsPath = feed::settingsFilePath(QCoreApplication::applicationDirPath(),
+                                                &m_feedSettings.gIniSeed);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("System Quorvel - Psychrometry"));
     messageBox = [this](const QString& text) {
-        QMessageBox::information(this, QString(), text, QMessageBox::Ok);
+        // Messages may quote a server or a file: shown as plain text.
+        QMessageBox box(QMessageBox::Information, QString(), text, QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     };
     runFeedDialog = [](feed::frmXMLFeed& dialog) { dialog.exec(); };
     runPrintDialog = [this](QPrinter& printer) { return print::execPrintDialog(printer, this); };
@@ -116,7 +119,9 @@ void Form1::buildControls() {
                                  lblDewC,       lblTime,    txtOutdoorTemp, txtOutdoorRH,
                                  txtOutdoorDew, &m_chart.in};
     m_refresher = std::make_unique<feed::LiveRefresher>(
-        m_feedSettings, targets, m_history, [this](const QString& text) { messageBox(text); });
+        m_feedSettings, targets, m_history, [this](const QString& text) { messageBox(text); },
+        [this] { return LiveFeed; },
+        [this](bool refreshing) { cmdLiveSet->setEnabled(!refreshing); });
     connect(OptLive[0], &QRadioButton::clicked, this, [this] { OptLive_Click(0); });
     connect(OptLive[1], &QRadioButton::clicked, this, [this] { OptLive_Click(1); });
     connect(cmdLiveSet, &QPushButton::clicked, this, &Form1::cmdLiveSet_Click);
@@ -333,6 +338,10 @@ QWidget* Form1::buildSidePanel() {
     lblRH = label(QStringLiteral("lblRH"), "lblRH");
     lblDewF = label(QStringLiteral("lblDewF"), "lblDewF");
     lblDewC = label(QStringLiteral("lblDewC"), "lblDewC");
+    // The station's text is shown as it came, never interpreted as markup:
+    // the feed is plain HTTP and anyone on the path can write into it.
+    for (QLabel* l : {lblTime, lblTempF, lblTempC, lblRH, lblDewF, lblDewC})
+        l->setTextFormat(Qt::PlainText);
     fl->addWidget(label(QStringLiteral("Time:"), "lblTimeCaption"), 0, 0);
     fl->addWidget(lblTime, 0, 1, 1, 2);
     fl->addWidget(lblTempF, 1, 0, 1, 2);
@@ -349,6 +358,19 @@ QWidget* Form1::buildSidePanel() {
     bottom->addWidget(cmdPrint);
     v->addLayout(bottom);
     v->addStretch(1);
+
+    // As on a form of fixed positions, a control that is hidden keeps its
+    // place: nothing under the pointer moves when the warning comes and
+    // goes or the outdoor source is switched.
+    auto keepPlace = [](QWidget* w) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    };
+    for (Field f : psychro::warningFields())
+        keepPlace(field(f));
+    for (QWidget* w : std::initializer_list<QWidget*>{txtLoad, picWarning, cmboCity, frmLive})
+        keepPlace(w);
     return side;
 }
 
@@ -397,6 +419,9 @@ void Form1::writeSheet() {
     }
     for (Field f : psychro::warningFields())
         field(f)->setVisible(!m_sheet.warning);
+    // A load computed from values that could not be read off the chart is
+    // no load: it goes with them.
+    txtLoad->setVisible(!m_sheet.warning);
     picWarning->setVisible(m_sheet.warning);
 }
 
@@ -411,9 +436,14 @@ void Form1::DrawGraphs() {
     m_chart.anim = {};
 
     readSheet();
+    // Print and export draw from what this redraw drew, not from values
+    // stored since without a redraw (an RH typed out of range, say).
+    m_drawnChart = m_chart;
+    m_drawnSheet = m_sheet;
     chart::drawPsychrometricChart(g, m_chart, psychro::LeadingNumber(m_sheet[Field::txtSupplyTemp]),
                                   psychro::LeadingNumber(m_sheet[Field::txtReturnTemp]),
                                   m_sheet[Field::txtMixedTemp]);
+    g.KeepAsDrawn();
     psychro::RunConversions(m_sheet, m_chart);
     writeSheet();
     if (LiveFeed) {
@@ -443,10 +473,10 @@ void Form1::renderGraphTo(chart::Surface& surface) {
     const psychro::clsGraph& g = m_chart.objMyGraph;
     surface.Scale(g.MinXScale, g.MaxYScale, g.MaxXScale, g.MinYScale);
     surface.Cls();
-    // A copy of the state: drawing again must not move anything on screen.
-    psychro::ChartState state = m_chart;
-    readSheet();
-    psychro::Sheet sheet = m_sheet;
+    // A copy of the state the last redraw started from: drawing again must
+    // not move anything on screen, and must draw what the screen shows.
+    psychro::ChartState state = m_drawnChart;
+    psychro::Sheet sheet = m_drawnSheet;
     chart::drawPsychrometricChart(
         surface, state, psychro::LeadingNumber(sheet[Field::txtSupplyTemp]),
         psychro::LeadingNumber(sheet[Field::txtReturnTemp]), sheet[Field::txtMixedTemp]);
@@ -514,6 +544,8 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::cmdLiveSet_Click() {
+    // The button is disabled while a refresh runs; this only turns away a
+    // click made by code meanwhile.
     if (m_refresher->isRefreshing())
         return;
     {
@@ -549,9 +581,10 @@ void Form1::cmdPrint_Click() {
         messageBox(QStringLiteral("Print Failed"));
 }
 
-bool Form1::printToPdf(const QString& fileName) {
-    const bool ok = print::printReportToPdf(fileName, reportContent(), picGraph->surface(),
-                                            [this](qreal dpr) { return renderGraphImage(dpr); });
+bool Form1::printToPdf(const QString& fileName, QString* error) {
+    const bool ok =
+        print::printReportToPdf(fileName, reportContent(), picGraph->surface(),
+                                [this](qreal dpr) { return renderGraphImage(dpr); }, error);
     if (!ok)
         messageBox(QStringLiteral("Print Failed"));
     return ok;

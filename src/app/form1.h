@@ -44,8 +44,9 @@ constexpr int VersionMinor = 1;
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    // settingsPath: the feed settings file; empty for the one beside the
-    // executable.
+    // settingsPath: the feed settings file; empty for the program's own
+    // (beside the executable, or in the user's configuration directory when
+    // that directory cannot be written).
     explicit Form1(const QString& settingsPath = QString(), QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -68,8 +69,9 @@ public:
     void cmdLiveSet_Click();
     // The printed report: printer dialog, then the chart and the four states.
     void cmdPrint_Click();
-    // The same report written to a PDF file without any dialog.
-    bool printToPdf(const QString& fileName);
+    // The same report written to a PDF file without any dialog; *error says
+    // why it failed.
+    bool printToPdf(const QString& fileName, QString* error = nullptr);
     feed::FeedSettings& feedSettings() { return m_feedSettings; }
     feed::ObservationHistory& history() { return m_history; }
     feed::LiveRefresher& liveRefresher() { return *m_refresher; }
@@ -154,12 +156,16 @@ private:
     void SetScale();
     void Timer2_Timer();
     void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void readSheet();
     print::ReportContent reportContent();
     void writeSheet();
 
     psychro::ChartState m_chart;
     psychro::Sheet m_sheet;
+    // The state and texts the last redraw started from.
+    psychro::ChartState m_drawnChart;
+    psychro::Sheet m_drawnSheet;
     std::array<QLineEdit*, psychro::FieldCount> m_fields{};
     QWidget* m_sidePanel = nullptr;
     QLabel* m_readout = nullptr;

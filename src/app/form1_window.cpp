@@ -9,11 +9,13 @@
 #include "window_layout.h"
 
 #include "chart/painter_surface.h"
+#include "fileio/safe_write.h"
 #include "psychro/chart_geometry.h"
 #include "psychro/numconv.h"
 #include "psychro/properties.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -21,7 +23,6 @@
 #include <QMenuBar>
 #include <QPdfWriter>
 #include <QResizeEvent>
-#include <QSaveFile>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QSvgGenerator>
@@ -119,6 +120,8 @@ void Form1::buildWindowExtras() {
             [this](QPointF user) { m_readout->setText(readout(user)); });
     connect(picGraph, &SurfaceWidget::pointerLeft, m_readout, &QLabel::clear);
 
+    picChart->installEventFilter(this);
+
     // A surface redrawn at a new size or pixel ratio starts blank.
     for (SurfaceWidget* w : {picGraph, picChart})
         connect(w, &SurfaceWidget::surfaceReplaced, this, [this] {
@@ -156,14 +159,20 @@ void Form1::resizeEvent(QResizeEvent* e) {
     layoutCharts();
 }
 
-// Scales the chart column to the space there is, keeping its proportions.
+// Scales the chart column to the space there is, keeping its proportions,
+// so the chart is always shown whole. Without the history chart (manual
+// entry) the psychrometric chart takes the column's whole height.
 void Form1::layoutCharts() {
     const QSize area = centralWidget()->size();
     const QSize graphAt1 = picGraph->sizeAtZoom(1.0), chartAt1 = picChart->sizeAtZoom(1.0);
+    const int columnAt1 = picChart->isVisibleTo(this) ? px(ChartTop) + chartAt1.height()
+                                                      : px(GraphTop) + graphAt1.height();
     const double zoomW =
         double(area.width() - Margin - ColumnGap - SidePanelWidth - Margin) / graphAt1.width();
-    const double zoomH = double(area.height() - Margin) / (px(ChartTop) + chartAt1.height());
-    const double zoom = std::max(MinZoom, std::min(zoomW, zoomH));
+    const double zoomH = double(area.height() - Margin) / columnAt1;
+    // The floor only keeps a collapsing window from asking for empty images.
+    constexpr double LeastZoom = 0.1;
+    const double zoom = std::max(LeastZoom, std::min(zoomW, zoomH));
     const QSignalBlocker block(picGraph); // one redraw for both surfaces
     picGraph->setZoom(zoom);
     picChart->setZoom(zoom);
@@ -173,11 +182,26 @@ void Form1::layoutCharts() {
                              area.height() - 2 * Margin);
 }
 
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    // Showing or hiding the history chart changes the column's height.
+    if (watched == picChart && isVisible() &&
+        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
+        layoutCharts();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 QString Form1::readout(const QPointF& user) {
     const psychro::clsGraph& g = m_chart.objMyGraph;
     const double x = user.x(), y = user.y();
     if (!(x >= g.sngMinXValue && x <= g.sngMaxXValue && y >= g.sngMinYValue && y <= g.sngMaxYValue))
         return QString();
+    const double T = psychro::temperatureOfX(g, x), W = psychro::ratioOfY(g, y);
+    const QString dryBulb = psychro::FormatNumber(T, QStringLiteral("#0.0"));
+    const QString ratio = psychro::FormatNumber(W, QStringLiteral(".00000"));
+    // Air cannot hold more water than saturation: nothing there to read.
+    if (y > psychro::saturationYOfX(g, x))
+        return tr("Dry bulb %1 °F    Humidity ratio %2 lb/lb    above saturation")
+            .arg(dryBulb, ratio);
     const psychro::LineTables& t = m_chart.tables;
     // The sheet's own routines, with a flag of their own: reading the chart
     // must not touch the redraw's failure flag.
@@ -191,13 +215,11 @@ QString Form1::readout(const QPointF& user) {
     failed = false;
     psychro::CalcSpVol(float(x), float(y), vol, t, failed);
     const bool volOk = !failed;
-    const double T = psychro::temperatureOfX(g, x), W = psychro::ratioOfY(g, y);
     psychro::CalcEnthalpy(float(T), float(W), enthalpy);
     const QString none = QStringLiteral("–");
     return tr("Dry bulb %1 °F    Humidity ratio %2 lb/lb    Dew point %3 °F    Wet bulb %4 °F    "
               "Specific volume %5 cu ft/lb    Enthalpy %6 BTU/lb")
-        .arg(psychro::FormatNumber(T, QStringLiteral("#0.0")),
-             psychro::FormatNumber(W, QStringLiteral(".00000")), dewOk ? dew : none,
+        .arg(dryBulb, ratio, dewOk ? dew : none,
              wetOk ? wet : none, volOk ? vol : none, enthalpy);
 }
 
@@ -209,9 +231,6 @@ bool Form1::exportChart(const QString& fileName, QString* error) {
             *error = why;
         return false;
     };
-    const QFileInfo info(fileName);
-    if (!info.absoluteDir().exists())
-        return fail(tr("directory '%1' does not exist").arg(info.absolutePath()));
     // The vector exports draw the chart through the same routines onto the
     // document, with the background artwork drawn as vectors too.
     auto drawVector = [&](QPaintDevice& device) {
@@ -225,37 +244,35 @@ bool Form1::exportChart(const QString& fileName, QString* error) {
         renderGraphTo(surface);
         return p.end();
     };
+    // Drawn into memory first; the file is replaced only by a whole document.
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    bool drawn = false;
     if (suffix == QLatin1String("png")) {
         // Twice the screen size: sharp when placed in a report.
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly) || !renderGraphImage(2.0).save(&file, "PNG", 80) ||
-            !file.commit())
-            return fail(tr("cannot write '%1'").arg(fileName));
-        return true;
-    }
-    if (suffix == QLatin1String("svg")) {
+        drawn = renderGraphImage(2.0).save(&out, "PNG", 80);
+    } else if (suffix == QLatin1String("svg")) {
         QSvgGenerator svg;
-        svg.setFileName(fileName);
+        svg.setOutputDevice(&out);
         svg.setSize(QSize(w, h));
         svg.setViewBox(QRect(0, 0, w, h));
         svg.setResolution(96);
         svg.setTitle(tr("Psychrometric chart"));
-        if (!drawVector(svg) || !QFileInfo(fileName).isFile() || QFileInfo(fileName).size() == 0)
-            return fail(tr("cannot write '%1'").arg(fileName));
-        return true;
-    }
-    if (suffix == QLatin1String("pdf")) {
-        QPdfWriter pdf(fileName);
+        drawn = drawVector(svg);
+    } else if (suffix == QLatin1String("pdf")) {
+        QPdfWriter pdf(&out);
         pdf.setResolution(96);
         pdf.setPageSize(QPageSize(QSizeF(w * 72.0 / 96, h * 72.0 / 96), QPageSize::Point,
                                   QStringLiteral("Chart"), QPageSize::ExactMatch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf.setTitle(tr("Psychrometric chart"));
-        if (!drawVector(pdf))
-            return fail(tr("cannot write '%1'").arg(fileName));
-        return true;
+        drawn = drawVector(pdf);
+    } else {
+        return fail(tr("'%1': the chart exports as .png, .svg or .pdf").arg(fileName));
     }
-    return fail(tr("'%1': the chart exports as .png, .svg or .pdf").arg(fileName));
+    if (!drawn || out.data().isEmpty())
+        return fail(tr("cannot draw the chart for '%1'").arg(fileName));
+    return fileio::writeFile(fileName, out.data(), error);
 }
 
 void Form1::exportChartInteractive(const QString& suffix, const QString& filter) {
@@ -285,10 +302,9 @@ void Form1::saveSheetAsCsv() {
                                                 tr("CSV file (*.csv)"));
     if (name.isEmpty())
         return;
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(sheetAsCsv(*this).toUtf8()) < 0 ||
-        !file.commit())
-        messageBox(tr("Could not save '%1'").arg(name));
+    QString error;
+    if (!fileio::writeFile(name, sheetAsCsv(*this).toUtf8(), &error))
+        messageBox(tr("Could not save the sheet: %1").arg(error));
 }
 
 } // namespace app

@@ -5,6 +5,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
+#include <array>
+
 namespace app {
 
 namespace {
@@ -36,6 +39,9 @@ QList<QStringList> sheetAsShown(const Form1& w) {
     rows.append({QStringLiteral("Cooling Load (BTU/hr)"), shown(w, w.txtLoad)});
     rows.append({QStringLiteral("Condensate (GPM)"), shown(w, w.txtCondensate)});
     rows.append({QStringLiteral("% Fresh Air"), w.txtFreshMix->text()});
+    // Without it, a table with empty cells would not say why they are empty.
+    if (w.picWarning->isVisibleTo(&w))
+        rows.append({QStringLiteral("Values Outside Range of Program")});
     return rows;
 }
 
@@ -59,21 +65,27 @@ QString sheetAsCsv(const Form1& w) {
 
 QString sheetAsText(const Form1& w) {
     const QList<QStringList> rows = sheetAsShown(w);
-    const int captionWidth = 20, columnWidth = 11;
+    // Each column as wide as its widest value and at least a blank apart,
+    // so that no value runs into the next whatever its length.
+    constexpr qsizetype MinCaptionWidth = 20, MinColumnWidth = 11;
+    std::array<qsizetype, 5> width{};
+    for (const QStringList& row : rows)
+        if (row.size() == 5)
+            for (qsizetype c = 0; c < 5; ++c)
+                width[size_t(c)] = std::max(width[size_t(c)], row[c].size());
     QString out;
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        const QStringList& row = rows[r];
+    for (const QStringList& row : rows) {
         if (row.size() == 5) {
-            out += row[0].leftJustified(captionWidth);
-            for (int c = 1; c < 5; ++c)
-                out += row[c].rightJustified(columnWidth);
-        } else {
+            out += row[0].leftJustified(std::max(MinCaptionWidth, width[0] + 1));
+            for (qsizetype c = 1; c < 5; ++c)
+                out += row[c].rightJustified(std::max(MinColumnWidth, width[size_t(c)] + 1));
+        } else if (row.size() == 2) {
             out += row[0] + QStringLiteral(": ") + row[1];
+        } else {
+            out += row[0];
         }
         out += u'\n';
     }
-    if (w.picWarning->isVisibleTo(&w))
-        out += QStringLiteral("Values Outside Range of Program\n");
     return out;
 }
 

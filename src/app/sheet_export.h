@@ -11,14 +11,15 @@ class Form1;
 // The state sheet as the window shows it: a header row (blank, OUTDOOR,
 // RETURN, SUPPLY, MIXED AIR), one row per property with its caption and
 // the four states' texts (hidden fields as blanks), then the load, the
-// condensate and the fresh-air share, each as caption and text.
+// condensate and the fresh-air share, each as caption and text, and last
+// the warning's words alone on a row when it is shown.
 QList<QStringList> sheetAsShown(const Form1& w);
 
 // Tab-separated lines, for pasting into a spreadsheet as a table.
 QString sheetAsTsv(const Form1& w);
 // Comma-separated values, quoted where a text holds a comma or a quote.
 QString sheetAsCsv(const Form1& w);
-// Columns padded for a terminal, with the warning line when it is shown.
+// Columns padded for a terminal, each at least a blank apart.
 QString sheetAsText(const Form1& w);
 
 } // namespace app

@@ -1,8 +1,10 @@
 #include "print_report.h"
 
 #include "chart/surface.h"
+#include "fileio/safe_write.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLocale>
@@ -10,6 +12,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <exception>
@@ -243,17 +246,34 @@ bool printWithDialog(const PrintDialogRunner& runDialog,
 }
 
 bool printReportToPdf(const QString& fileName, const ReportContent& report,
-                      chart::Surface& picGraph, const ChartRenderer& renderChart) {
-    if (fileName.isEmpty())
+                      chart::Surface& picGraph, const ChartRenderer& renderChart, QString* error) {
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
         return false;
+    };
+    if (fileName.isEmpty())
+        return fail(QStringLiteral("no file name for the report"));
+    // The printer writes its own file: it goes to a scratch file first, and
+    // only a complete document replaces the target.
+    QTemporaryFile scratch(QDir::tempPath() + QStringLiteral("/quorvel-report-XXXXXX.pdf"));
+    if (!scratch.open())
+        return fail(QStringLiteral("cannot make a scratch file: %1").arg(scratch.errorString()));
+    scratch.close();
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(fileName);
+    printer.setOutputFileName(scratch.fileName());
     printer.setDocName(QString::fromLatin1(DocName));
     printer.setPageSize(QPageSize(QLocale().measurementSystem() == QLocale::ImperialUSSystem
                                       ? QPageSize::Letter
                                       : QPageSize::A4));
-    return printReport(printer, report, picGraph, renderChart);
+    if (!printReport(printer, report, picGraph, renderChart))
+        return fail(QStringLiteral("cannot write the report to '%1'").arg(scratch.fileName()));
+    QByteArray pdf;
+    if (!scratch.open() || (pdf = scratch.readAll()).isEmpty() || !pdf.startsWith("%PDF") ||
+        !pdf.trimmed().endsWith("%%EOF"))
+        return fail(QStringLiteral("the report came out incomplete"));
+    return fileio::writeFile(fileName, pdf, error);
 }
 
 } // namespace print

@@ -75,10 +75,12 @@ bool printWithDialog(const PrintDialogRunner& runDialog,
                      const std::function<ReportContent()>& content, chart::Surface& picGraph,
                      const ChartRenderer& renderChart);
 
-// Prints the report into the PDF file fileName (created or overwritten) on
-// the default page size of the system's locale. False on any failure, such
-// as a path that cannot be written.
+// Prints the report into the PDF file fileName (created or replaced whole,
+// never left half written) on the default page size of the system's
+// locale. False on any failure, such as a path that cannot be written, with
+// the reason in *error.
 bool printReportToPdf(const QString& fileName, const ReportContent& report,
-                      chart::Surface& picGraph, const ChartRenderer& renderChart);
+                      chart::Surface& picGraph, const ChartRenderer& renderChart,
+                      QString* error = nullptr);
 
 } // namespace print

@@ -24,7 +24,8 @@ private:
     // directory; bounded, so a hanging run fails instead of stalling.
     // withoutDisplay: no platform chosen and no display to connect to, as on
     // a build server; the program has to pick its headless platform itself.
-    Run run(const QStringList& options, bool withoutDisplay = false) {
+    Run run(const QStringList& options, bool withoutDisplay = false,
+            const QStringList& extraEnv = {}, const QString& shellPrefix = {}) {
         // The settings go first, so an option left without its value at the
         // end stays without one.
         const QStringList args = QStringList{QStringLiteral("--settings"),
@@ -38,8 +39,16 @@ private:
         } else {
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         }
+        for (const QString& e : extraEnv)
+            env.insert(e.section(u'=', 0, 0), e.section(u'=', 1));
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(QUORVEL_EXE), args);
+        if (shellPrefix.isEmpty())
+            p.start(QStringLiteral(QUORVEL_EXE), args);
+        else // the shell sets limits or bytes the argument list cannot carry
+            p.start(QStringLiteral("/bin/sh"),
+                    QStringList{QStringLiteral("-c"), shellPrefix + QStringLiteral(" \"$@\""),
+                                QStringLiteral(QUORVEL_EXE)} +
+                        args);
         Run r;
         if (!p.waitForFinished(60000)) {
             p.kill();
@@ -81,6 +90,11 @@ private slots:
     void screenshotOntoADirectoryFails();
     void screenshotIsAPngOfTheWindow();
     void helpAndVersion();
+    void headlessRunsEndOnQtWarnings_data();
+    void headlessRunsEndOnQtWarnings();
+    void failedWritesKeepTheOldFile_data();
+    void failedWritesKeepTheOldFile();
+    void sheetReadsOneFlowAndKeepsItsOrder();
 };
 
 void TestCli::jsonSheetHoldsEveryField() {
@@ -174,6 +188,10 @@ void TestCli::badUsageExitsWithTwo_data() {
     QTest::newRow("unknown city") << QStringList{"--sheet", "--city", "Atlantis, XX"};
     QTest::newRow("row out of range") << QStringList{"--sheet", "--city", "100"};
     QTest::newRow("stray argument") << QStringList{"--sheet", "extra"};
+    // A value that looks like an option is not swallowed as a value.
+    QTest::newRow("option as a file name") << QStringList{"--csv", "--sheet"};
+    QTest::newRow("option as settings") << QStringList{"--settings", "--sheet", "--sheet"};
+    QTest::newRow("dash file name") << QStringList{"--sheet", "--csv", "-x.csv"};
 }
 
 void TestCli::badUsageExitsWithTwo() {
@@ -248,9 +266,124 @@ void TestCli::helpAndVersion() {
     QCOMPARE(help.exitCode, 0);
     QVERIFY(help.out.contains("--sheet"));
     QVERIFY(help.out.contains("--screenshot"));
+    QCOMPARE(run({QStringLiteral("--help-all")}, true).out, help.out);
+    // A file name that is not UTF-8 would silently become another name.
+    QCOMPARE(run({QStringLiteral("--sheet")}, true, {}, QStringLiteral("exec \"$0\" --csv \"$(printf '\\377.csv')\"")).exitCode, 2);
     const Run version = run({QStringLiteral("--version")});
     QCOMPARE(version.exitCode, 0);
     QVERIFY2(version.out.contains("1.1"), version.out.constData());
+}
+
+void TestCli::headlessRunsEndOnQtWarnings_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("env");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("non-Latin digits") << QStringList{"--sheet", "--json", "--fresh", "१२"}
+                                      << QStringList{} << 0 << QString();
+    QTest::newRow("debug logging") << QStringList{"--sheet"}
+                                   << QStringList{"QT_LOGGING_RULES=*.debug=true"} << 0 << QString();
+    QTest::newRow("open runtime dir") << QStringList{"--sheet"} << QStringList{"XDG_RUNTIME_DIR=/tmp"}
+                                      << 0 << QString();
+    QTest::newRow("report onto a folder") << QStringList{"--print-pdf", "."} << QStringList{} << 1
+                                          << "is a directory";
+    QTest::newRow("report into no folder") << QStringList{"--print-pdf", "no/such/r.pdf"}
+                                           << QStringList{} << 1 << "does not exist";
+    // The sheet is printed, but from the defaults: the run failed.
+    QTest::newRow("live feed down") << QStringList{"--live", "--sheet"} << QStringList{} << 1
+                                    << "connection refused";
+}
+
+// Each of these made Qt warn, and the headless message filter called
+// itself for ever.
+void TestCli::headlessRunsEndOnQtWarnings() {
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, env);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    QFile ini(m_dir->filePath(QStringLiteral("quorvel.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[XMLSetup]\nXMLCurrent=http://127.0.0.1:9/c\nXMLDaily=http://127.0.0.1:9/d\n");
+    ini.close();
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    const Run r = run(args, false, env);
+    QDir::setCurrent(cwd);
+    QCOMPARE(r.exitCode, exitCode);
+    QVERIFY2(QString::fromUtf8(r.err).contains(err), r.err.constData());
+}
+
+void TestCli::failedWritesKeepTheOldFile_data() {
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("name");
+    for (const char* o : {"--csv", "--screenshot", "--print-pdf", "--export-chart"})
+        QTest::newRow(o) << o << "out";
+    QTest::newRow("svg") << "--export-chart" << "out.svg";
+    QTest::newRow("pdf") << "--export-chart" << "out.pdf";
+}
+
+// A write that fails (here: no file may grow, as on a full disk) reports the
+// failure and leaves the old file as it was; a FIFO is never replaced.
+void TestCli::failedWritesKeepTheOldFile() {
+    QFETCH(QString, option);
+    QFETCH(QString, name);
+    if (option == QLatin1String("--export-chart") && !name.contains(u'.'))
+        name += QStringLiteral(".png");
+    const QString path = m_dir->filePath(name);
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old contents") == 12);
+    }
+    const Run full = run({option, path}, false, {},
+                         QStringLiteral("trap '' XFSZ; ulimit -f 0; exec \"$0\""));
+    QCOMPARE(full.exitCode, 1);
+    QVERIFY(!full.err.trimmed().isEmpty());
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old contents"));
+
+    const QString fifo = m_dir->filePath(QStringLiteral("fifo.") + QFileInfo(path).suffix());
+    QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"), {fifo}), 0);
+    const Run special = run({option, fifo});
+    QCOMPARE(special.exitCode, 1);
+    QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+}
+
+void TestCli::sheetReadsOneFlowAndKeepsItsOrder() {
+    // The flow as it is written in the US is the same flow for every step.
+    QCOMPARE(sheet({QStringLiteral("--cfm"), QStringLiteral("6,000")}),
+             sheet({QStringLiteral("--cfm"), QStringLiteral("6000")}));
+    // Dew point <= wet bulb <= dry bulb, beyond the dew-point table and low
+    // on the chart alike.
+    for (const char* outdoor : {"88,100", "35,46"}) {
+        const QJsonObject f = sheet({QStringLiteral("--outdoor"), QLatin1String(outdoor)});
+        const double dry = QString::fromLatin1(outdoor).section(u',', 0, 0).toDouble();
+        const double wet = f.value(QStringLiteral("txtOutDoorWetBulb")).toString().toDouble();
+        const double dew = f.value(QStringLiteral("txtOutdoorDew")).toString().toDouble();
+        QVERIFY2(dew <= wet && wet <= dry, outdoor);
+    }
+    QCOMPARE(sheet({QStringLiteral("--outdoor"), QStringLiteral("88,100")})
+                 .value(QStringLiteral("txtOutdoorDew")),
+             QJsonValue(QStringLiteral("88")));
+    // Values that cannot be read off the chart take the load with them, in
+    // every output; a wide value never runs into the next column.
+    const Run text = run({QStringLiteral("--sheet"), QStringLiteral("--outdoor"),
+                          QStringLiteral("abc,50"), QStringLiteral("--cfm"), QStringLiteral("1e30")});
+    QVERIFY(text.out.contains("Cooling Load (BTU/hr): \n"));
+    QVERIFY(text.out.contains("Values Outside Range of Program"));
+    for (const QByteArray& line : text.out.split('\n'))
+        if (line.startsWith("Air Flow") || line.startsWith("Temperature"))
+            QCOMPARE(line.mid(20).simplified().split(' ').size(), 4);
+    const Run csv = run({QStringLiteral("--csv"), QStringLiteral("-"), QStringLiteral("--outdoor"),
+                         QStringLiteral("abc,50")});
+    QVERIFY(csv.out.contains("Cooling Load (BTU/hr),\r\n"));
+    QVERIFY(csv.out.endsWith("Values Outside Range of Program\r\n"));
+    // A full standard output is a failed write.
+    QProcess p;
+    p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    p.start(QStringLiteral(QUORVEL_EXE), {QStringLiteral("--sheet")});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 1);
 }
 
 QTEST_MAIN(TestCli)

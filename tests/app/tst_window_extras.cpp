@@ -6,6 +6,10 @@
 #include "psychro/chart_geometry.h"
 
 #include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QFile>
 #include <QImageReader>
 #include <QProcess>
@@ -26,6 +30,7 @@ private slots:
     void enterLeavesTheFieldLikeTab();
     void everyFieldHasAUnitTooltip();
     void resizeKeepsChartGeometry();
+    void hiddenControlsKeepTheirPlace();
 };
 
 void TestWindowExtras::readoutAtKnownPoints() {
@@ -43,6 +48,9 @@ void TestWindowExtras::readoutAtKnownPoints() {
     QVERIFY2(c.contains("Dry bulb 77.5 °F") && c.contains("Humidity ratio .01500"), qPrintable(c));
     const double h = 0.24 * 77.5 + 0.015 * (1061.2 + 0.444 * 77.5);
     QVERIFY2(c.contains(QString("Enthalpy %1 BTU/lb").arg(h, 0, 'f', 2)), qPrintable(c));
+    // Above the saturation curve (59.7 F, .02809 lb/lb) only the point itself.
+    const QString wet = w.form->readout(QPointF(2 + 10 * 24.7 / 85, 2 + 10 * 0.02809 / 0.03));
+    QVERIFY2(wet.endsWith("above saturation") && !wet.contains("Dew point"), qPrintable(wet));
     // Outside the plot area there is nothing to read.
     QCOMPARE(w.form->readout(QPointF(1.9, 7)), QString());
     QCOMPARE(w.form->readout(QPointF(7, 12.1)), QString());
@@ -114,6 +122,11 @@ void TestWindowExtras::exportsHaveTheirTypeAndSize() {
     QVERIFY(!w.form->exportChart(w.dir.filePath("chart.bmp"), &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(!w.form->exportChart(w.dir.filePath("missing/chart.png"), &error));
+    // A value stored without a redraw (an RH of 0 while typing) is not on the
+    // screen, so it is not in the export either.
+    const QImage shown = w.form->renderGraphImage(1.0);
+    w.form->txtReturnRH->setText("0");
+    QCOMPARE(w.form->renderGraphImage(1.0), shown);
 }
 
 void TestWindowExtras::tabOrderFollowsTheSheet() {
@@ -175,11 +188,49 @@ void TestWindowExtras::resizeKeepsChartGeometry() {
         qRgb(0, 255, 0));
     // Values do not move with the size.
     QCOMPARE(w.text(Field::txtReturnDew), "61");
-    // Never smaller than usable.
-    w.form->resize(200, 200);
-    QApplication::processEvents();
-    QVERIFY(w.form->picGraph->zoom() >= 0.75);
+    // Never smaller than usable, and at any size the chart is whole: scaled
+    // into the space it has, never cut off.
+    for (const QSize size : {QSize(200, 200), QSize(1150, 700), QSize(1920, 1080)}) {
+        w.form->resize(size);
+        QApplication::processEvents();
+        const QRect area = w.form->centralWidget()->rect();
+        QVERIFY(area.contains(w.form->picGraph->geometry()));
+        QVERIFY(area.contains(w.form->findChild<QWidget*>("sidePanel")->geometry()));
+        QVERIFY(w.form->picGraph->geometry().right() <
+                w.form->findChild<QWidget*>("sidePanel")->geometry().left());
+    }
     QVERIFY(w.form->width() > 200);
+    // Without the history chart the psychrometric chart takes the height or
+    // the width it has, whichever runs out first.
+    const QRect g = w.form->picGraph->geometry();
+    const QSize area = w.form->centralWidget()->size();
+    QVERIFY(std::max(double(g.bottom()) / area.height(), double(g.right() + 549) / area.width()) >
+            0.97);
+}
+
+// Nothing under the pointer moves when the warning comes and goes or the
+// outdoor source is switched: hidden controls keep their place.
+void TestWindowExtras::hiddenControlsKeepTheirPlace() {
+    fixture::Window w;
+    QVERIFY(w.activate());
+    app::Form1& f = *w.form;
+    auto places = [&f] {
+        QList<QRect> r;
+        for (QWidget* c : std::initializer_list<QWidget*>{f.OptCoolHeat[1], f.OptLive[0], f.cmdLiveSet,
+                                                          f.cmdPrint, f.txtFreshMix, f.txtCondensate})
+            r << QRect(c->mapTo(&f, QPoint(0, 0)), c->size());
+        return r;
+    };
+    const QList<QRect> before = places();
+    w.typeOver(f.txtOutdoorTemp, QStringLiteral("abc"));
+    QVERIFY(f.picWarning->isVisible() && !f.txtLoad->isVisible());
+    QApplication::processEvents();
+    QCOMPARE(places(), before);
+    f.feedSettings().gXMLCurrent = f.feedSettings().gXMLDaily = QStringLiteral("http://127.0.0.1:9/");
+    f.OptLive[0]->click();
+    QVERIFY(f.LiveFeed && f.frmLive->isVisible() && !f.cmboCity->isVisible());
+    QApplication::processEvents();
+    QCOMPARE(places(), before);
 }
 
 QTEST_MAIN(TestWindowExtras)

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The one way the program writes a file. The bytes are prepared in memory
+// first; the file is then replaced atomically (a temporary file beside it,
+// every write checked, renamed over the old one only when all went well).
+// Whatever fails, the old file stays as it was.
+namespace fileio {
+
+// The file name that stands for standard output.
+inline constexpr char StdoutName[] = "-";
+
+// Writes data to path, or to standard output when path is "-". Refuses a
+// path that exists and is not a regular file (a FIFO without a reader would
+// block, a device would be replaced). Returns false with a message for the
+// user in *error (the file name and what went wrong).
+bool writeFile(const QString& path, const QByteArray& data, QString* error = nullptr);
+
+// Reads a regular file of at most maxBytes in one go. Returns false, with
+// *error set, for anything else (missing, a FIFO, a device, a directory,
+// larger than maxBytes, unreadable).
+bool readRegularFile(const QString& path, qint64 maxBytes, QByteArray* data,
+                     QString* error = nullptr);
+
+} // namespace fileio
