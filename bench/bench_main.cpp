@@ -2,11 +2,14 @@
 // move, and start-up; and the raster floor no pipeline can beat.
 #include "raster_replay.h"
 
-#include "app/artwork.h"
-#include "app/form1.h"
 #include "assets.h"
+#include "chart/artwork.h"
+#include "chart/chart_export.h"
 #include "chart/plots.h"
-#include "psychro/chart_geometry.h"
+#include "chart/recording_surface.h"
+#include "feed/feed_settings.h"
+#include "model/session.h"
+#include "ui/form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <functional>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -51,17 +55,26 @@ void report(const char* name, double value) {
     std::printf("BENCH %s %.3f\n", name, value);
 }
 
-// Runs the program headless once; wall milliseconds and peak RSS in MB.
-bool startup(const QString& pngPath, const QString& iniPath, double& ms, double& rssMb) {
-    const QByteArray exe = QUORVEL_EXE;
-    const QByteArray png = pngPath.toLocal8Bit(), ini = iniPath.toLocal8Bit();
-    char* argv[] = {const_cast<char*>(exe.constData()), const_cast<char*>("--settings"),
-                    const_cast<char*>(ini.constData()), const_cast<char*>("--screenshot"),
-                    const_cast<char*>(png.constData()), nullptr};
+// Runs the program once with these arguments; wall milliseconds and peak
+// RSS in MB.
+bool spawnRun(const QStringList& args, double& ms, double& rssMb) {
+    QList<QByteArray> bytes{QByteArray(QUORVEL_EXE)};
+    for (const QString& a : args)
+        bytes << a.toLocal8Bit();
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    // The program's output is not what is measured.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     QElapsedTimer t;
     t.start();
     pid_t pid = 0;
-    if (posix_spawn(&pid, exe.constData(), nullptr, nullptr, argv, environ) != 0)
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
         return false;
     int status = 0;
     rusage usage{};
@@ -69,6 +82,24 @@ bool startup(const QString& pngPath, const QString& iniPath, double& ms, double&
         return false;
     ms = double(t.nsecsElapsed()) / 1e6;
     rssMb = double(usage.ru_maxrss) / 1024.0;
+    return true;
+}
+
+// Median wall ms (and peak MB) of n runs of the program.
+bool medianRun(const QStringList& args, int n, double& ms, double& mb) {
+    std::vector<double> times, rss;
+    for (int i = 0; i < n; ++i) {
+        double t = 0, m = 0;
+        if (!spawnRun(args, t, m)) {
+            std::fprintf(stderr, "bench: could not run %s %s\n", QUORVEL_EXE,
+                         qPrintable(args.join(u' ')));
+            return false;
+        }
+        times.push_back(t);
+        rss.push_back(m);
+    }
+    ms = median(times);
+    mb = median(rss);
     return true;
 }
 
@@ -81,70 +112,76 @@ int main(int argc, char* argv[]) {
     const QString ini = tmp.filePath(QStringLiteral("bench.ini"));
     const int runs = 400;
 
-    app::Form1 w(ini);
+    feed::IniSettingsStore store(ini);
+    model::Session session(nullptr, &store);
+    ui::Form1 w(session, &store);
     w.messageBox = [](const QString&) {};
     w.show();
     QApplication::processEvents();
 
-    report("drawgraphs_ms", timeMs(runs, [&] { w.DrawGraphs(); }));
+    // One recompute and the chart drawn from it.
+    report("drawgraphs_ms", timeMs(runs, [&] { session.recompute(); }));
 
     // One digit typed at the end of the outdoor temperature (90..99 F in
     // turn) until the sheet is written and the chart repainted.
-    w.txtOutdoorTemp->setFocus();
-    w.txtOutdoorTemp->setText(QStringLiteral("9"));
-    w.txtOutdoorTemp->end(false);
+    auto* temp = w.findChild<QLineEdit*>(QStringLiteral("txtOutdoorTemp"));
+    temp->setFocus();
+    temp->setText(QStringLiteral("9"));
+    temp->end(false);
     QApplication::processEvents();
     int digit = 0;
     std::vector<double> keys;
     QElapsedTimer t;
     for (int i = 0; i < runs + 5; ++i) {
-        QTest::keyClick(w.txtOutdoorTemp, Qt::Key_Backspace);
+        QTest::keyClick(temp, Qt::Key_Backspace);
         QApplication::processEvents();
         const char c = char('0' + digit++ % 10);
         t.start();
-        QTest::keyClick(w.txtOutdoorTemp, c);
+        QTest::keyClick(temp, c);
         QApplication::processEvents();
         if (i >= 5)
             keys.push_back(double(t.nsecsElapsed()) / 1e6);
     }
     report("keystroke_ms", median(keys));
 
-    // Pointer movement over the unlocked track: its two redraws and the repaint.
-    w.freshAirSlider().toggleLock();
+    // Pointer movement over the unlocked track: its two recomputes and the repaint.
+    session.toggleSliderLock();
+    auto* track = w.findChild<QWidget*>(QStringLiteral("SliderBackGrnd"));
     int step = 0;
     report("slider_move_ms", timeMs(runs, [&] {
                const QPointF pos(20 + (step++ * 37) % 180, 20);
-               QMouseEvent move(QEvent::MouseMove, pos, w.SliderBackGrnd->mapToGlobal(pos),
-                                Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-               QApplication::sendEvent(w.SliderBackGrnd, &move);
+               QMouseEvent move(QEvent::MouseMove, pos, track->mapToGlobal(pos), Qt::NoButton,
+                                Qt::NoButton, Qt::NoModifier);
+               QApplication::sendEvent(track, &move);
                QApplication::processEvents();
            }));
 
     // The same primitives one redraw draws, straight into a QPainter.
     {
-        psychro::ChartState state = w.chartState();
-        chart::RecordingSurface rec(w.picGraph->surface().widthPx(),
-                                    w.picGraph->surface().heightPx());
+        chart::RecordingSurface rec(chart::GraphWidthPx, chart::GraphHeightPx);
         rec.Scale(0, 14, 14, 0);
         rec.Cls();
-        QString mixed;
-        chart::drawPsychrometricChart(rec, state, 60, 75, mixed);
-        const QImage background = app::renderArtwork(assets::graphBackground, 1.0);
+        chart::drawPsychrometricChart(rec, session.chart());
+        const QImage background = chart::renderArtwork(assets::graphBackground, 1.0);
         QImage image(rec.widthPx(), rec.heightPx(), QImage::Format_ARGB32_Premultiplied);
         report("raster_floor_ms", timeMs(runs, [&] { replayInto(image, background, rec); }));
     }
 
-    std::vector<double> startMs, rss;
-    for (int i = 0; i < 15; ++i) {
-        double ms = 0, mb = 0;
-        if (!startup(tmp.filePath(QStringLiteral("shot.png")), ini, ms, mb)) {
-            std::fprintf(stderr, "bench: could not run %s\n", QUORVEL_EXE);
-            return 1;
-        }
-        startMs.push_back(ms);
-        rss.push_back(mb);
-    }
-    report("startup_ms", median(startMs));
-    report("startup_rss_mb", median(rss));
+    // Whole runs of the program: loading it, a headless sheet, the window's start-up.
+    const QStringList settings{QStringLiteral("--settings"), ini};
+    double ms = 0, mb = 0;
+    if (!medianRun({QStringLiteral("--version")}, 15, ms, mb))
+        return 1;
+    report("version_ms", ms);
+    if (!medianRun(settings + QStringList{QStringLiteral("--sheet"), QStringLiteral("--json")}, 15,
+                   ms, mb))
+        return 1;
+    report("sheet_cli_ms", ms);
+    if (!medianRun(settings + QStringList{QStringLiteral("--screenshot"),
+                                          tmp.filePath(QStringLiteral("shot.png"))},
+                   15, ms, mb))
+        return 1;
+    report("startup_ms", ms);
+    report("startup_rss_mb", mb);
     return 0;
 }

@@ -1,16 +1,22 @@
 #include "cli.h"
 
 #include "assets.h"
-#include "form1.h"
-
-#include "feed/live_refresh.h"
-#include "sheet_export.h"
+#include "version.h"
 
 #include "fileio/safe_write.h"
 
-#include "inputs/design_cities.h"
+#include "chart/chart_export.h"
+#include "chart/image_surface.h"
+#include "feed/feed_settings.h"
+#include "feed/station_feed.h"
+#include "model/session.h"
+#include "model/sheet_export.h"
+#include "print/print_report.h"
+#include "print/report_content.h"
+#include "psychro/design_cities.h"
 #include "psychro/numconv.h"
 #include "psychro/sheet.h"
+#include "ui/form1.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -18,16 +24,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRadioButton>
 #include <QStringDecoder>
 #include <QTextStream>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <unistd.h>
 
 namespace app {
@@ -132,22 +139,14 @@ bool splitPair(const QString& value, Pair& out) {
     return true;
 }
 
-// What a user does: type the text into the field (one change of its text),
-// then leave it (its focus-lost handler, where it has one).
-void typeAndLeave(inputs::InputField* field, const QString& text,
-                  void (inputs::InputHandlers::*lostFocus)(), inputs::InputHandlers& handlers) {
-    field->setText(text);
-    if (lostFocus)
-        (handlers.*lostFocus)();
-}
-
-QByteArray sheetAsJson(Form1& w) {
+QByteArray sheetAsJson(const model::Session& s) {
     QJsonObject fields;
     for (int i = 0; i < psychro::FieldCount; ++i)
-        fields.insert(QLatin1String(psychro::fieldName(Field(i))), w.field(Field(i))->text());
+        fields.insert(QLatin1String(psychro::fieldName(psychro::Field(i))),
+                      s.text(psychro::Field(i)));
     QJsonObject root;
     root.insert(QStringLiteral("fields"), fields);
-    root.insert(QStringLiteral("warning"), w.picWarning->isVisibleTo(&w));
+    root.insert(QStringLiteral("warning"), s.warning());
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -227,13 +226,12 @@ int run(int argc, char* argv[]) {
     // Usage is settled before any window system is touched, so a mistyped
     // option gets its message even where no display exists.
     const bool parsed = parser.parse(args);
-    const bool help =
-        parsed && (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")));
+    const bool help = parsed && (parser.isSet(QStringLiteral("help")) ||
+                                 parser.isSet(QStringLiteral("help-all")));
     if (!parsed || help || parser.isSet(QStringLiteral("version"))) {
         QCoreApplication core(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
-        QCoreApplication::setApplicationVersion(
-            QStringLiteral("%1.%2").arg(VersionMajor).arg(VersionMinor));
+        QCoreApplication::setApplicationVersion(QString::fromLatin1(version::Text));
         if (!parsed) {
             printErr(QStringLiteral("quorvel: %1\nTry 'quorvel --help'.").arg(parser.errorText()));
             return ExitUsage;
@@ -264,10 +262,10 @@ int run(int argc, char* argv[]) {
     int cityRow = -1;
     if (parser.isSet(city)) {
         const QString name = parser.value(city);
-        cityRow = inputs::cityRowByName(name);
+        cityRow = psychro::cityRowByName(name);
         bool isRow = false;
         const int row = name.toInt(&isRow);
-        if (cityRow < 0 && isRow && row >= 0 && row < inputs::CityCount)
+        if (cityRow < 0 && isRow && row >= 0 && row < psychro::CityCount)
             cityRow = row;
         if (cityRow < 0) {
             printErr(QStringLiteral("quorvel: unknown city '%1' (give its list text exactly, "
@@ -300,51 +298,87 @@ int run(int argc, char* argv[]) {
     }
     if (headless)
         previousMessageHandler = qInstallMessageHandler(quietHeadlessMessages);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quorvel"));
-    // Matches the window to its desktop entry (its icon and name in docks).
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quorvel.Psychrometry"));
-    QApplication::setApplicationVersion(
-        QStringLiteral("%1.%2").arg(VersionMajor).arg(VersionMinor));
-    assets::init();
-    QApplication::setWindowIcon(QIcon(QString::fromLatin1(assets::appIcon)));
 
-    Form1 w(parser.value(settings));
-    if (headless) {
-        // Nobody is there to click a message away: it goes to stderr.
-        w.messageBox = [](const QString& text) { printErr(text); };
+    // Widgets only for the window and its screenshot, fonts only where
+    // something is drawn; the sheet and the CSV need neither.
+    const bool widgets = !headless || parser.isSet(screenshot);
+    const bool drawing = parser.isSet(printPdf) || parser.isSet(exportChart);
+    std::unique_ptr<QCoreApplication> application;
+    if (widgets)
+        application = std::make_unique<QApplication>(argc, argv);
+    else if (drawing)
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(version::Text));
+    if (widgets) {
+        // Matches the window to its desktop entry (its icon and name in docks).
+        QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quorvel.Psychrometry"));
+        assets::init();
+        QGuiApplication::setWindowIcon(QIcon(QString::fromLatin1(assets::appIcon)));
     }
 
-    // The same handlers a user's clicks and typing run, in the window's order.
+    QString seed;
+    const QString settingsPath =
+        parser.isSet(settings)
+            ? parser.value(settings)
+            : feed::settingsFilePath(QCoreApplication::applicationDirPath(), &seed);
+    feed::IniSettingsStore store(settingsPath, seed);
+    feed::StationFeed station;
+    model::Session session(&station, &store);
+
+    if (!headless) {
+        ui::Form1 w(session, &store);
+        w.show();
+        return QApplication::exec();
+    }
+
+    // Nobody is there to click a message away: it goes to stderr.
+    std::unique_ptr<ui::Form1> window;
+    if (parser.isSet(screenshot)) {
+        window = std::make_unique<ui::Form1>(session, &store);
+        window->messageBox = [](const QString& text) { printErr(text); };
+    } else {
+        QObject::connect(&session, &model::Session::message,
+                         [](const QString& text) { printErr(text); });
+        session.startUp();
+    }
+
+    // The same procedures a user's clicks and typing run, in the window's order.
+    using psychro::Field;
     if (parser.isSet(heating))
-        w.OptCoolHeat[1]->click();
+        session.chooseOperation(1);
     if (cityRow >= 0)
-        w.designCities().selectRow(cityRow);
-    if (parser.isSet(live)) {
-        w.OptLive[0]->setChecked(true);
-        w.OptLive_Click(0);
-    }
-    inputs::InputHandlers& h = w.inputHandlers();
-    using H = inputs::InputHandlers;
+        session.chooseCity(cityRow);
+    if (parser.isSet(live))
+        session.chooseLive(0);
+    // What a user does: type the text into the field (one change of its
+    // text), then leave it.
+    auto typeAndLeave = [&session](Field f, const QString& text) {
+        session.changeText(f, text);
+        session.leaveField(f);
+    };
     if (parser.isSet(outdoor)) {
-        typeAndLeave(w.txtOutdoorTemp, outdoorPair.first, nullptr, h);
-        typeAndLeave(w.txtOutdoorRH, outdoorPair.second, &H::txtOutdoorRH_LostFocus, h);
+        typeAndLeave(Field::txtOutdoorTemp, outdoorPair.first);
+        typeAndLeave(Field::txtOutdoorRH, outdoorPair.second);
     }
     if (parser.isSet(ret)) {
-        typeAndLeave(w.txtReturnTemp, returnPair.first, nullptr, h);
-        typeAndLeave(w.txtReturnRH, returnPair.second, &H::txtReturnRH_LostFocus, h);
+        typeAndLeave(Field::txtReturnTemp, returnPair.first);
+        typeAndLeave(Field::txtReturnRH, returnPair.second);
     }
     if (parser.isSet(supply)) {
-        typeAndLeave(w.txtSupplyTemp, supplyPair.first, nullptr, h);
-        typeAndLeave(w.txtSupplyRH, supplyPair.second, &H::txtSupplyRH_LostFocus, h);
+        typeAndLeave(Field::txtSupplyTemp, supplyPair.first);
+        typeAndLeave(Field::txtSupplyRH, supplyPair.second);
     }
     if (parser.isSet(cfm))
-        typeAndLeave(w.txtSupplyFlow, parser.value(cfm), &H::txtSupplyFlow_LostFocus, h);
+        typeAndLeave(Field::txtSupplyFlow, parser.value(cfm));
     if (parser.isSet(fresh))
-        typeAndLeave(w.txtFreshMix, parser.value(fresh), &H::txtFreshMix_LostFocus, h);
+        typeAndLeave(Field::txtFreshMix, parser.value(fresh));
 
     if (parser.isSet(sheet) &&
-        !writeStdout(parser.isSet(json) ? sheetAsJson(w) : sheetAsText(w).toUtf8()))
+        !writeStdout(parser.isSet(json) ? sheetAsJson(session)
+                                        : model::sheetAsText(session).toUtf8()))
         return ExitFailure;
     // Every file below is prepared in memory and then replaced in one step;
     // a failed write leaves the old file as it was and exits with 1.
@@ -355,55 +389,60 @@ int run(int argc, char* argv[]) {
         printErr(QStringLiteral("quorvel: %1").arg(error));
         return false;
     };
-    if (parser.isSet(screenshot)) {
+    if (window) {
         // Rendered straight from the widgets; no window needs to be mapped.
         // Without alpha, and with fast compression: the file is for looking
         // at, not archiving.
-        const QImage image = w.grab().toImage().convertToFormat(QImage::Format_RGB888);
+        const QImage image = window->grab().toImage().convertToFormat(QImage::Format_RGB888);
         QBuffer png;
         png.open(QIODevice::WriteOnly);
-        if (!image.save(&png, "PNG", 80)) {
-            printErr(QStringLiteral("quorvel: cannot encode the window as PNG"));
-            return ExitFailure;
-        }
-        if (!writeOutput(parser.value(screenshot), png.data()))
+        if (!image.save(&png, "PNG", 80) || !writeOutput(parser.value(screenshot), png.data()))
             return ExitFailure;
     }
     if (parser.isSet(printPdf)) {
+        // The report switches a chart surface's scale to twips while it
+        // prints; headless, a scratch surface of the chart's size stands in.
+        chart::ImageSurface picGraph(chart::GraphWidthPx, chart::GraphHeightPx);
+        const psychro::clsGraph& g = session.chart().objMyGraph;
+        picGraph.Scale(g.MinXScale, g.MaxYScale, g.MaxXScale, g.MinYScale);
+        const psychro::ChartState& state = session.chart();
         QString error;
-        if (!w.printToPdf(parser.value(printPdf), &error)) {
-            printErr(QStringLiteral("quorvel: %1").arg(error)); // "Print Failed" went first
+        if (!print::printReportToPdf(
+                parser.value(printPdf), print::reportContent(session), picGraph,
+                [&state](qreal dpr) { return chart::renderGraphImage(state, dpr); }, &error)) {
+            printErr(QStringLiteral("Print Failed\nquorvel: %1").arg(error));
             return ExitFailure;
         }
     }
     if (parser.isSet(exportChart)) {
+        const QString path = parser.value(exportChart);
         QString error;
-        if (!w.exportChart(parser.value(exportChart), &error)) {
-            printErr(QStringLiteral("quorvel: %1").arg(error));
+        QByteArray bytes;
+        if (!chart::encodeChart(session.chart(), QFileInfo(path).suffix().toLower(), &bytes,
+                                &error)) {
+            printErr(QStringLiteral("quorvel: '%1': %2").arg(path, error));
             return ExitFailure;
         }
+        if (!writeOutput(path, bytes))
+            return ExitFailure;
     }
-    if (parser.isSet(csv) && !writeOutput(parser.value(csv), sheetAsCsv(w).toUtf8()))
+    if (parser.isSet(csv) && !writeOutput(parser.value(csv), model::sheetAsCsv(session).toUtf8()))
         return ExitFailure;
     // What was printed came partly from the defaults: a live run whose
     // station did not answer has not done what it was asked.
-    if (headless && parser.isSet(live) && w.liveRefresher().lastRefreshFailed()) {
-        printErr(QStringLiteral("quorvel: the live feed failed:\n%1")
-                     .arg(w.liveRefresher().lastFailure()));
-        std::fflush(stdout);
-        std::fflush(stderr);
-        std::_Exit(ExitFailure);
+    if (parser.isSet(live) && !session.lastFeedFailure().isEmpty()) {
+        printErr(
+            QStringLiteral("quorvel: the live feed failed:\n%1").arg(session.lastFeedFailure()));
+        return ExitFailure;
     }
-    if (headless) {
-        // Everything is written; tearing down the window and Qt's font and
-        // plugin caches would take a fifth of a headless run.
+    if (window) {
+        // Tearing down a window and Qt's widget caches costs a fifth of a
+        // screenshot run, and everything is written.
         std::fflush(stdout);
         std::fflush(stderr);
         std::_Exit(0);
     }
-
-    w.show();
-    return QApplication::exec();
+    return 0;
 }
 
 } // namespace app

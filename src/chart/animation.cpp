@@ -5,6 +5,7 @@
 #include "psychro/mixing.h"
 #include "psychro/numconv.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -32,8 +33,7 @@ float alongSlope(float X, float dy, float dx) {
 
 } // namespace
 
-void Timer2_Timer(Surface& g, psychro::ChartState& s) {
-    psychro::AnimationState& a = s.anim;
+void Timer2_Timer(Surface& g, const psychro::ChartState& s, AnimationState& a) {
     const psychro::StatePositions& p = s.pos;
     // 0.1 accumulates in single precision; the leg boundaries below are
     // single-precision values too, which places ticks 10, 20 and 31 just
@@ -55,9 +55,7 @@ void Timer2_Timer(Surface& g, psychro::ChartState& s) {
         // Leg 1: return toward the mixed point.
         float dx = 0, dy = 0;
         psychro::mixingDifferences(p, dx, dy);
-        if (s.in.gAirRate < 0)
-            s.in.gAirRate = 0;
-        X = L * s.in.gAirRate * dx;
+        X = L * std::max(0.0f, s.in.gAirRate) * dx;
         Y = alongSlope(X, dy, dx);
         repaint(g, p.outdoorx, p.outdoorY, p.returnX, p.returnY);
         dash(g, p.returnX + X, p.returnY + Y, p.returnX + a.B1a, p.returnY + a.A1a);

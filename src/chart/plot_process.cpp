@@ -3,32 +3,31 @@
 #include "plots.h"
 
 #include "psychro/chart_geometry.h"
-#include "psychro/mixing.h"
 #include "psychro/numconv.h"
 
 namespace chart {
 
 using psychro::ChartState;
 
-void Plot_RH(Surface& g, ChartState& s, double supplyT, double returnT) {
-    const psychro::clsGraph& graph = s.objMyGraph;
+void Plot_RH(Surface& g, const psychro::clsGraph& graph) {
+    CurveWork w;
     const auto& labels = psychro::rhLabels();
     g.ForeColor(colour::Blue);
     for (int k = 1; k <= 9; ++k) {
-        s.work.gx1 = 0;
-        s.work.gy1 = 0;
+        w.gx1 = 0;
+        w.gy1 = 0;
         const auto& label = labels[size_t(k)];
         for (int T = 35; T <= 120; ++T) {
             // Not limited to the plot area: the surface edge cuts the curves.
             const double yk = psychro::yOfRatio(graph, psychro::rhCurveRatio(k, T));
             const double xT = psychro::xOfTemperature(graph, T);
-            if (s.work.gx1 == 0)
-                s.work.gx1 = xT;
-            if (s.work.gy1 == 0)
-                s.work.gy1 = yk;
-            g.Line(xT, yk, s.work.gx1, s.work.gy1); // ends on the previous point
-            s.work.gx1 = xT;
-            s.work.gy1 = yk;
+            if (w.gx1 == 0)
+                w.gx1 = xT;
+            if (w.gy1 == 0)
+                w.gy1 = yk;
+            g.Line(xT, yk, w.gx1, w.gy1); // ends on the previous point
+            w.gx1 = xT;
+            w.gy1 = yk;
             if (T == label.labelT) {
                 g.setCurrentX(g.CurrentX() + label.dx);
                 if (label.belowTop)
@@ -37,7 +36,6 @@ void Plot_RH(Surface& g, ChartState& s, double supplyT, double returnT) {
             }
         }
     }
-    psychro::placeStates(s, supplyT, returnT);
 }
 
 void RingMarker(Surface& g, double x, double y, QRgb c) {
@@ -48,12 +46,12 @@ void RingMarker(Surface& g, double x, double y, QRgb c) {
     g.Circle(x, y, 0.07, c);
 }
 
-void PlotPoints(Surface& g, ChartState& s, QString& txtMixedTemp) {
+void PlotPoints(Surface& g, const ChartState& s) {
     const psychro::StatePositions& p = s.pos;
     g.ForeColor(colour::Black);
     g.DrawWidth(4);
     g.Line(p.outdoorx, p.outdoorY, p.returnX, p.returnY);
-    if (!psychro::constructMixedPoint(s, txtMixedTemp))
+    if (!s.mixedPlaced)
         return;
     g.Line(p.mixedX, p.mixedY, p.supplyX, p.supplyY);
     g.Line(p.supplyX, p.supplyY, p.returnX, p.returnY);
@@ -64,14 +62,13 @@ void PlotPoints(Surface& g, ChartState& s, QString& txtMixedTemp) {
     RingMarker(g, p.mixedX, p.mixedY, marker::Mixed);
 }
 
-void drawPsychrometricChart(Surface& g, ChartState& s, double supplyT, double returnT,
-                            QString& txtMixedTemp) {
+void drawPsychrometricChart(Surface& g, const ChartState& s) {
     Plot_WetBulb(g, s);
     Plot_Y_Axis(g, s.objMyGraph);
-    Plot_Saturation(g, s);
-    Plot_RH(g, s, supplyT, returnT);
+    Plot_Saturation(g, s.objMyGraph);
+    Plot_RH(g, s.objMyGraph);
     Plot_SPVol(g, s);
-    PlotPoints(g, s, txtMixedTemp);
+    PlotPoints(g, s);
 }
 
 } // namespace chart

@@ -20,20 +20,17 @@ constexpr QRgb SaturationColour = qRgb(12, 0, 0);
 constexpr double CharWidth = 5.0 / 72.0;
 } // namespace
 
-void Plot_WetBulb(Surface& g, ChartState& s) {
+void Plot_WetBulb(Surface& g, const ChartState& s) {
     const clsGraph& graph = s.objMyGraph;
+    const psychro::LineTables& t = s.tables;
     g.FontTransparent(true);
     g.BackColor(colour::White);
     const double tempStep = 85.0 / 17.0; // 5 F
-    const double xStep = double(graph.sngMaxXValue - graph.sngMinXValue) / 17.0;
     const auto& lines = psychro::wetBulbLines();
     for (int i = 1; i <= 18; ++i) {
-        const double x = (i - 1) * xStep + graph.sngMinXValue;
+        const double x = t.WBX1[size_t(i)], y = t.WBY1[size_t(i)];
         const double T = (i - 1) * tempStep + 35;
         const QString label = psychro::FormatNumber(T, QStringLiteral("###,##0"));
-        double y = psychro::yOfRatio(graph, psychro::saturationRatio(T));
-        if (y > graph.sngMaxYValue)
-            y = graph.sngMaxYValue;
         g.setCurrentX(x - (double(label.size()) / 2) * CharWidth);
         g.setCurrentY(graph.sngMinYValue - 0.125);
         g.DrawWidth(1);
@@ -42,47 +39,19 @@ void Plot_WetBulb(Surface& g, ChartState& s) {
         g.ForeColor(i == 1 || i == 18 ? colour::Black : colour::Gray);
         g.Line(x, graph.sngMinYValue, x, y);
         g.ForeColor(colour::DarkRed);
-        s.tables.WBX1[size_t(i)] = x;
-        s.tables.WBY1[size_t(i)] = y;
-        if (i <= 11) {
-            const auto& def = lines[size_t(i)];
-            const QString wbLabel = QString::fromLatin1(def.label);
-            if (def.endsOnBottom)
-                WetBulbData2(g, s, i, def.E, x, y, wbLabel);
-            else
-                WetBulbData(g, s, i, def.E, x, y, wbLabel);
-        }
+        if (i <= 11)
+            WetBulbData(g, s, i, QString::fromLatin1(lines[size_t(i)].label));
     }
 }
 
-void WetBulbData(Surface& g, ChartState& s, int i, double WB1, double WBx, double WBy,
-                 const QString& WBLabel) {
-    const clsGraph& graph = s.objMyGraph;
-    double y2 = psychro::yOfRatio(graph, WB1);
-    if (y2 > graph.sngMaxYValue)
-        y2 = graph.sngMaxYValue;
-    g.Line(WBx, WBy, graph.sngMaxXValue, y2);
+void WetBulbData(Surface& g, const ChartState& s, int i, const QString& WBLabel) {
+    const psychro::LineTables& t = s.tables;
+    const double WBx = t.WBX1[size_t(i)], WBy = t.WBY1[size_t(i)];
+    g.Line(WBx, WBy, t.WBX2[size_t(i)], t.WBY2[size_t(i)]);
     g.setCurrentX(WBx - 0.25);
     g.setCurrentY(WBy + 0.5);
-    s.tables.WBX2[size_t(i)] = graph.sngMaxXValue;
-    s.tables.WBY2[size_t(i)] = y2;
     g.ForeColor(colour::DarkRed);
     g.Print(WBLabel);
-    s.tables.WBValue[size_t(i)] = psychro::ToSingle(psychro::LeadingNumber(WBLabel));
-}
-
-void WetBulbData2(Surface& g, ChartState& s, int i, double WB1, double WBx, double WBy,
-                  const QString& WBLabel) {
-    const clsGraph& graph = s.objMyGraph;
-    const double x2 = psychro::xOfTemperature(graph, WB1);
-    g.Line(WBx, WBy, x2, graph.sngMinYValue);
-    g.setCurrentX(WBx - 0.25);
-    g.setCurrentY(WBy + 0.5);
-    s.tables.WBX2[size_t(i)] = x2;
-    s.tables.WBY2[size_t(i)] = graph.sngMinYValue;
-    g.ForeColor(colour::DarkRed);
-    g.Print(WBLabel);
-    s.tables.WBValue[size_t(i)] = psychro::ToSingle(psychro::LeadingNumber(WBLabel));
 }
 
 void Plot_Y_Axis(Surface& g, const clsGraph& graph) {
@@ -109,38 +78,35 @@ void Plot_Y_Axis(Surface& g, const clsGraph& graph) {
     }
 }
 
-void Plot_Saturation(Surface& g, ChartState& s) {
-    const clsGraph& graph = s.objMyGraph;
-    s.work.gx1 = 0;
-    s.work.gy1 = 0;
+void Plot_Saturation(Surface& g, const clsGraph& graph) {
+    CurveWork w;
     for (int T = 35; T <= 120; ++T) {
-        s.work.Y = psychro::ToSingle(psychro::yOfRatio(graph, psychro::saturationRatio(T)));
-        if (s.work.Y > graph.sngMaxYValue)
-            s.work.Y = graph.sngMaxYValue;
+        w.Y = psychro::ToSingle(psychro::yOfRatio(graph, psychro::saturationRatio(T)));
+        if (w.Y > graph.sngMaxYValue)
+            w.Y = graph.sngMaxYValue;
         const double X = psychro::xOfTemperature(graph, T);
-        if (s.work.gx1 == 0)
-            s.work.gx1 = X;
-        if (s.work.gy1 == 0)
-            s.work.gy1 = s.work.Y;
+        if (w.gx1 == 0)
+            w.gx1 = X;
+        if (w.gy1 == 0)
+            w.gy1 = w.Y;
         g.ForeColor(SaturationColour);
-        g.Line(X, s.work.Y, s.work.gx1, s.work.gy1);
-        s.work.gx1 = X;
-        s.work.gy1 = s.work.Y;
+        g.Line(X, w.Y, w.gx1, w.gy1);
+        w.gx1 = X;
+        w.gy1 = w.Y;
     }
 }
 
-void Plot_SPVol(Surface& g, ChartState& s) {
+void Plot_SPVol(Surface& g, const ChartState& s) {
     const auto& lines = psychro::specificVolumeLines();
-    for (int i = 1; i <= 5; ++i) {
-        const auto& l = lines[size_t(i)];
-        SpVolData(g, s, i, l.x1, l.y1, l.x2, l.y2, QString::fromLatin1(l.label));
-    }
+    for (int i = 1; i <= 5; ++i)
+        SpVolData(g, s, i, QString::fromLatin1(lines[size_t(i)].label));
 }
 
-void SpVolData(Surface& g, ChartState& s, int i, float x1, float y1, float x2, float y2,
-               const QString& SpVolLabel) {
+void SpVolData(Surface& g, const ChartState& s, int i, const QString& SpVolLabel) {
+    const psychro::LineTables& t = s.tables;
+    const float x1 = t.SpVolX1[size_t(i)], y1 = t.SpVolY1[size_t(i)];
     g.ForeColor(DarkGreen);
-    g.Line(x1, y1, x2, y2);
+    g.Line(x1, y1, t.SpVolX2[size_t(i)], t.SpVolY2[size_t(i)]);
     // Lines that start on the top edge carry their label in the margin above.
     if (y1 == 12.0f) {
         g.setCurrentX(double(x1) - 0.25);
@@ -150,11 +116,6 @@ void SpVolData(Surface& g, ChartState& s, int i, float x1, float y1, float x2, f
         g.setCurrentY(double(y1) + 1.0);
     }
     g.Print(SpVolLabel);
-    s.tables.SpVolX1[size_t(i)] = x1;
-    s.tables.SpVolY1[size_t(i)] = y1;
-    s.tables.SpVolX2[size_t(i)] = x2;
-    s.tables.SpVolY2[size_t(i)] = y2;
-    s.tables.SpVolValue[size_t(i)] = psychro::ToSingle(psychro::LeadingNumber(SpVolLabel));
 }
 
 } // namespace chart

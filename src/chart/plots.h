@@ -12,29 +12,31 @@
 // that lay down reference lines also fill the tables the sheet reads.
 namespace chart {
 
-// Psychrometric chart (picGraph), in pipeline order.
-void Plot_WetBulb(Surface& g, psychro::ChartState& s);
-void WetBulbData(Surface& g, psychro::ChartState& s, int i, double WB1, double WBx, double WBy,
-                 const QString& WBLabel);
-void WetBulbData2(Surface& g, psychro::ChartState& s, int i, double WB1, double WBx, double WBy,
-                  const QString& WBLabel);
+// Psychrometric chart (picGraph), in pipeline order. Every layer is drawn
+// from the state a recompute left (tables, positions, mixed point) and
+// changes none of it.
+void Plot_WetBulb(Surface& g, const psychro::ChartState& s);
+void WetBulbData(Surface& g, const psychro::ChartState& s, int i, const QString& WBLabel);
 void Plot_Y_Axis(Surface& g, const psychro::clsGraph& graph);
-void Plot_Saturation(Surface& g, psychro::ChartState& s);
-// Draws the nine relative-humidity curves and places OUTDOOR, SUPPLY and
-// RETURN; supplyT and returnT are the typed temperatures read as numbers.
-void Plot_RH(Surface& g, psychro::ChartState& s, double supplyT, double returnT);
-void Plot_SPVol(Surface& g, psychro::ChartState& s);
-void SpVolData(Surface& g, psychro::ChartState& s, int i, float x1, float y1, float x2, float y2,
-               const QString& SpVolLabel);
-// Process lines, the mixed point and the four markers; writes the mixed
-// dry bulb into txtMixedTemp.
-void PlotPoints(Surface& g, psychro::ChartState& s, QString& txtMixedTemp);
+void Plot_Saturation(Surface& g, const psychro::clsGraph& graph);
+// The nine relative-humidity curves with their labels.
+void Plot_RH(Surface& g, const psychro::clsGraph& graph);
+void Plot_SPVol(Surface& g, const psychro::ChartState& s);
+void SpVolData(Surface& g, const psychro::ChartState& s, int i, const QString& SpVolLabel);
+// Process lines and the four markers.
+void PlotPoints(Surface& g, const psychro::ChartState& s);
 
 // Every layer of the psychrometric chart in drawing order, from the
-// dry-bulb grid to the state markers: fills the line tables, places the
-// states and the mixed point, and writes the mixed dry bulb.
-void drawPsychrometricChart(Surface& g, psychro::ChartState& s, double supplyT, double returnT,
-                            QString& txtMixedTemp);
+// dry-bulb grid to the state markers.
+void drawPsychrometricChart(Surface& g, const psychro::ChartState& s);
+
+// Working point of a curve drawn as chords: the previous point, 0 before
+// the first.
+struct CurveWork {
+    float Y = 0;
+    double gx1 = 0;
+    double gy1 = 0;
+};
 
 // Marker colours of the four states.
 namespace marker {

@@ -5,10 +5,6 @@
 
 namespace chart {
 
-namespace {
-constexpr double TwipsPerPixel = 15.0;
-}
-
 Surface::Surface(int widthPx, int heightPx)
     : m_widthPx(widthPx), m_heightPx(heightPx), m_scaleWidth(widthPx * TwipsPerPixel),
       m_scaleHeight(heightPx * TwipsPerPixel) {

@@ -19,7 +19,14 @@ constexpr QRgb Red = qRgb(255, 0, 0);
 constexpr QRgb White = qRgb(255, 255, 255);
 } // namespace colour
 
-// Units of the scale: user coordinates or twips (15 to a pixel at 100 %).
+// Twips (1/1440 inch) per device-independent pixel at 100 %: the form's
+// layout was drawn in twips on a 96 dpi screen.
+inline constexpr int TwipsPerPixel = 15;
+constexpr int pxOfTwips(int twips) {
+    return twips / TwipsPerPixel;
+}
+
+// Units of the scale: user coordinates or twips.
 enum class ScaleMode { User = 0, Twips = 1 };
 
 class Surface {
@@ -84,10 +91,11 @@ public:
     void Print(const QString& text);
 
     // The animation draws over the finished chart and must be able to take
-    // its strokes off again without a trace. KeepAsDrawn remembers the
-    // picture as it stands; the two wipes put back what it held under a
-    // segment at the current DrawWidth, or under a circle of this radius
-    // (in x units, as Circle measures it).
+    // its strokes off again without a trace. KeepAsDrawn marks the picture
+    // as drawn; the two wipes put back what it held under a segment at the
+    // current DrawWidth, or under a circle of this radius (in x units, as
+    // Circle measures it). The picture is copied at the first wipe, so
+    // nothing but the animation may draw between KeepAsDrawn and it.
     void KeepAsDrawn() { keepAsDrawn(); }
     void WipeLine(double x1, double y1, double x2, double y2);
     void WipeCircle(double x, double y, double radius);

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include <unistd.h>
 
@@ -43,7 +44,7 @@ bool convertGmtOffset(const QString& text, qint16* offset) {
     return true;
 }
 
-void LoadFeedSettings(FeedSettings& settings, int ReadFile, const QString& iniPath) {
+void LoadFeedSettings(model::FeedSettings& settings, int ReadFile, const QString& iniPath) {
     settings.gIniFile = iniPath;
     settings.gXMLCurrent = defaultCurrentUrl();
     settings.gXMLDaily = defaultDailyUrl();
@@ -55,9 +56,9 @@ void LoadFeedSettings(FeedSettings& settings, int ReadFile, const QString& iniPa
     if (!readIniFile(settings.gIniFile, &text, settings.gIniSeed))
         return;
     const QStringList v =
-        iniValues(text, QString::fromLatin1(kIniSection),
-                  {QString::fromLatin1(kIniKeyCurrent), QString::fromLatin1(kIniKeyDaily),
-                   QString::fromLatin1(kIniKeyOffset)});
+        iniValues(text, QString::fromLatin1(IniSection),
+                  {QString::fromLatin1(IniKeyCurrent), QString::fromLatin1(IniKeyDaily),
+                   QString::fromLatin1(IniKeyOffset)});
     if (!v[0].isEmpty())
         settings.gXMLCurrent = v[0];
     if (!v[1].isEmpty())
@@ -86,13 +87,13 @@ QString latin1Url(const QString& url) {
 
 } // namespace
 
-bool saveFeedSettings(const FeedSettings& settings) {
+bool saveFeedSettings(const model::FeedSettings& settings) {
     if (!settings.gIniSeed.isEmpty())
         QDir().mkpath(QFileInfo(settings.gIniFile).absolutePath());
-    return writeIniKeys(settings.gIniFile, QString::fromLatin1(kIniSection),
-                        {{QString::fromLatin1(kIniKeyCurrent), latin1Url(settings.gXMLCurrent)},
-                         {QString::fromLatin1(kIniKeyDaily), latin1Url(settings.gXMLDaily)},
-                         {QString::fromLatin1(kIniKeyOffset),
+    return writeIniKeys(settings.gIniFile, QString::fromLatin1(IniSection),
+                        {{QString::fromLatin1(IniKeyCurrent), latin1Url(settings.gXMLCurrent)},
+                         {QString::fromLatin1(IniKeyDaily), latin1Url(settings.gXMLDaily)},
+                         {QString::fromLatin1(IniKeyOffset),
                           psychro::FormatNumber(settings.gGMTOffset, QStringLiteral("##0"))}},
                         settings.gIniSeed) == QLatin1String("OK");
 }
@@ -103,7 +104,7 @@ bool isWritableDir(const QString& dir) {
 
 QString settingsFilePath(const QString& exeDir, QString* seed,
                          const std::function<bool(const QString&)>& writable) {
-    const QString besideExe = exeDir + u'/' + QLatin1String(kIniFileName);
+    const QString besideExe = exeDir + u'/' + QLatin1String(IniFileName);
     seed->clear();
     if (writable(exeDir))
         return besideExe;
@@ -111,7 +112,19 @@ QString settingsFilePath(const QString& exeDir, QString* seed,
     // installed beside the program.
     *seed = besideExe;
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u'/' +
-           QLatin1String(kIniFileName);
+           QLatin1String(IniFileName);
+}
+
+IniSettingsStore::IniSettingsStore(QString iniPath, QString seed)
+    : m_iniPath(std::move(iniPath)), m_seed(std::move(seed)) {}
+
+void IniSettingsStore::LoadFeedSettings(model::FeedSettings& settings, int ReadFile) {
+    settings.gIniSeed = m_seed;
+    feed::LoadFeedSettings(settings, ReadFile, m_iniPath);
+}
+
+bool IniSettingsStore::save(const model::FeedSettings& settings) {
+    return saveFeedSettings(settings);
 }
 
 } // namespace feed

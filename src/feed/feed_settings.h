@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/feed_types.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -11,24 +13,13 @@
 // directory cannot be written).
 namespace feed {
 
-struct FeedSettings {
-    QString gXMLCurrent;   // URL of the current-conditions document
-    QString gXMLDaily;     // URL of the daily-history document
-    qint16 gGMTOffset = 5; // local time = GMT hour - this, in whole hours
-    QString gIniFile;      // full path of the settings file
-    // Read instead of gIniFile while that does not exist, and copied whole
-    // by the first save; set only for the file in the user's configuration
-    // directory, whose directory that save creates.
-    QString gIniSeed;
-};
-
-inline constexpr char kIniFileName[] = "Quorvel_ZADUvuru.ini";
+inline constexpr char IniFileName[] = "Quorvel_ZADUvuru.ini";
 
 // Section and key names in the settings file.
-inline constexpr char kIniSection[] = "XMLSetup";
-inline constexpr char kIniKeyCurrent[] = "XMLCurrent";
-inline constexpr char kIniKeyDaily[] = "XMLDaily";
-inline constexpr char kIniKeyOffset[] = "XMLGMTOffset";
+inline constexpr char IniSection[] = "XMLSetup";
+inline constexpr char IniKeyCurrent[] = "XMLCurrent";
+inline constexpr char IniKeyDaily[] = "XMLDaily";
+inline constexpr char IniKeyOffset[] = "XMLGMTOffset";
 
 // Built-in URLs on the weather-station host and station chosen at build time.
 QString defaultCurrentUrl();
@@ -44,13 +35,13 @@ bool convertGmtOffset(const QString& text, qint16* offset);
 // is not 0, overlays them with the non-empty values of the settings file
 // (or of gIniSeed while there is none). A missing file, section or key, or
 // anything but a regular file of at most 1 MiB, leaves the defaults in place.
-void LoadFeedSettings(FeedSettings& settings, int ReadFile, const QString& iniPath);
+void LoadFeedSettings(model::FeedSettings& settings, int ReadFile, const QString& iniPath);
 
 // Writes the three settings into gIniFile in one save. A URL is stored as
 // typed, except that characters beyond Latin-1 (the file's encoding) are
 // percent-encoded. Returns false when the file could not be written; it is
 // then as it was.
-bool saveFeedSettings(const FeedSettings& settings);
+bool saveFeedSettings(const model::FeedSettings& settings);
 
 // Whether the user may create files in dir.
 bool isWritableDir(const QString& dir);
@@ -61,5 +52,19 @@ bool isWritableDir(const QString& dir);
 // FeedSettings::gIniSeed), and cleared otherwise.
 QString settingsFilePath(const QString& exeDir, QString* seed,
                          const std::function<bool(const QString&)>& writable = isWritableDir);
+
+// The Session's settings store over one settings file.
+class IniSettingsStore : public model::SettingsStore {
+public:
+    // seed: read while iniPath does not exist (see FeedSettings::gIniSeed).
+    explicit IniSettingsStore(QString iniPath, QString seed = QString());
+
+    void LoadFeedSettings(model::FeedSettings& settings, int ReadFile) override;
+    bool save(const model::FeedSettings& settings) override;
+
+private:
+    QString m_iniPath;
+    QString m_seed;
+};
 
 } // namespace feed

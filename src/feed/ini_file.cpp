@@ -12,9 +12,9 @@ namespace {
 
 // The private-profile reader hands back at most 519 characters plus the
 // terminating zero of its 520-character buffer.
-constexpr qsizetype kMaxValueLength = 519;
+constexpr qsizetype MaxValueLength = 519;
 
-const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+const QByteArray Utf8Bom("\xEF\xBB\xBF");
 
 // The file as a list of raw lines. Each line keeps its own trailing '\r'
 // (if the file has one there) so that lines we do not touch are written
@@ -62,9 +62,9 @@ std::optional<QString> sectionName(const QString& line) {
 IniText parse(const QByteArray& bytes) {
     IniText ini;
     QByteArray body = bytes;
-    if (body.startsWith(kUtf8Bom)) {
-        ini.bom = kUtf8Bom;
-        body.remove(0, kUtf8Bom.size());
+    if (body.startsWith(Utf8Bom)) {
+        ini.bom = Utf8Bom;
+        body.remove(0, Utf8Bom.size());
     }
     const qsizetype firstLf = body.indexOf('\n');
     ini.crlf = firstLf > 0 && body.at(firstLf - 1) == '\r';
@@ -150,7 +150,7 @@ QString valueOf(const IniText& ini, const QString& section, const QString& key) 
     QString value;
     if (findKey(ini, header, end, key, &value) < 0)
         return QString();
-    return trimBlanks(unquote(value).left(kMaxValueLength));
+    return trimBlanks(unquote(value).left(MaxValueLength));
 }
 
 void setValue(IniText& ini, const QString& section, const QString& key, const QString& value) {
@@ -198,7 +198,7 @@ void setValue(IniText& ini, const QString& section, const QString& key, const QS
 
 bool readIniFile(const QString& path, QByteArray* bytes, const QString& seedPath) {
     const QString from = !seedPath.isEmpty() && nothingAt(path) ? seedPath : path;
-    if (fileio::readRegularFile(from, kMaxIniBytes, bytes))
+    if (fileio::readRegularFile(from, MaxIniBytes, bytes))
         return true;
     bytes->clear();
     return false;

@@ -16,21 +16,21 @@
 //     quotes, cut to 519 characters (the 520-character read buffer);
 //   - the text is 8-bit Latin-1 both ways; CRLF or LF line endings and a
 //     UTF-8 byte-order mark at the start are accepted and preserved;
-//   - only a regular file of at most kMaxIniBytes is read: anything else
+//   - only a regular file of at most MaxIniBytes is read: anything else
 //     (a FIFO, a device, a directory, a larger file) reads as no file and
 //     is never replaced.
 namespace feed {
 
 // A settings file is a few hundred bytes; this bounds what a wrong path
 // (/dev/zero, a log file) can cost.
-inline constexpr qint64 kMaxIniBytes = 1024 * 1024;
+inline constexpr qint64 MaxIniBytes = 1024 * 1024;
 
 // A key and the value to set it to.
 using IniEntry = std::pair<QString, QString>;
 
 // Reads the settings file at path in one go; while nothing exists at path,
 // the one at seedPath (if given) instead. Returns false, with *bytes
-// empty, when what is there is not a regular file of at most kMaxIniBytes.
+// empty, when what is there is not a regular file of at most MaxIniBytes.
 bool readIniFile(const QString& path, QByteArray* bytes, const QString& seedPath = QString());
 
 // The values of keys in section of the settings text, in the order of keys;

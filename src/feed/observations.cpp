@@ -2,8 +2,6 @@
 
 #include "psychro/numconv.h"
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QXmlStreamReader>
 
 #include <array>
@@ -16,9 +14,9 @@ namespace feed {
 
 namespace {
 
-// The histories hold 500 readings; slot 500 only ever receives the dew
-// point that follows the last kept temperature.
-constexpr qint16 kMaxReadings = 500;
+// The histories hold 500 readings. The walk stops storing once they are
+// full, so the dew point of the 500th, which lands a slot late, is lost.
+constexpr qint16 MaxReadings = 500;
 
 // Element text as a single-precision number, or nothing when the text is
 // not a number or does not fit a single.
@@ -34,7 +32,7 @@ std::optional<float> numberOf(const QString& v) {
 }
 
 // Observation documents are a few levels deep.
-constexpr size_t kMaxDepth = 256;
+constexpr size_t MaxDepth = 256;
 
 // Reads the document once, front to back, keeping only the walk's id of
 // each open element (classify gives -1 for names the walk ignores), and
@@ -68,8 +66,8 @@ bool readNodes(const QByteArray& document, QString* error, Classify classify, Vi
                 return refuse(QStringLiteral("it declares entities"));
             break;
         case QXmlStreamReader::StartElement:
-            if (open.size() >= kMaxDepth)
-                return refuse(QStringLiteral("nested deeper than %1 elements").arg(kMaxDepth));
+            if (open.size() >= MaxDepth)
+                return refuse(QStringLiteral("nested deeper than %1 elements").arg(MaxDepth));
             if (parent >= 0)
                 visit(parent, QString());
             open.push_back(classify(reader.qualifiedName()));
@@ -114,93 +112,51 @@ template <size_t N> int indexOf(const std::array<const char16_t*, N>& names, QSt
 
 } // namespace
 
-bool DisplayNode(const QByteArray& document, const CurrentTargets& t, QString* error) {
-    // A station document names each element once, and the panel and the
-    // fields are written in document order (each field write runs its
-    // change handler). One that repeats an element thousands of times must
-    // not cost thousands of relayouts and redraws: a repeated element keeps
-    // the place of its first appearance and takes the text of its last.
-    // The whole document is read before anything is written: one found
-    // broken halfway changes nothing.
-    enum Element { TempF, TempC, Rh, DewF, DewC, Time, ElementCount };
-    static constexpr std::array<const char16_t*, ElementCount> names = {
+bool DisplayNode(const QByteArray& document, QList<model::CurrentReading>& readings,
+                 QString* error) {
+    // A station document names each element once, and each reading costs
+    // the Session a field write and a redraw. One that repeats an element
+    // thousands of times must not cost thousands of them: a repeated
+    // element keeps the place of its first appearance and takes the text of
+    // its last. The whole document is read before anything is returned: one
+    // found broken halfway gives nothing.
+    using model::CurrentElement;
+    static constexpr std::array<const char16_t*, 6> names = {
         u"temp_f",     u"temp_c",     u"relative_humidity",
         u"dewpoint_f", u"dewpoint_c", u"observation_time_rfc822"};
-    std::array<std::optional<QString>, ElementCount> text;
-    std::vector<Element> order;
+    static constexpr std::array<CurrentElement, 6> elements = {
+        CurrentElement::TempF,     CurrentElement::TempC,     CurrentElement::RelativeHumidity,
+        CurrentElement::DewPointF, CurrentElement::DewPointC, CurrentElement::Time};
+    std::array<qsizetype, 6> place;
+    place.fill(-1);
+    QList<model::CurrentReading> found;
     const bool loaded = readNodes(
         document, error, [](QStringView name) { return indexOf(names, name); },
         [&](int e, const QString& value) {
-            if (!text[size_t(e)])
-                order.push_back(Element(e));
-            text[size_t(e)] = value;
+            qsizetype& at = place[size_t(e)];
+            if (at < 0) {
+                at = found.size();
+                found.append({elements[size_t(e)], value});
+            } else {
+                found[at].text = value;
+            }
         });
-    if (!loaded)
-        return false;
-
-    // A target left null is simply not written. Captions show the text as
-    // delivered, cut short if a station sends something absurdly long.
-    auto caption = [](QLabel* label, const QString& before, const QString& v,
-                      const QString& after) {
-        constexpr qsizetype kMaxShown = 120;
-        if (label)
-            label->setText(before + (v.size() > kMaxShown ? v.left(kMaxShown) + QChar(0x2026) : v) +
-                           after);
-    };
-    // The working value first, then the field: the field's change handler
-    // may read the working value.
-    auto number = [](const QString& v, float* store, QLineEdit* field) {
-        const auto x = numberOf(v);
-        if (!x)
-            return;
-        if (store)
-            *store = *x;
-        if (field)
-            field->setText(psychro::NumTextSingle(*x));
-    };
-    psychro::WorkingInputs* in = t.inputs;
-    for (Element e : order) {
-        const QString& v = *text[size_t(e)];
-        switch (e) {
-        case TempF:
-            caption(t.lblTempF, QStringLiteral("Temperature: "), v, QStringLiteral(" deg F"));
-            number(v, in ? &in->gTemperature : nullptr, t.txtOutdoorTemp);
-            break;
-        case TempC:
-            caption(t.lblTempC, QStringLiteral(" "), v, QStringLiteral(" deg C"));
-            break;
-        case Rh:
-            caption(t.lblRH, QStringLiteral("Relative Humidity: "), v, QStringLiteral(" %"));
-            number(v, in ? &in->gORH : nullptr, t.txtOutdoorRH);
-            break;
-        case DewF:
-            caption(t.lblDewF, QStringLiteral("Dew Point: "), v, QStringLiteral(" deg F"));
-            number(v, in ? &in->gDewPoint : nullptr, t.txtOutdoorDew);
-            break;
-        case DewC:
-            caption(t.lblDewC, QStringLiteral(" "), v, QStringLiteral(" deg C"));
-            break;
-        case Time:
-            caption(t.lblTime, QString(), v, QString());
-            break;
-        case ElementCount:
-            break;
-        }
-    }
-    return true;
+    if (loaded)
+        readings = found;
+    return loaded;
 }
 
-bool DisplayNode2(const QByteArray& document, ObservationHistory& history, QString* error) {
+bool DisplayNode2(const QByteArray& document, model::ObservationHistory& history, QString* error) {
     enum Element { Time, TempF, DewF };
     static constexpr std::array<const char16_t*, 3> names = {u"observation_time_rfc822", u"temp_f",
                                                              u"dewpoint_f"};
     // Into a copy, so that a document found broken halfway leaves the
     // history as it was.
-    ObservationHistory h = history;
+    model::ObservationHistory h = history;
     const bool loaded = readNodes(
         document, error, [](QStringView name) { return indexOf(names, name); },
         [&h](int e, const QString& value) {
-            if (h.obsIndex >= kMaxReadings)
+            if (h.obsIndex >= MaxReadings)
                 return;
             if (e == Time) {
                 h.obsTime[size_t(h.obsIndex)] = value;

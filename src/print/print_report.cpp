@@ -3,16 +3,13 @@
 #include "chart/surface.h"
 #include "fileio/safe_write.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QLocale>
 #include <QPageSize>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QTemporaryFile>
+#include <QPdfWriter>
 
 #include <algorithm>
 #include <exception>
@@ -24,7 +21,7 @@ namespace {
 constexpr int TwipsPerInch = 1440;
 constexpr int TwipsPerPoint = 20;
 // A chart surface pixel is 15 twips, so the on-screen size is 96 pixels an inch.
-constexpr double ScreenDpi = TwipsPerInch / 15.0;
+constexpr double ScreenDpi = double(TwipsPerInch) / chart::TwipsPerPixel;
 // Beyond this the chart gains nothing visible on paper, while the image
 // (669 x 429 screen pixels) would grow past 100 MB at 1200 dpi.
 constexpr double MaxChartDpi = 600.0;
@@ -45,6 +42,9 @@ constexpr double PenWidth = 2 * TwipsPerInch / 300.0;
 // The report's base font; headers and the load line are one point larger.
 constexpr int BasePoints = 10;
 constexpr const char* DocName = "Quorvel Psychrometry report";
+// A PDF's resolution: the printer's high resolution, so the chart comes out
+// at the 600 dpi cap.
+constexpr int PdfDpi = 1200;
 
 // Saves picGraph's scale and switches it to twips; restores mode, height,
 // width, top and left in that order when it goes out of scope.
@@ -74,14 +74,6 @@ private:
     chart::Surface& m_s;
     chart::ScaleMode m_mode;
     double m_height, m_width, m_top, m_left;
-};
-
-class BusyCursor {
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 // The printer's text position: a print draws the text with its top-left
@@ -163,7 +155,7 @@ void drawBlock(QPainter& p, PrintPosition& pos, const ReportBlock& block, double
     }
 }
 
-bool paintReport(QPainter& p, QPrinter& printer, const ReportContent& report,
+bool paintReport(QPainter& p, QPagedPaintDevice& printer, const ReportContent& report,
                  const QImage& chartImage, const QRectF& chartRect) {
     // Twips: 1440 logical units map onto one inch of printer dots.
     p.setWindow(0, 0, TwipsPerInch, TwipsPerInch);
@@ -194,14 +186,14 @@ bool paintReport(QPainter& p, QPrinter& printer, const ReportContent& report,
     pos.print(report.loadLine, true);
     setFontPoints(p, BasePoints);
 
-    return p.end() && printer.printerState() != QPrinter::Error;
+    return p.end();
 }
 
 } // namespace
 
-bool printReport(QPrinter& printer, const ReportContent& report, chart::Surface& picGraph,
+bool printReport(QPagedPaintDevice& printer, const ReportContent& report, chart::Surface& picGraph,
                  const ChartRenderer& renderChart) {
-    if (!printer.isValid() || !renderChart)
+    if (!renderChart)
         return false;
     try {
         const TwipsScale twips(picGraph);
@@ -221,59 +213,27 @@ bool printReport(QPrinter& printer, const ReportContent& report, chart::Surface&
     }
 }
 
-bool execPrintDialog(QPrinter& printer, QWidget* parent) {
-    QPrintDialog dialog(&printer, parent);
-    dialog.setMinMax(1, 1);
-    return dialog.exec() == QDialog::Accepted;
-}
-
-bool printWithDialog(const PrintDialogRunner& runDialog,
-                     const std::function<ReportContent()>& content, chart::Surface& picGraph,
-                     const ChartRenderer& renderChart) {
-    try {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setDocName(QString::fromLatin1(DocName));
-        if (!runDialog || !runDialog(printer))
-            return false;
-        // The one chance for events queued while the dialog was open, before
-        // the chart's scale is switched.
-        QCoreApplication::processEvents();
-        const BusyCursor busy;
-        return printReport(printer, content(), picGraph, renderChart);
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 bool printReportToPdf(const QString& fileName, const ReportContent& report,
                       chart::Surface& picGraph, const ChartRenderer& renderChart, QString* error) {
-    auto fail = [error](const QString& why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    if (fileName.isEmpty())
-        return fail(QStringLiteral("no file name for the report"));
-    // The printer writes its own file: it goes to a scratch file first, and
-    // only a complete document replaces the target.
-    QTemporaryFile scratch(QDir::tempPath() + QStringLiteral("/quorvel-report-XXXXXX.pdf"));
-    if (!scratch.open())
-        return fail(QStringLiteral("cannot make a scratch file: %1").arg(scratch.errorString()));
-    scratch.close();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(scratch.fileName());
-    printer.setDocName(QString::fromLatin1(DocName));
-    printer.setPageSize(QPageSize(QLocale().measurementSystem() == QLocale::ImperialUSSystem
-                                      ? QPageSize::Letter
-                                      : QPageSize::A4));
-    if (!printReport(printer, report, picGraph, renderChart))
-        return fail(QStringLiteral("cannot write the report to '%1'").arg(scratch.fileName()));
-    QByteArray pdf;
-    if (!scratch.open() || (pdf = scratch.readAll()).isEmpty() || !pdf.startsWith("%PDF") ||
-        !pdf.trimmed().endsWith("%%EOF"))
-        return fail(QStringLiteral("the report came out incomplete"));
-    return fileio::writeFile(fileName, pdf, error);
+    // Drawn into memory; only a whole document replaces the file.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&pdf);
+        writer.setResolution(PdfDpi);
+        writer.setTitle(QString::fromLatin1(DocName));
+        writer.setPageSize(QPageSize(QLocale().measurementSystem() == QLocale::ImperialUSSystem
+                                         ? QPageSize::Letter
+                                         : QPageSize::A4));
+        // Half an inch all round, as an office printer would leave.
+        writer.setPageMargins(QMarginsF(36, 36, 36, 36), QPageLayout::Point);
+        if (!printReport(writer, report, picGraph, renderChart)) {
+            if (error)
+                *error = QStringLiteral("cannot draw the report for '%1'").arg(fileName);
+            return false;
+        }
+    }
+    return fileio::writeFile(fileName, pdf.data(), error);
 }
 
 } // namespace print

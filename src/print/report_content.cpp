@@ -1,5 +1,8 @@
 #include "report_content.h"
 
+#include "model/session.h"
+#include "psychro/design_cities.h"
+
 namespace print {
 
 namespace {
@@ -80,6 +83,18 @@ ReportContent reportContent(const RowCaptions& captions, const psychro::Sheet& s
     }
     report.loadLine = QStringLiteral("Cooling Load (BTU/HR): ") + shown[Field::txtLoad];
     return report;
+}
+
+ReportContent reportContent(const model::Session& s) {
+    RowCaptions captions;
+    const auto& rows = psychro::sheetRows();
+    // The report's quantities run in the sheet's row order.
+    for (int q = 0; q < QuantityCount; ++q)
+        captions[size_t(q)] = QString::fromLatin1(rows[size_t(q)].caption);
+    const int row = s.cityRow();
+    const QString city =
+        row >= 0 ? QString::fromLatin1(psychro::cityTable()[size_t(row)].listText) : QString();
+    return reportContent(captions, s.sheet(), row, city);
 }
 
 } // namespace print

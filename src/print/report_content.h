@@ -11,6 +11,10 @@
 // What the printed report shows, independent of the window and the printer:
 // four blocks of "caption: text" entries and the cooling-load line. The
 // window fills it from the texts it shows; printReport lays it out.
+namespace model {
+class Session;
+}
+
 namespace print {
 
 // The nine quantities of a state, in the order of the sheet's rows.
@@ -67,5 +71,7 @@ struct ReportContent {
 // when a city other than "Manual Entry" is selected.
 ReportContent reportContent(const RowCaptions& captions, const psychro::Sheet& shown, int cityIndex,
                             const QString& cityName);
+// The report of what a Session shows, with the sheet's own row captions.
+ReportContent reportContent(const model::Session& s);
 
 } // namespace print

@@ -119,6 +119,41 @@ const std::array<SpVolLineDef, 6>& specificVolumeLines() {
     return lines;
 }
 
+void fillLineTables(ChartState& s) {
+    const clsGraph& g = s.objMyGraph;
+    LineTables& t = s.tables;
+    // The dry-bulb grid every 5 F: each grid line's top on the saturation
+    // curve (cut at the top edge) starts the wet-bulb line of its
+    // temperature; lines 1..11 run down to the bottom or the right edge.
+    const double tempStep = 85.0 / 17.0;
+    const double xStep = double(g.sngMaxXValue - g.sngMinXValue) / 17.0;
+    for (int i = 1; i <= 18; ++i) {
+        const double x = (i - 1) * xStep + g.sngMinXValue;
+        const double T = (i - 1) * tempStep + 35;
+        t.WBX1[size_t(i)] = x;
+        t.WBY1[size_t(i)] = std::min(yOfRatio(g, saturationRatio(T)), double(g.sngMaxYValue));
+        if (i > 11)
+            continue;
+        const WetBulbLineDef& def = wetBulbLines()[size_t(i)];
+        if (def.endsOnBottom) {
+            t.WBX2[size_t(i)] = xOfTemperature(g, def.E);
+            t.WBY2[size_t(i)] = g.sngMinYValue;
+        } else {
+            t.WBX2[size_t(i)] = g.sngMaxXValue;
+            t.WBY2[size_t(i)] = std::min(yOfRatio(g, def.E), double(g.sngMaxYValue));
+        }
+        t.WBValue[size_t(i)] = ToSingle(LeadingNumber(QString::fromLatin1(def.label)));
+    }
+    for (int i = 1; i <= 5; ++i) {
+        const SpVolLineDef& l = specificVolumeLines()[size_t(i)];
+        t.SpVolX1[size_t(i)] = l.x1;
+        t.SpVolY1[size_t(i)] = l.y1;
+        t.SpVolX2[size_t(i)] = l.x2;
+        t.SpVolY2[size_t(i)] = l.y2;
+        t.SpVolValue[size_t(i)] = ToSingle(LeadingNumber(QString::fromLatin1(l.label)));
+    }
+}
+
 void placeStates(ChartState& s, double supplyT, double returnT) {
     const clsGraph& g = s.objMyGraph;
     // Curve heights at each state's temperature, rows 1..10; zero where the

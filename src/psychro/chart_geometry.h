@@ -57,6 +57,11 @@ struct SpVolLineDef {
 };
 const std::array<SpVolLineDef, 6>& specificVolumeLines(); // index 1..5
 
+// The reference-line tables the property functions read: the saturation
+// points and wet-bulb lines (with the dry-bulb grid's points), and the
+// specific-volume lines, exactly where the chart draws them.
+void fillLineTables(ChartState& s);
+
 // The outdoor, supply and return positions read off the relative-humidity
 // curves, and the heights of every curve at each state's temperature.
 // Outdoor temperatures are rounded to whole degrees (halves to even);

@@ -2,9 +2,9 @@
 
 #include <array>
 
-// The window-level state that the chart drawing writes and the sheet reads:
-// plot bounds, reference-line tables, state positions, working inputs.
-// Plain structs owned by the main window and passed by reference.
+// The state the recompute writes, the sheet reads and the chart is drawn
+// from: plot bounds, reference-line tables, state positions, working
+// inputs. Plain structs owned by the Session and passed by reference.
 namespace psychro {
 
 // Graph settings: public fields only. The plot area is the square (2,2) to
@@ -64,30 +64,14 @@ struct WorkingInputs {
     float gDewPoint = 0;    // last live outdoor dew point, F
 };
 
-// Working point of the curve drawing, shared by the saturation curve and
-// the relative-humidity curves.
-struct CurveWork {
-    float Y = 0;
-    double gx1 = 0;
-    double gy1 = 0;
-};
-
-// Progress of the process-flow animation; every redraw resets it.
-struct AnimationState {
-    float B1a = 0;
-    float A1a = 0;
-    float LineIndex = 0;
-};
-
-// Everything one pass of the redraw pipeline reads and writes besides the
-// surfaces and the sheet texts.
+// Everything one recompute reads and writes besides the sheet texts; the
+// chart is drawn from it afterwards and changes none of it.
 struct ChartState {
     clsGraph objMyGraph;
     LineTables tables;
     StatePositions pos;
     WorkingInputs in;
-    CurveWork work;
-    AnimationState anim;
+    bool mixedPlaced = false; // the last recompute could build the mixed point
     bool InterpFailed = false;
 };
 

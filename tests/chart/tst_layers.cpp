@@ -1,46 +1,109 @@
-// The chart's layers drawn through a recording surface: geometry, colours,
-// labels, the line tables the sheet reads, and the placement of the states.
+// The psychrometric chart's layers and the process-flow animation over
+// them, drawn through a recording surface from a state the core computed:
+// geometry, colours, labels, drawing order, a state that nothing changes,
+// and a chart that a whole animation cycle leaves as drawn.
+#include "chart/animation.h"
+#include "chart/image_surface.h"
 #include "chart/plots.h"
 #include "chart/recording_surface.h"
 #include "psychro/chart_geometry.h"
+#include "psychro/mixing.h"
 
 #include <QTest>
 
-#include <cmath>
+#include <cstring>
 
 using namespace chart;
-using psychro::ChartState;
 using Kind = RecordingSurface::Kind;
 using Op = RecordingSurface::Op;
 
 namespace {
 
-double xOf(double T) {
-    return 2 + 10 * (T - 35) / 85;
-}
-double satY(double T) {
-    return 2 + 10 * 0.0012 * std::exp(0.0366 * T) / 0.03;
+constexpr QRgb DarkGreen = qRgb(0, 128, 0), Saturation = qRgb(12, 0, 0);
+
+// The start-up state: outdoor 95 F / 51 %, supply 60 F / 99 %, return
+// 75 F / 60 %, a quarter of fresh air.
+psychro::ChartState startUpState() {
+    psychro::ChartState s;
+    psychro::setGraphBounds(s.objMyGraph);
+    psychro::fillLineTables(s);
+    s.in = {95, 51, 99, 60, 0.25f, 0};
+    psychro::placeStates(s, 60, 75);
+    QString mixedT;
+    s.mixedPlaced = psychro::constructMixedPoint(s, mixedT);
+    return s;
 }
 
-struct Fixture {
+bool near(double a, double b, double tolerance = 0.005) {
+    return qAbs(a - b) < tolerance;
+}
+bool near(QPointF a, double x, double y) {
+    return near(a.x(), x, 1e-4) && near(a.y(), y, 1e-4);
+}
+
+struct Recorded {
     RecordingSurface g;
-    ChartState s;
-    Fixture() {
-        g.Scale(0, 14, 14, 0);
-        psychro::setGraphBounds(s.objMyGraph);
+    psychro::ChartState s = startUpState();
+    AnimationState a;
+    QPointF R, O, S, M; // return, outdoor, supply, mixed
+    Recorded() { g.Scale(0, 14, 14, 0); }
+    // Animation over return (6, 5), outdoor (9, 8) and supply (4.5, 5.2),
+    // the mixed point the share of the way toward outdoors.
+    explicit Recorded(float share) : Recorded() {
+        R = {6, 5}, O = {9, 8}, M = R + share * (O - R);
+        s.pos = {9, 8, 6, 5, 0, 0, 0, 0, share * 3, share * 3};
+        s.in.gAirRate = share;
+        moveSupply({4.5, 5.2});
     }
-    QList<Op> ofKind(Kind k) const {
+    void moveSupply(QPointF to) {
+        S = to;
+        s.pos.supplyX = float(to.x()), s.pos.supplyY = float(to.y());
+    }
+    QList<Op> tick() {
+        g.clear();
+        Timer2_Timer(g, s, a);
+        return g.ops;
+    }
+    QList<Op> of(Kind k, QRgb colour) const {
         QList<Op> out;
         for (const Op& op : g.ops)
-            if (op.kind == k)
+            if (op.kind == k && op.colour == colour)
                 out.append(op);
         return out;
     }
-    const Op* text(const QString& t) const {
+    const Op* text(const QString& t, int nth = 0) const {
         for (const Op& op : g.ops)
-            if (op.kind == Kind::Text && op.text == t)
+            if (op.kind == Kind::Text && op.text == t && nth-- == 0)
                 return &op;
         return nullptr;
+    }
+    // A wipe restores a rectangle holding the whole segment.
+    bool wipes(const Op& op, QPointF p, QPointF q) const {
+        auto holds = [&](QPointF v) {
+            return g.toPxX(v.x()) > op.x1 && g.toPxX(v.x()) < op.x2 && g.toPxY(v.y()) > op.y1 &&
+                   g.toPxY(v.y()) < op.y2;
+        };
+        return op.kind == Kind::Wipe && holds(p) && holds(q);
+    }
+    static bool dash(const Op& op, QPointF front, QPointF rear) {
+        return op.kind == Kind::Line && op.colour == marker::Gold && op.width == 4 &&
+               near(front, op.x1, op.y1) && near(rear, op.x2, op.y2);
+    }
+    // A ring marker: a white-filled circle rimmed in c, then a dot of c.
+    static bool ring(const Op* op, QPointF at, QRgb c) {
+        for (int i = 0; i < 2; ++i, ++op)
+            if (op->kind != Kind::Circle || !near(at, op->x1, op->y1) || op->colour != c ||
+                op->x2 != (i ? 0.07 : 0.12) || op->width != 1 || op->fillStyle != 0 ||
+                op->fillColour != (i ? c : colour::White))
+                return false;
+        return true;
+    }
+    // The markers go back on top as drawn, the mixed one as a gold ring.
+    bool markersOnTop(const QList<Op>& ops) const {
+        const qsizetype n = ops.size();
+        return n >= 6 && wipes(ops[n - 6], R, R) && wipes(ops[n - 5], S, S) &&
+               wipes(ops[n - 4], O, O) && wipes(ops[n - 3], M, M) &&
+               ring(&ops[n - 2], M, marker::Gold);
     }
 };
 
@@ -49,355 +112,202 @@ struct Fixture {
 class TestLayers : public QObject {
     Q_OBJECT
 private slots:
-    void humidityRatioAxis();
-    void saturationCurve();
-    void dryBulbGridAndWetBulbLines();
-    void specificVolumeLines();
-    void relativeHumidityCurvesAndLabels();
-    void statePlacement_data();
-    void statePlacement();
-    void statesThatMatchNoStep();
-    void humidityAbove100IsOutOfRange();
-    void mixedPointAndMarkers();
-    void verticalMixingLineIsTilted();
-    void wholeChartIsRepeatable();
-    void layersComeInPipelineOrder();
+    void axisAndSaturation();
+    void gridWetBulbAndVolumeLines();
+    void processLinesAndMarkers();
+    void wholeChartInOrderWithoutChangingTheState();
+    void cycleOfThirtyTwoTicks();
+    void zeroShareAndVerticalLines();
+    void fullCycleLeavesTheChartAsDrawn();
 };
 
-void TestLayers::humidityRatioAxis() {
-    Fixture f;
-    Plot_Y_Axis(f.g, f.s.objMyGraph);
-    const QList<Op> lines = f.ofKind(Kind::Line);
-    QCOMPARE(lines.size(), 16);
-    // W = 0: black, the whole bottom edge, no label.
-    QCOMPARE(lines[0].x1, 2.0);
-    QCOMPARE(lines[0].y1, 2.0);
-    QCOMPARE(lines[0].x2, 12.0);
-    QCOMPARE(lines[0].colour, colour::Black);
-    QVERIFY(!f.text("0.000"));
-    // 0.002 and 0.004 start on the left edge, the others on the saturated side.
-    QCOMPARE(lines[1].x1, 2.0);
-    QCOMPARE(lines[2].x1, 2.0);
-    QCOMPARE(lines[1].colour, colour::Gray);
-    QVERIFY(qAbs(lines[3].x1 - 3.018) < 0.005); // 43.65 F
-    QVERIFY(qAbs(lines[15].x1 - 8.19) < 0.005); // 87.62 F
-    QCOMPARE(lines[15].y1, 12.0);
-    QCOMPARE(lines[15].colour, colour::Black);
-    const Op* top = f.text("0.030");
-    QVERIFY(top);
-    QCOMPARE(top->x1, 12.125);
-    QCOMPARE(top->y1, 12.125);
-    QVERIFY(f.text("0.002") && f.text("0.010"));
-    QCOMPARE(f.ofKind(Kind::Text).size(), 15);
-    QVERIFY(f.g.fontTransparent());
-}
-
-void TestLayers::saturationCurve() {
-    Fixture f;
-    Plot_Saturation(f.g, f.s);
-    const QList<Op> lines = f.ofKind(Kind::Line);
+void TestLayers::axisAndSaturation() {
+    Recorded d;
+    Plot_Y_Axis(d.g, d.s.objMyGraph);
+    QList<Op> lines = d.of(Kind::Line, colour::Gray);
+    QCOMPARE(lines.size(), 14); // 0.002 and 0.004 from the left edge, 0.006 from 43.65 F
+    QVERIFY(lines[0].x1 == 2 && lines[1].x1 == 2 && near(lines[2].x1, 3.018));
+    lines = d.of(Kind::Line, colour::Black); // W = 0, the whole bottom edge; 0.030 from 87.62 F
+    QVERIFY(lines.size() == 2 && lines[0].x1 == 2 && lines[0].y1 == 2 && lines[0].x2 == 12);
+    QVERIFY(near(lines[1].x1, 8.19) && lines[1].y1 == 12);
+    QVERIFY(!d.text("0.000") && d.text("0.002"));
+    QCOMPARE(QPointF(d.text("0.030")->x1, d.text("0.030")->y1), QPointF(12.125, 12.125));
+    Plot_Saturation(d.g, d.s.objMyGraph); // drawn twice: each time afresh
+    d.g.clear();
+    Plot_Saturation(d.g, d.s.objMyGraph);
+    lines = d.of(Kind::Line, Saturation);
     QCOMPARE(lines.size(), 86);
-    for (const Op& l : lines)
-        QCOMPARE(l.colour, qRgb(12, 0, 0));
-    // The first point draws a segment of zero length at 35 F.
-    QCOMPARE(lines[0].x1, lines[0].x2);
-    QVERIFY(qAbs(lines[0].y1 - 3.44) < 0.005);
-    QVERIFY(qAbs(lines[52].y1 - 11.66) < 0.005); // 87 F
-    QCOMPARE(lines[53].y1, 12.0);                // 88 F cut to the top
-    QCOMPARE(lines[85].x1, 12.0);
-    QCOMPARE(lines[85].y1, 12.0);
-    // Each segment ends where the previous one started.
-    for (int i = 1; i < lines.size(); ++i)
-        QCOMPARE(lines[i].x2, lines[i - 1].x1);
+    QVERIFY(lines[0].x1 == lines[0].x2 && near(lines[0].y1, 3.44)); // zero length at 35 F
+    QVERIFY(near(lines[52].y1, 11.66) && lines[53].y1 == 12);       // 87 F; 88 F cut to the top
+    QCOMPARE(QPointF(lines[85].x1, lines[85].y1), QPointF(12, 12));
+    for (int i = 1; i < 86; ++i)
+        QCOMPARE(lines[i].x2, lines[i - 1].x1); // one connected curve
 }
 
-void TestLayers::dryBulbGridAndWetBulbLines() {
-    Fixture f;
-    Plot_WetBulb(f.g, f.s);
-    const auto& t = f.s.tables;
-    for (int i = 1; i <= 18; ++i) {
-        const double T = 35 + 5 * (i - 1);
-        QVERIFY(qAbs(t.WBX1[size_t(i)] - xOf(T)) < 1e-9);
-        QVERIFY(qAbs(t.WBY1[size_t(i)] - std::min(12.0, satY(T))) < 1e-9);
-    }
-    QCOMPARE(t.WBY1[12], 12.0); // 90 F and up run to the top edge
-    QVERIFY(t.WBY1[11] < 12.0);
-    const double rightEnds[5] = {2.333, 3.433, 4.8, 6.3, 8.333};
-    for (int i = 7; i <= 11; ++i) {
-        QCOMPARE(t.WBX2[size_t(i)], 12.0);
-        QVERIFY(qAbs(t.WBY2[size_t(i)] - rightEnds[i - 7]) < 0.001);
-    }
-    const double bottomEnds[6] = {4.235, 5.294, 6.471, 7.765, 9.176, 10.647};
-    for (int i = 1; i <= 6; ++i) {
-        QCOMPARE(t.WBY2[size_t(i)], 2.0);
-        QVERIFY(qAbs(t.WBX2[size_t(i)] - bottomEnds[i - 1]) < 0.001);
-    }
-    for (int i = 1; i <= 11; ++i)
-        QCOMPARE(t.WBValue[size_t(i)], float(35 + 5 * (i - 1)));
-    for (int i = 12; i <= 18; ++i) {
-        QCOMPARE(t.WBX2[size_t(i)], 0.0);
-        QCOMPARE(t.WBValue[size_t(i)], 0.0f);
-    }
-    QCOMPARE(t.WBX1[0], 0.0);
-
-    // Grid lines: outer two black, inner gray; labels centred under them.
-    const Op* label120 = f.text("120");
-    QVERIFY(label120);
-    QVERIFY(qAbs(label120->x1 - (12 - 1.5 * 5.0 / 72)) < 1e-9);
-    QCOMPARE(label120->y1, 1.875);
-    const Op* label35 = f.text("35");
-    QVERIFY(label35 && qAbs(label35->x1 - (2 - 5.0 / 72)) < 1e-9);
-    int vertical = 0;
-    for (const Op& l : f.ofKind(Kind::Line))
-        if (l.x1 == l.x2 && l.y1 == 2.0) {
-            ++vertical;
-            const bool outer = l.x1 == 2.0 || l.x1 == 12.0;
-            QCOMPARE(l.colour, outer ? colour::Black : colour::Gray);
+void TestLayers::gridWetBulbAndVolumeLines() {
+    Recorded d;
+    Plot_WetBulb(d.g, d.s);
+    const psychro::LineTables& t = d.s.tables;
+    int grid = 0;
+    for (const Op& l : d.g.ops)
+        if (l.kind == Kind::Line && l.x1 == l.x2) {
+            QCOMPARE(l.colour, l.x1 == 2 || l.x1 == 12 ? colour::Black : colour::Gray);
+            QVERIFY(l.y1 == 2 && l.y2 == t.WBY1[size_t(++grid)]);
         }
-    QCOMPARE(vertical, 18);
-    // The wet-bulb lines and their labels are dark red.
-    // "85" twice: the black grid label under the plot, and the dark-red
-    // wet-bulb label above and left of the line's upper end.
-    QList<Op> labels85;
-    for (const Op& op : f.ofKind(Kind::Text))
-        if (op.text == "85")
-            labels85.append(op);
-    QCOMPARE(labels85.size(), 2);
-    QCOMPARE(labels85[0].colour, colour::Black);
-    QCOMPARE(labels85[1].colour, colour::DarkRed);
-    QVERIFY(qAbs(labels85[1].x1 - (xOf(85) - 0.25)) < 1e-9);
-    QVERIFY(qAbs(labels85[1].y1 - (satY(85) + 0.5)) < 1e-9);
+    QCOMPARE(grid, 18);
+    const QList<Op> wet = d.of(Kind::Line, colour::DarkRed);
+    QCOMPARE(wet.size(), 11);
+    for (size_t i = 1; i <= 11; ++i) {
+        const Op& l = wet[qsizetype(i) - 1];
+        QVERIFY(l.x1 == t.WBX1[i] && l.y1 == t.WBY1[i] && l.x2 == t.WBX2[i] && l.y2 == t.WBY2[i]);
+    }
+    // Grid labels centred below their line; wet-bulb labels above and left
+    // of the line's upper end.
+    QCOMPARE(QPointF(d.text("120")->x1, d.text("120")->y1), QPointF(12 - 1.5 * 5 / 72, 1.875));
+    const Op* wet85 = d.text("85", 1);
+    QVERIFY(d.text("85")->colour == colour::Black && wet85->colour == colour::DarkRed);
+    QCOMPARE(QPointF(wet85->x1, wet85->y1), QPointF(t.WBX1[11] - 0.25, t.WBY1[11] + 0.5));
+    d.g.clear();
+    Plot_SPVol(d.g, d.s);
+    QCOMPARE(d.of(Kind::Line, DarkGreen).size(), 5);
+    QCOMPARE(d.of(Kind::Text, DarkGreen).size(), 5);
+    // Labelled close above a line from the top edge, higher above the others.
+    QVERIFY(near(d.text("15.0")->x1, 10.4) && near(d.text("15.0")->y1, 12.5));
+    QVERIFY(near(d.text("14.0")->x1, 6.56) && near(d.text("14.0")->y1, 10.01));
 }
 
-void TestLayers::specificVolumeLines() {
-    Fixture f;
-    Plot_SPVol(f.g, f.s);
-    const auto& t = f.s.tables;
-    const float values[5] = {15.0f, 14.5f, 14.0f, 13.5f, 13.0f};
-    for (int i = 1; i <= 5; ++i)
-        QCOMPARE(t.SpVolValue[size_t(i)], values[i - 1]);
-    QCOMPARE(t.SpVolValue[0], 0.0f);
-    QCOMPARE(t.SpVolX1[3], 7.16f);
-    QCOMPARE(t.SpVolY2[1], 7.45f);
-    // On the top edge: small offset; below it: the large one.
-    const Op* l15 = f.text("15.0");
-    QVERIFY(qAbs(l15->x1 - (10.65 - 0.25)) < 1e-6 && qAbs(l15->y1 - 12.5) < 1e-6);
-    const Op* l14 = f.text("14.0");
-    QVERIFY(qAbs(l14->x1 - (7.16 - 0.6)) < 1e-6 && qAbs(l14->y1 - 10.01) < 1e-6);
-    for (const Op& op : f.g.ops)
-        QCOMPARE(op.colour, qRgb(0, 128, 0));
-}
-
-void TestLayers::relativeHumidityCurvesAndLabels() {
-    Fixture f;
-    Plot_RH(f.g, f.s, 60, 75);
-    QCOMPARE(f.ofKind(Kind::Line).size(), 9 * 86);
-    for (const Op& op : f.g.ops)
-        QCOMPARE(op.colour, colour::Blue);
-    const Op* l90 = f.text("90%");
-    QVERIFY(l90);
-    QVERIFY(qAbs(l90->x1 - 8.50) < 0.01);
-    QVERIFY(qAbs(l90->y1 - 11.85) < 1e-6);
-    const Op* l10 = f.text("10% RH");
-    QVERIFY(l10);
-    QVERIFY(qAbs(l10->x1 - 11.11) < 0.01);
-    QVERIFY(qAbs(l10->y1 - 3.79) < 0.01);
-    // Curves are not limited to the plot area: 50 % leaves through the top.
-    double maxY = 0;
-    for (const Op& l : f.ofKind(Kind::Line))
-        maxY = std::max(maxY, l.y1);
-    QVERIFY(maxY > 12.5);
-}
-
-void TestLayers::statePlacement_data() {
-    QTest::addColumn<double>("returnT");
-    QTest::addColumn<float>("returnRh");
-    QTest::addColumn<double>("expectedX");
-    QTest::addColumn<double>("expectedY");
-    QTest::newRow("75 F 60 %") << 75.0 << 60.0f << 6.706 << 5.725;
-    QTest::newRow("100 % on row 10") << 75.0 << 100.0f << 6.706 << 8.179;
-    QTest::newRow("0 % just below the edge") << 75.0 << 0.0f << 6.706 << 1.969;
-    QTest::newRow("exactly on the 60 % curve") << 75.0 << 60.0f << 6.706 << 5.725;
-}
-
-void TestLayers::statePlacement() {
-    QFETCH(double, returnT);
-    QFETCH(float, returnRh);
-    QFETCH(double, expectedX);
-    QFETCH(double, expectedY);
-    Fixture f;
-    f.s.in.gRRH = returnRh;
-    f.s.in.gSRH = 99;
-    f.s.in.gORH = 51;
-    f.s.in.gTemperature = 95;
-    Plot_RH(f.g, f.s, 60, returnT);
-    QVERIFY(qAbs(f.s.pos.returnX - expectedX) < 0.001);
-    QVERIFY(qAbs(f.s.pos.returnY - expectedY) < 0.001);
-    // Supply 60 F / 99 %: nine tenths of the way from 90 % to row 10.
-    QVERIFY(qAbs(f.s.pos.supplyY - 5.549) < 0.001);
-    QVERIFY(!f.s.InterpFailed);
-}
-
-void TestLayers::statesThatMatchNoStep() {
-    Fixture f;
-    f.s.in = {72.5f, 50, 99, 60, 0.25f, 0};
-    Plot_RH(f.g, f.s, 60, 75);
-    QCOMPARE(f.s.pos.outdoorx, float(xOf(72))); // halves go to the even degree
-    QVERIFY(!f.s.InterpFailed);
-
-    f.s.in.gTemperature = 125; // keeps the previous x, y 0, warning
-    const float before = f.s.pos.outdoorx;
-    Plot_RH(f.g, f.s, 60, 75);
-    QCOMPARE(f.s.pos.outdoorx, before);
-    QCOMPARE(f.s.pos.outdoorY, 0.0f);
-    QVERIFY(f.s.InterpFailed);
-
-    f.s.InterpFailed = false;
-    f.s.in.gTemperature = 20; // colder than the chart: left edge
-    Plot_RH(f.g, f.s, 60, 75);
-    QCOMPARE(f.s.pos.outdoorx, 2.0f);
-    QCOMPARE(f.s.pos.outdoorY, 0.0f);
-    QVERIFY(f.s.InterpFailed);
-
-    f.s.InterpFailed = false;
-    f.s.in.gTemperature = 95;
-    const float supplyXBefore = f.s.pos.supplyX;
-    Plot_RH(f.g, f.s, 55.5, 75); // not a whole degree
-    QCOMPARE(f.s.pos.supplyX, supplyXBefore);
-    QCOMPARE(f.s.pos.supplyY, 0.0f);
-    QVERIFY(f.s.InterpFailed);
-
-    // Below 10 % the blend with the bottom edge needs no curve heights.
-    f.s.InterpFailed = false;
-    f.s.in.gTemperature = 20;
-    f.s.in.gORH = 5;
-    Plot_RH(f.g, f.s, 60, 75);
-    QVERIFY(!f.s.InterpFailed);
-    QVERIFY(f.s.pos.outdoorY > 0 && f.s.pos.outdoorY < 2);
-}
-
-void TestLayers::humidityAbove100IsOutOfRange() {
-    Fixture f;
-    f.s.in = {95, 51, 99, 150, 0.25f, 0};
-    Plot_RH(f.g, f.s, 60, 75);
-    QCOMPARE(f.s.pos.returnY, 0.0f);
-    QVERIFY(f.s.InterpFailed);
-    // The other states are placed as usual.
-    QVERIFY(qAbs(f.s.pos.supplyY - 5.549) < 0.001);
-}
-
-void TestLayers::mixedPointAndMarkers() {
-    Fixture f;
-    f.s.pos.returnX = float(xOf(75));
-    f.s.pos.returnY = 5.7f;
-    f.s.pos.outdoorx = float(xOf(95));
-    f.s.pos.outdoorY = 8.0f;
-    f.s.pos.supplyX = float(xOf(60));
-    f.s.pos.supplyY = 5.5f;
-    f.s.in.gAirRate = 0.3f;
-    QString mixedTemp;
-    PlotPoints(f.g, f.s, mixedTemp);
-    QCOMPARE(mixedTemp, "81"); // 75 + 0.3 x 20
-    QVERIFY(qAbs(f.s.pos.mixedY - (5.7 + 0.3 * 2.3)) < 1e-5);
-    const QList<Op>& ops = f.g.ops;
+void TestLayers::processLinesAndMarkers() {
+    Recorded d;
+    const psychro::StatePositions& p = d.s.pos;
+    PlotPoints(d.g, d.s);
+    const QList<Op>& ops = d.g.ops;
     QCOMPARE(ops.size(), 3 + 8);
+    const QLineF lines[3] = {{p.outdoorx, p.outdoorY, p.returnX, p.returnY},
+                             {p.mixedX, p.mixedY, p.supplyX, p.supplyY},
+                             {p.supplyX, p.supplyY, p.returnX, p.returnY}};
     for (int i = 0; i < 3; ++i) {
-        QCOMPARE(ops[i].kind, Kind::Line);
-        QCOMPARE(ops[i].width, 4);
-        QCOMPARE(ops[i].colour, colour::Black);
+        QVERIFY(ops[i].kind == Kind::Line && ops[i].width == 4 && ops[i].colour == colour::Black);
+        QCOMPARE(QLineF(ops[i].x1, ops[i].y1, ops[i].x2, ops[i].y2), lines[i]);
     }
-    // Mixing, coil, room.
-    QCOMPARE(ops[1].x1, double(f.s.pos.mixedX));
-    QCOMPARE(ops[1].x2, double(f.s.pos.supplyX));
-    QCOMPARE(ops[2].x2, double(f.s.pos.returnX));
-    const QRgb order[4] = {marker::Return, marker::Supply, marker::Outdoor, marker::Mixed};
-    for (int m = 0; m < 4; ++m) {
-        const Op& outer = ops[3 + 2 * m];
-        const Op& inner = ops[4 + 2 * m];
-        QCOMPARE(outer.kind, Kind::Circle);
-        QCOMPARE(outer.x2, 0.12);
-        QCOMPARE(outer.fillColour, colour::White);
-        QCOMPARE(outer.fillStyle, 0);
-        QCOMPARE(outer.colour, order[m]);
-        QCOMPARE(inner.x2, 0.07);
-        QCOMPARE(inner.fillColour, order[m]);
-        QCOMPARE(inner.width, 1);
-    }
-    // Heating: outdoor left of return puts the mixed point between them.
-    Fixture h;
-    h.s.pos = f.s.pos;
-    h.s.pos.outdoorx = float(xOf(25));
-    h.s.pos.outdoorY = 2.5f;
-    h.s.in.gAirRate = 0.25f;
-    PlotPoints(h.g, h.s, mixedTemp);
-    QCOMPARE(mixedTemp, "63"); // 75 - 0.25 x 50 = 62.5, away from zero
-    QVERIFY(h.s.pos.mixedX < h.s.pos.returnX);
+    const std::pair<QRgb, QPointF> markers[4] = {{marker::Return, {p.returnX, p.returnY}},
+                                                 {marker::Supply, {p.supplyX, p.supplyY}},
+                                                 {marker::Outdoor, {p.outdoorx, p.outdoorY}},
+                                                 {marker::Mixed, {p.mixedX, p.mixedY}}};
+    for (int m = 0; m < 4; ++m)
+        QVERIFY(Recorded::ring(&ops[3 + 2 * m], markers[m].second, markers[m].first));
+    d.g.clear();
+    d.s.mixedPlaced = false; // no mixed point: the mixing line alone
+    PlotPoints(d.g, d.s);
+    QCOMPARE(d.g.ops.size(), 1);
 }
 
-void TestLayers::verticalMixingLineIsTilted() {
-    Fixture f;
-    f.s.pos.returnX = 6.0f;
-    f.s.pos.returnY = 5.0f;
-    f.s.pos.outdoorx = 6.0f;
-    f.s.pos.outdoorY = 9.0f;
-    f.s.in.gAirRate = 0.5f;
-    QString mixedTemp = "old";
-    PlotPoints(f.g, f.s, mixedTemp);
-    QVERIFY(qAbs(f.s.pos.mixedX - (6.0 + 0.5 * 0.06)) < 1e-5);
-    QVERIFY(qAbs(f.s.pos.mixedY - 7.0) < 1e-5);
-    // Both at x 0: nothing beyond the mixing line, the text kept.
-    Fixture z;
-    z.s.in.gAirRate = 0.5f;
-    mixedTemp = "old";
-    PlotPoints(z.g, z.s, mixedTemp);
-    QCOMPARE(mixedTemp, "old");
-    QCOMPARE(z.g.ops.size(), 1);
-}
-
-void TestLayers::wholeChartIsRepeatable() {
-    Fixture f;
-    f.s.in = {95, 51, 99, 60, 0.25f, 0};
-    QString t1, t2;
-    drawPsychrometricChart(f.g, f.s, 60, 75, t1);
-    const QList<Op> first = f.g.ops;
-    f.g.clear();
-    drawPsychrometricChart(f.g, f.s, 60, 75, t2);
-    QCOMPARE(f.g.ops.size(), first.size());
-    for (int i = 0; i < first.size(); ++i) {
-        QCOMPARE(f.g.ops[i].x1, first[i].x1);
-        QCOMPARE(f.g.ops[i].y2, first[i].y2);
+void TestLayers::wholeChartInOrderWithoutChangingTheState() {
+    Recorded d;
+    psychro::ChartState before;
+    std::memcpy(&before, &d.s, sizeof before);
+    drawPsychrometricChart(d.g, d.s);
+    QCOMPARE(std::memcmp(&before, &d.s, sizeof before), 0);
+    const QList<Op> first = d.g.ops;
+    d.g.clear();
+    drawPsychrometricChart(d.g, d.s); // the same picture again
+    QCOMPARE(d.g.ops.size(), first.size());
+    for (qsizetype i = 0; i < first.size(); ++i)
+        QVERIFY(d.g.ops[i].x1 == first[i].x1 && d.g.ops[i].y2 == first[i].y2 &&
+                d.g.ops[i].colour == first[i].colour && d.g.ops[i].text == first[i].text);
+    // Erased first; grid and wet-bulb lines, axis, saturation, humidity
+    // curves, volume lines, then the process and its markers on top.
+    int layer = 0;
+    QCOMPARE(first.first().kind, Kind::Erase);
+    for (const Op& o : first) {
+        const int at = o.kind == Kind::Circle        ? 7
+                       : o.width == 4                ? 6
+                       : o.colour == DarkGreen       ? 5
+                       : o.colour == colour::Blue    ? 4
+                       : o.colour == Saturation      ? 3
+                       : o.text.startsWith("0.0")    ? 2
+                       : o.colour == colour::DarkRed ? 1
+                                                     : layer;
+        QVERIFY2(at >= layer, qPrintable(o.text));
+        layer = at;
     }
-    QCOMPARE(t1, t2);
+    QCOMPARE(layer, 7);
 }
 
-// The reference lines are drawn (and their tables filled) before the states
-// are placed, and the process lines and markers come last, on top.
-void TestLayers::layersComeInPipelineOrder() {
-    Fixture f;
-    f.s.in = {95, 51, 99, 60, 0.25f, 0};
-    QString mixed;
-    drawPsychrometricChart(f.g, f.s, 60, 75, mixed);
-    auto firstIndex = [&](auto pred) {
-        for (int i = 0; i < f.g.ops.size(); ++i)
-            if (pred(f.g.ops[i]))
-                return i;
-        return -1;
-    };
-    const int wetBulb = firstIndex([](const Op& o) { return o.colour == colour::DarkRed; });
-    const int axis = firstIndex([](const Op& o) { return o.kind == Kind::Text && o.text == "0.002"; });
-    const int saturation = firstIndex([](const Op& o) { return o.colour == qRgb(12, 0, 0); });
-    const int rh = firstIndex([](const Op& o) { return o.colour == colour::Blue; });
-    const int volume = firstIndex([](const Op& o) { return o.colour == qRgb(0, 128, 0); });
-    const int process = firstIndex([](const Op& o) { return o.kind == Kind::Line && o.width == 4; });
-    const int markers = firstIndex([](const Op& o) { return o.kind == Kind::Circle; });
-    QVERIFY(wetBulb >= 0 && wetBulb < axis);
-    QVERIFY(axis < saturation);
-    QVERIFY(saturation < rh);
-    QVERIFY(rh < volume);
-    QVERIFY(volume < process);
-    QVERIFY(process < markers);
-    QCOMPARE(f.g.ops.last().kind, Kind::Circle);
-    QCOMPARE(f.g.ops.last().fillColour, marker::Mixed);
+void TestLayers::cycleOfThirtyTwoTicks() {
+    Recorded t(0.25f);
+    // Each leg: where the dash starts and heads, and the line it runs on.
+    const QPointF start[4] = {{}, t.R, t.M, t.S}, toward[4] = {{}, t.M, t.S, t.R};
+    const QPointF line[4][2] = {{}, {t.O, t.R}, {t.M, t.S}, {t.R, t.S}};
+    float L = 0; // grows by 0.1 in single precision
+    double rear = 0;
+    for (int n = 1; n <= 34; ++n) {
+        L = float(double(L) + 0.1);
+        // Ticks 1-9, 11-19 and 21-30 move the dash along legs 1, 2 and 3;
+        // 10, 20 and 31 only repaint their line; 32 starts over.
+        const int c = (n - 1) % 32 + 1;
+        const int leg = c <= 10 ? 1 : c <= 20 ? 2 : c <= 31 ? 3 : 0;
+        const bool dash = leg && c != 10 && c != 20 && c != 31;
+        const QList<Op> ops = t.tick();
+        const QByteArray where = "tick " + QByteArray::number(n);
+        QVERIFY2(ops.size() == (leg ? 1 : 0) + (dash ? 1 : 0) + 6, where);
+        QVERIFY2(!leg || t.wipes(ops[0], line[leg][0], line[leg][1]), where);
+        const double along = dash ? double(L) - (leg - 1) : 0;
+        const QPointF way = toward[leg] - start[leg];
+        QVERIFY2(!dash || Recorded::dash(ops[1], start[leg] + along * way, start[leg] + rear * way),
+                 where);
+        QVERIFY2(t.markersOnTop(ops), where);
+        rear = along;
+        L = c == 32 ? 0 : L;
+        QCOMPARE(t.a.LineIndex, L);
+    }
+}
+
+void TestLayers::zeroShareAndVerticalLines() {
+    // No fresh air: the first leg's dash has no length, at the return point.
+    Recorded none(0);
+    for (int n = 1; n <= 9; ++n)
+        QVERIFY(Recorded::dash(none.tick().value(1), none.R, none.R));
+    // A vertical room line silences the third leg, which keeps its dash.
+    Recorded room(0.25f);
+    room.moveSupply({6, 3});
+    for (int n = 1; n <= 20; ++n)
+        room.tick();
+    room.a.B1a = 0.3f, room.a.A1a = -0.2f;
+    for (int n = 21; n <= 30; ++n)
+        QVERIFY(room.tick().isEmpty());
+    QVERIFY(room.a.B1a == 0.3f && room.a.A1a == -0.2f && room.a.LineIndex > 2.99f);
+    QVERIFY(room.wipes(room.tick().value(0), room.R, room.S)); // 31 still repaints
+    QVERIFY(room.markersOnTop(room.tick()) && room.a.LineIndex == 0);
+}
+
+// The first tick turns the mixed marker gold; after a whole cycle every
+// other pixel is as drawn, and the next tick draws exactly what the first
+// did: nothing builds up under the wipes.
+void TestLayers::fullCycleLeavesTheChartAsDrawn() {
+    const psychro::ChartState s = startUpState();
+    ImageSurface img(669, 429);
+    img.Scale(0, 14, 14, 0);
+    drawPsychrometricChart(img, s);
+    img.KeepAsDrawn();
+    const QImage drawn = img.Image().copy();
+    const QPointF m(img.toPxX(s.pos.mixedX), img.toPxY(s.pos.mixedY));
+    QCOMPARE(drawn.pixel(m.toPoint()), marker::Mixed);
+    AnimationState a;
+    Timer2_Timer(img, s, a);
+    QCOMPARE(img.Image().pixel(m.toPoint()), marker::Gold);
+    const QImage afterOne = img.Image().copy();
+    for (int n = 2; n <= 32; ++n)
+        Timer2_Timer(img, s, a);
+    const QImage afterCycle = img.Image().copy();
+    Timer2_Timer(img, s, a); // the first tick again, over its own traces
+    QVERIFY(img.Image() == afterOne);
+    const double r = img.toPxX(MarkerRadius) - img.toPxX(0) + 2;
+    int traces = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            traces += afterCycle.pixel(x, y) != drawn.pixel(x, y) &&
+                      (qAbs(x - m.x()) > r || qAbs(y - m.y()) > r);
+    QCOMPARE(traces, 0);
 }
 
 QTEST_MAIN(TestLayers)

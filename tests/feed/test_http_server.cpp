@@ -1,181 +1,107 @@
 #include "test_http_server.h"
 
 #include <QFile>
-#include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QUrl>
 
+#include <limits>
 #include <memory>
 
 namespace {
 
-QByteArray reason(int status) {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 302:
-        return "Found";
-    case 404:
-        return "Not Found";
-    case 500:
-        return "Internal Server Error";
-    default:
-        return "Status";
-    }
-}
+// Filler goes out in pieces of this size while the client keeps up.
+constexpr qint64 Piece = 64 * 1024;
 
 QByteArray head(int status, qint64 length, const QByteArray& extra = QByteArray(),
                 const QByteArray& version = "HTTP/1.0") {
-    QByteArray h = version + ' ' + QByteArray::number(status) + ' ' + reason(status) + "\r\n";
-    h += "Content-Type: text/xml\r\n";
-    if (length >= 0)
-        h += "Content-Length: " + QByteArray::number(length) + "\r\n";
-    h += extra;
-    h += "Connection: close\r\n\r\n";
-    return h;
+    const QByteArray reason = status == 200 ? "OK" : status == 500 ? "Internal Server Error" : "S";
+    return version + ' ' + QByteArray::number(status) + ' ' + reason +
+           (length >= 0 ? "\r\nContent-Length: " + QByteArray::number(length) : "") + "\r\n" +
+           extra + "Connection: close\r\n\r\n";
 }
 
-// Requests larger than this are not something the feed client sends.
-constexpr qsizetype kMaxRequest = 16 * 1024;
-
-// Filler is written in pieces of this size while the client keeps up.
-constexpr qint64 kChunk = 64 * 1024;
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 } // namespace
 
-qint64 peakMemoryKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return -1;
+QByteArray sampleObservation() {
+    return readAll(QStringLiteral(QUORVEL_TEST_DATA "/current-observation-KDTO.xml"));
 }
 
-bool resetPeakMemory() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    return clear.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && clear.write("5") == 1;
+qint64 peakGrowthKb(const std::function<void()>& run) {
+    auto peak = [] {
+        const QByteArray status = readAll(QStringLiteral("/proc/self/status"));
+        const qsizetype at = status.indexOf("VmHWM:");
+        return at < 0 ? -1 : status.mid(at + 6).trimmed().split(' ').value(0).toLongLong();
+    };
+    QFile clear(QStringLiteral("/proc/self/clear_refs")); // "5" starts the peak afresh
+    const bool reset =
+        clear.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && clear.write("5") == 1;
+    const qint64 before = peak();
+    run();
+    return reset && before >= 0 ? peak() - before : std::numeric_limits<qint64>::max();
 }
 
-TestHttpServer::TestHttpServer(QObject* parent) : QObject(parent) {
+TestHttpServer::TestHttpServer() {
     m_server.setParent(this); // moves along to another thread
-    connect(&m_server, &QTcpServer::newConnection, this, &TestHttpServer::onNewConnection);
+    m_server.listen(QHostAddress::LocalHost, 0);
+    connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+            socket->setParent(this);
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+                // One request per connection: "GET /path?query HTTP/1.1" ...
+                const QByteArray request =
+                    socket->property("request").toByteArray() + socket->readAll();
+                socket->setProperty("request", request);
+                if (!request.contains("\r\n\r\n"))
+                    return;
+                disconnect(socket, &QTcpSocket::readyRead, this, nullptr); // answered once
+                const QString path = QUrl(QString::fromLatin1(request.split(' ').value(1))).path();
+                answer(socket, m_routes.value(path, {Mode::Fixed, "not found", 404}));
+            });
+        }
+    });
 }
 
-TestHttpServer::~TestHttpServer() {
-    m_server.close();
+QString TestHttpServer::url(const QString& pathAndQuery) const {
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(pathAndQuery);
 }
 
-bool TestHttpServer::start() {
-    return m_server.listen(QHostAddress::LocalHost, 0);
-}
-
-QUrl TestHttpServer::url(const QString& pathAndQuery) const {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(pathAndQuery));
-}
-
-void TestHttpServer::serve(const QString& path, const QByteArray& body, int status) {
-    Route r;
-    r.status = status;
-    r.body = body;
-    setRoute(path, r);
-}
-
-void TestHttpServer::onNewConnection() {
-    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-        socket->setParent(this);
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    }
-}
-
-void TestHttpServer::onReadyRead(QTcpSocket* socket) {
-    if (socket->property("answered").toBool()) {
-        socket->readAll();
+void TestHttpServer::answer(QTcpSocket* socket, const Route& r) {
+    if (r.mode == Mode::Hang)
         return;
-    }
-    QByteArray request = socket->property("request").toByteArray() + socket->readAll();
-    if (request.size() > kMaxRequest) {
-        socket->abort();
-        return;
-    }
-    socket->setProperty("request", request);
-    if (!request.contains("\r\n\r\n"))
-        return;
-    socket->setProperty("answered", true);
-    // "GET /path?query HTTP/1.1"
-    const QList<QByteArray> parts = request.left(request.indexOf("\r\n")).split(' ');
-    const QString target = parts.size() >= 2 ? QString::fromLatin1(parts[1]) : QString();
-    const QString path = QUrl(target).path();
-    ++m_requests[path];
-    answer(socket, path);
-}
-
-void TestHttpServer::answer(QTcpSocket* socket, const QString& path) {
-    if (!m_routes.contains(path)) {
-        const QByteArray body = "not found";
-        socket->write(head(404, body.size()) + body);
-        socket->disconnectFromHost();
-        return;
-    }
-    const Route r = m_routes.value(path);
-    switch (r.mode) {
-    case Mode::Fixed:
-        socket->write(head(r.status, r.body.size()) + r.body);
-        m_sent[path] += r.body.size();
-        socket->disconnectFromHost();
-        break;
-    case Mode::Hang:
-        break;
-    case Mode::Redirect:
-        socket->write(head(302, 0, "Location: " + url(r.location).toEncoded() + "\r\n"));
-        socket->disconnectFromHost();
-        break;
-    case Mode::Drip: {
+    if (r.mode == Mode::Drip) {
         socket->write(head(r.status, r.body.size()));
         auto* timer = new QTimer(socket);
-        QPointer<QTcpSocket> guard(socket);
-        auto next = std::make_shared<qsizetype>(0);
-        connect(timer, &QTimer::timeout, socket, [this, guard, timer, next, r, path] {
-            if (!guard || *next >= r.body.size()) {
-                timer->stop();
-                if (guard)
-                    guard->disconnectFromHost();
-                return;
-            }
-            guard->write(r.body.mid(*next, 1));
-            ++*next;
-            ++m_sent[path];
+        connect(timer, &QTimer::timeout, socket, [socket, body = r.body]() mutable {
+            socket->write(body.sliced(0, 1));
+            body.remove(0, 1);
         });
-        timer->start(r.dripIntervalMs);
-        break;
+        timer->start(100);
+        return;
     }
-    case Mode::Huge:
-    case Mode::HugeNoLength:
-        socket->write(head(r.status, r.mode == Mode::Huge ? r.hugeBytes : -1));
-        streamFiller(socket, path, r.hugeBytes, false);
-        break;
-    case Mode::HugeChunked:
-        socket->write(head(r.status, -1, "Transfer-Encoding: chunked\r\n", "HTTP/1.1"));
-        streamFiller(socket, path, r.hugeBytes, true);
-        break;
+    if (r.mode == Mode::Fixed || r.mode == Mode::Raw) {
+        socket->write(r.mode == Mode::Raw ? r.body : head(r.status, r.body.size()) + r.body);
+        socket->disconnectFromHost();
+        return;
     }
-}
-
-// Keeps about one chunk queued until total bytes are sent or the client
-// goes away, so a client that stops early stops the stream too.
-void TestHttpServer::streamFiller(QTcpSocket* socket, const QString& path, qint64 total,
-                                  bool chunked) {
-    auto sent = std::make_shared<qint64>(0);
-    auto pump = [this, socket, path, total, chunked, sent] {
-        while (*sent < total && socket->state() == QAbstractSocket::ConnectedState &&
-               socket->bytesToWrite() < kChunk) {
-            const qint64 n = qMin(kChunk, total - *sent);
-            const QByteArray filler(n, 'x');
-            socket->write(chunked ? QByteArray::number(n, 16) + "\r\n" + filler + "\r\n" : filler);
-            *sent += n;
-            m_sent[path] += n;
+    // Keeps about one piece queued until all is sent or the client goes
+    // away, so a client that stops early stops the stream too.
+    const bool chunked = r.mode == Mode::HugeChunked;
+    socket->write(chunked ? head(r.status, -1, "Transfer-Encoding: chunked\r\n", "HTTP/1.1")
+                          : head(r.status, r.mode == Mode::Huge ? r.size : -1));
+    auto pump = [socket, total = r.size, chunked, sent = std::make_shared<qint64>(0)] {
+        while (*sent < total && socket->bytesToWrite() < Piece &&
+               socket->state() == QAbstractSocket::ConnectedState) {
+            const QByteArray filler(qMin(Piece, total - *sent), 'x');
+            socket->write(chunked ? QByteArray::number(filler.size(), 16) + "\r\n" + filler + "\r\n"
+                                  : filler);
+            *sent += filler.size();
             if (chunked && *sent >= total)
                 socket->write("0\r\n\r\n");
         }
@@ -184,13 +110,4 @@ void TestHttpServer::streamFiller(QTcpSocket* socket, const QString& path, qint6
     };
     connect(socket, &QTcpSocket::bytesWritten, socket, pump);
     pump();
-}
-
-quint16 TestHttpServer::closedPort() {
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
 }

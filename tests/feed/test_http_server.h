@@ -1,72 +1,53 @@
 #pragma once
 
-#include <QByteArray>
 #include <QHash>
-#include <QObject>
-#include <QString>
 #include <QTcpServer>
-#include <QUrl>
+
+#include <functional>
+#include <utility>
 
 class QTcpSocket;
 
-// The process's peak resident memory in kB (VmHWM), and a fresh start for
-// it; -1 and false where the system does not offer them.
-qint64 peakMemoryKb();
-bool resetPeakMemory();
+// The station document of the feed samples.
+QByteArray sampleObservation();
 
-// A small HTTP/1.0 server on 127.0.0.1 for the feed tests. It runs on the
-// test's own thread: the fetch under test spins an event loop while it
-// waits, which is when the server reads requests and answers them. Moved to
-// a thread of its own it writes as fast as the connection takes data.
-// Each path (query ignored) gets one behaviour; unknown paths answer 404.
+// How much the process's peak resident memory (VmHWM) grows while run
+// runs, in kB; more than any bound where the system does not tell.
+qint64 peakGrowthKb(const std::function<void()>& run);
+
+// A small HTTP/1.0 server on 127.0.0.1 for the feed tests. On the test's
+// own thread it answers only while the code under test runs an event loop;
+// moved to a thread of its own it writes as fast as the connection takes
+// data. Each path (query ignored) gets one behaviour; others answer 404.
 class TestHttpServer : public QObject {
     Q_OBJECT
 
 public:
-    // A port on 127.0.0.1 that nothing listens on (connections are refused).
-    static quint16 closedPort();
-
     enum class Mode {
         Fixed,        // status line, Content-Length and the body at once
+        Raw,          // the body as the whole answer, whatever it holds
         Hang,         // read the request, never answer
-        Drip,         // announce the body, then send one byte per interval
-        Redirect,     // 302 to location
-        Huge,         // stream hugeBytes of filler, announcing the length
-        HugeNoLength, // stream filler without Content-Length
-        HugeChunked,  // stream filler in HTTP/1.1 chunks
+        Drip,         // announce the body, then send one byte every 100 ms
+        Huge,         // stream `size` bytes of filler, announcing the length
+        HugeNoLength, // the same without Content-Length
+        HugeChunked,  // the same in HTTP/1.1 chunks
     };
-
     struct Route {
-        Mode mode = Mode::Fixed;
-        int status = 200;
+        Route(Mode m = Mode::Fixed, QByteArray b = {}, int s = 200, qint64 n = 0)
+            : mode(m), body(std::move(b)), status(s), size(n) {}
+        Mode mode;
         QByteArray body;
-        int dripIntervalMs = 100;
-        qint64 hugeBytes = 0;
-        QString location; // path on this server, for Redirect
+        int status;
+        qint64 size;
     };
 
-    explicit TestHttpServer(QObject* parent = nullptr);
-    ~TestHttpServer() override;
-
-    bool start();
-    quint16 port() const { return m_server.serverPort(); }
-    QUrl url(const QString& pathAndQuery) const;
-
+    TestHttpServer();
+    QString url(const QString& pathAndQuery) const;
     void setRoute(const QString& path, const Route& route) { m_routes[path] = route; }
-    void serve(const QString& path, const QByteArray& body, int status = 200);
-
-    // Requests received for path, and bytes of body sent for it so far.
-    int requestCount(const QString& path) const { return m_requests.value(path); }
-    qint64 bodyBytesSent(const QString& path) const { return m_sent.value(path); }
 
 private:
-    void onNewConnection();
-    void onReadyRead(QTcpSocket* socket);
-    void answer(QTcpSocket* socket, const QString& path);
-    void streamFiller(QTcpSocket* socket, const QString& path, qint64 total, bool chunked);
+    void answer(QTcpSocket* socket, const Route& r);
 
     QTcpServer m_server;
     QHash<QString, Route> m_routes;
-    QHash<QString, int> m_requests;
-    QHash<QString, qint64> m_sent;
 };

@@ -65,10 +65,6 @@ entry() {
         g == "[Desktop Entry]" && $1 == k { sub(/^[^=]*=/, ""); print; exit }' "$desktop"
 }
 if [ -f "$desktop" ]; then
-    [ "$(entry Type)" = Application ] && [ "$(entry Terminal)" = false ] &&
-        [ -n "$(entry Name)" ] && [ -n "$(entry Categories)" ]
-    expect $? "Type, Terminal, Name, Categories" \
-        "desktop entry: Type '$(entry Type)' Terminal '$(entry Terminal)' Name '$(entry Name)'"
     exec_cmd=$(entry Exec)
     exec_cmd=${exec_cmd%% *}
     [ -n "$exec_cmd" ] && [ -x "$prefix/bin/$exec_cmd" ]
@@ -82,12 +78,6 @@ if [ -f "$desktop" ]; then
         desktop-file-validate "$desktop"
         expect $? "desktop-file-validate" "desktop-file-validate"
     fi
-fi
-
-# --- the icon ----------------------------------------------------------------------------
-if [ -f "$prefix/$icon_rel" ]; then
-    cmp -s "$prefix/$icon_rel" "$src/assets/quorvel.svg"
-    expect $? "icon is assets/quorvel.svg" "installed icon is not assets/quorvel.svg"
 fi
 
 # --- the AppStream metadata --------------------------------------------------------------

@@ -1,8 +1,8 @@
-// The property functions read values back off the chart's reference
-// lines; the tables come from drawing the chart as the redraw does.
-#include "chart/plots.h"
-#include "chart/recording_surface.h"
+// The reference-line tables the core lays down, the property functions
+// that read values back off them, and the geometric edge cases of placing
+// the states and the mixed point.
 #include "psychro/chart_geometry.h"
+#include "psychro/mixing.h"
 #include "psychro/properties.h"
 
 #include <QTest>
@@ -13,29 +13,22 @@ using namespace psychro;
 
 namespace {
 
-// Saturation height of the drawn curve at T (F), computed here from the
-// chart's definition rather than from the code under test.
-double satY(double T) {
-    return 2 + 10 * 0.0012 * std::exp(0.0366 * T) / 0.03;
-}
+// The chart's definition: 35..120 F and 0..0.03 lb/lb across (2,2)-(12,12).
 double xOf(double T) {
     return 2 + 10 * (T - 35) / 85;
 }
-
-ChartState drawnChart() {
-    ChartState s;
-    setGraphBounds(s.objMyGraph);
-    chart::RecordingSurface g;
-    g.Scale(0, 14, 14, 0);
-    chart::Plot_WetBulb(g, s);
-    chart::Plot_SPVol(g, s);
-    return s;
+double satY(double T) {
+    return 2 + 10 * 0.0012 * std::exp(0.0366 * T) / 0.03;
+}
+double lineY(double x1, double y1, double x2, double y2, double x) {
+    return y1 + (y2 - y1) / (x2 - x1) * (x - x1);
 }
 
-// y of a line through two ends at x.
-double lineY(double x1, double y1, double x2, double y2, double x) {
-    const double m = (y2 - y1) / (x2 - x1);
-    return y1 - m * x1 + m * x;
+ChartState filled() {
+    ChartState s;
+    setGraphBounds(s.objMyGraph);
+    fillLineTables(s);
+    return s;
 }
 
 } // namespace
@@ -43,145 +36,135 @@ double lineY(double x1, double y1, double x2, double y2, double x) {
 class TestProperties : public QObject {
     Q_OBJECT
 private slots:
-    void interpolation();
-    void humidityRatioIsLinearInY();
-    void enthalpy();
-    void parseWalksBlankSeparatedNumbers();
-    void dewPointScan();
-    void wetBulbScan();
-    void specificVolumeScan();
+    void closedFormulas();
+    void lineTables();
+    void readOffTheLines();
+    void placementOutsideTheChart();
+    void mixedPoint();
 };
 
-void TestProperties::interpolation() {
+void TestProperties::closedFormulas() {
     bool failed = false;
     QCOMPARE(interp(4, 50, 5, 55, 4.4f, failed), 52.0f);
+    QCOMPARE(interp(4, 50, 5, 55, 6, failed), 60.0f); // beyond the pair
     QVERIFY(!failed);
-    // Extrapolation beyond the pair.
-    QCOMPARE(interp(4, 50, 5, 55, 6, failed), 60.0f);
-    QVERIFY(!failed);
-    QCOMPARE(interp(4, 50, 5, 50, 4.4f, failed), 0.0f);
+    QCOMPARE(interp(4, 50, 5, 50, 4.4f, failed), 0.0f); // equal values
     QVERIFY(failed);
-    // Equal positions with different values: defined, flagged, never a
-    // division by zero.
     failed = false;
-    QCOMPARE(interp(4, 50, 4, 55, 4.4f, failed), 0.0f);
+    QCOMPARE(interp(4, 50, 4, 55, 4.4f, failed), 0.0f); // equal positions
     QVERIFY(failed);
-    // A set flag is never cleared by a later good call.
-    interp(4, 50, 5, 55, 4.4f, failed);
+    interp(4, 50, 5, 55, 4.4f, failed); // a good call never clears the flag
     QVERIFY(failed);
-}
-
-void TestProperties::humidityRatioIsLinearInY() {
-    clsGraph g;
-    setGraphBounds(g);
     QString text;
-    CalcHumidity(2, text, g);
-    QCOMPARE(text, ".00000");
-    CalcHumidity(12, text, g);
-    QCOMPARE(text, ".03000");
-    CalcHumidity(7, text, g);
-    QCOMPARE(text, ".01500");
-    CalcHumidity(1, text, g); // no clamping below the plot
+    CalcHumidity(1, text, filled().objMyGraph); // no clamping below the plot
     QCOMPARE(text, "-.00300");
-    CalcHumidity(13, text, g);
-    QCOMPARE(text, ".03300");
 }
 
-void TestProperties::enthalpy() {
-    QString text;
-    CalcEnthalpy(75, 0.0112f, text);
-    QCOMPARE(text, "30.26");
-    CalcEnthalpy(90, 0.0219f, text);
-    QCOMPARE(text, "45.72");
-    CalcEnthalpy(0, 0, text);
-    QCOMPARE(text, "0.00");
+void TestProperties::lineTables() {
+    const LineTables t = filled().tables;
+    // Wet-bulb lines 35..85 F: upper ends on the saturation curve (the grid
+    // from 90 F on reaches the top edge), lower ends on the bottom edge for
+    // 35..60 F and on the right edge for 65..85 F.
+    // clang-format off
+    const double tops[12] = {0, 3.44, 3.729, 4.077, 4.494, 4.994, 5.596, 6.318, 7.185, 8.226,
+                             9.476, 10.977};
+    const double ends[12] = {0, 4.235, 5.294, 6.471, 7.765, 9.176, 10.647, 2.333, 3.433, 4.8,
+                             6.3, 8.333};
+    // clang-format on
+    for (size_t i = 1; i <= 18; ++i) {
+        QVERIFY(qAbs(t.WBX1[i] - xOf(30 + 5.0 * i)) < 1e-9);
+        QVERIFY(qAbs(t.WBY1[i] - (i <= 11 ? tops[i] : 12)) < 6e-4);
+        if (i > 11) {
+            QCOMPARE(t.WBX2[i] + t.WBY2[i] + t.WBValue[i], 0.0);
+            continue;
+        }
+        QVERIFY(qAbs((i <= 6 ? t.WBX2[i] : t.WBY2[i]) - ends[i]) < 6e-4);
+        QCOMPARE(i <= 6 ? t.WBY2[i] : t.WBX2[i], i <= 6 ? 2.0 : 12.0);
+        QCOMPARE(t.WBValue[i], float(30 + 5 * i));
+    }
+    // Specific-volume lines, highest volume first.
+    // clang-format off
+    const float volumes[6][5] = {{0, 0, 0, 0, 0}, {15.0f, 10.65f, 12, 12, 7.45f},
+        {14.5f, 8.42f, 12, 11.5f, 2}, {14.0f, 7.16f, 9.01f, 9.15f, 2},
+        {13.5f, 5.53f, 6.23f, 6.77f, 2}, {13.0f, 3.76f, 4.39f, 4.48f, 2}};
+    // clang-format on
+    for (size_t i = 0; i <= 5; ++i)
+        QVERIFY(t.SpVolValue[i] == volumes[i][0] && t.SpVolX1[i] == volumes[i][1] &&
+                t.SpVolY1[i] == volumes[i][2] && t.SpVolX2[i] == volumes[i][3] &&
+                t.SpVolY2[i] == volumes[i][4]);
+    QCOMPARE(t.WBX1[0] + t.WBY1[0] + t.WBValue[0], 0.0);
 }
 
-void TestProperties::parseWalksBlankSeparatedNumbers() {
-    QString s = "95 40 ";
-    QCOMPARE(Parse(s), 95.0f);
-    QCOMPARE(s, "40 ");
-    QCOMPARE(Parse(s), 40.0f);
-    QCOMPARE(s, "");
-    s = "40";
-    QCOMPARE(Parse(s), 0.0f);
-    QCOMPARE(s, "40");
-    s = " 95";
-    QCOMPARE(Parse(s), 0.0f);
-    QCOMPARE(s, "95");
-    s = "-10 63 93 52";
-    QCOMPARE(Parse(s), -10.0f);
-    QCOMPARE(Parse(s), 63.0f);
-    QCOMPARE(Parse(s), 93.0f);
-    QCOMPARE(s, "52");
-}
-
-void TestProperties::dewPointScan() {
-    const ChartState s = drawnChart();
+// Interpolation between the lines, and the pairs used beyond them.
+void TestProperties::readOffTheLines() {
+    const LineTables t = filled().tables;
     bool failed = false;
     QString text;
-    // Between two saturation points: 62 F lies between the 60 and 65 points.
-    CalcDewPoint(float(satY(62)), text, s.tables, failed);
-    QCOMPARE(text, "62");
-    // Below the 35 F point: the chord from point 1 to point 10 extended.
-    const double y = 2.5;
-    const double expectedLow = 35 + (y - satY(35)) / ((satY(80) - satY(35)) / (80 - 35));
-    CalcDewPoint(float(y), text, s.tables, failed);
-    QCOMPARE(text, QString::number(std::lround(expectedLow)));
-    QVERIFY(expectedLow < 30); // truly an extrapolation
-    // Above the 85 F point: the untouched pair (0, 0) with point 10.
-    CalcDewPoint(11.5f, text, s.tables, failed);
-    QCOMPARE(text, QString::number(std::lround(80 * 11.5 / satY(80))));
-    QVERIFY(!failed);
-}
-
-void TestProperties::wetBulbScan() {
-    const ChartState s = drawnChart();
-    bool failed = false;
-    QString text;
-    // Line k runs from the saturation point at its temperature to its end
-    // E; a point halfway between lines 5 (55 F) and 6 (60 F) at x = 6.
-    const double x = 6.0;
-    const double y55 = lineY(xOf(55), satY(55), xOf(96), 2, x);
+    auto dew = [&](double y) { return CalcDewPoint(float(y), text, t, failed), text.toInt(); };
+    QCOMPARE(dew(satY(62)), 62);
+    QCOMPARE(dew(2.5), int(std::lround(35 + (2.5 - satY(35)) * 45 / (satY(80) - satY(35)))));
+    QCOMPARE(dew(11.5), int(std::lround(80 * 11.5 / satY(80)))); // over 85 F: from the origin
+    const double x = 6, y55 = lineY(xOf(55), satY(55), xOf(96), 2, x);
     const double y60 = lineY(xOf(60), satY(60), xOf(108.5), 2, x);
-    CalcWetBulb(float(x), float((y55 + y60) / 2), text, s.tables, failed);
-    QCOMPARE(text, "58"); // 57.5 rounds away from zero
-    // Right-edge lines: 75 F ends at 0.0084 lb/lb on the right edge.
-    const double y75 = lineY(xOf(75), satY(75), 12, 2 + 10 * 0.0084 / 0.03, x);
+    const double y75 = lineY(xOf(75), satY(75), 12, 4.8, x);
     const double y80 = lineY(xOf(80), satY(80), 12, 2 + 10 * 0.0129 / 0.03, x);
-    CalcWetBulb(float(x), float(y75 + 0.25 * (y80 - y75)), text, s.tables, failed);
-    QCOMPARE(text, "76");
-    // Below line 1: paired with (0, 0), which gives 35 x y / y1.
-    const double y35 = lineY(xOf(35), satY(35), xOf(54), 2, 3.0);
-    CalcWetBulb(3.0f, 2.5f, text, s.tables, failed);
-    QCOMPARE(text, QString::number(std::lround(35 * 2.5 / y35)));
+    auto wetBulb = [&](double y) { return CalcWetBulb(x, float(y), text, t, failed), text; };
+    QCOMPARE(wetBulb((y55 + y60) / 2), "58"); // 57.5, away from zero
+    QCOMPARE(wetBulb(y75 + 0.25 * (y80 - y75)), "76");
+    CalcWetBulb(3, 2.5f, text, t, failed);
+    QCOMPARE(text.toInt(), int(std::lround(35 * 2.5 / lineY(xOf(35), satY(35), xOf(54), 2, 3))));
+    // Below the 14.5 line: extrapolated from the 14.5 and 15.0 lines; between
+    // them, the 15.0 and 13.0 lines; above the 15.0 line nothing to read.
+    const double y15 = lineY(10.65, 12, 12, 7.45, x), y145 = lineY(8.42, 12, 11.5, 2, x);
+    CalcSpVol(x, 5.7f, text, t, failed);
+    QCOMPARE(text, QString::number(14.5 + 0.5 * (5.7f - y145) / (y15 - y145), 'f', 2));
+    const double yb1 = lineY(10.65, 12, 12, 7.45, 11), yb5 = lineY(3.76, 4.39, 4.48, 2, 11);
+    const double yb = (lineY(8.42, 12, 11.5, 2, 11) + yb1) / 2;
+    CalcSpVol(11, float(yb), text, t, failed);
+    QCOMPARE(text, QString::number(15 - 2 * (float(yb) - yb1) / (yb5 - yb1), 'f', 2));
     QVERIFY(!failed);
-}
-
-void TestProperties::specificVolumeScan() {
-    const ChartState s = drawnChart();
-    bool failed = false;
-    QString text;
-    // Below the 14.5 line: extrapolated from the 14.5 and 15.0 lines, even
-    // far below them where a bracketing pair would give about 13.7.
-    const double x = 6.706, y = 5.725;
-    const double y2 = lineY(8.42, 12.0, 11.5, 2.0, x);
-    const double y1 = lineY(10.65, 12.0, 12.0, 7.45, x);
-    const double expected = 14.5 + (y - y2) / ((y1 - y2) / (15.0 - 14.5));
-    CalcSpVol(float(x), float(y), text, s.tables, failed);
-    QCOMPARE(text, QString::number(expected, 'f', 2));
-    QVERIFY(!failed);
-    // Between the 14.5 and the 15.0 line: the pair is lines 1 and 5.
-    const double xb = 11.0,
-                 yb = (lineY(8.42, 12.0, 11.5, 2.0, xb) + lineY(10.65, 12.0, 12.0, 7.45, xb)) / 2;
-    const double y5 = lineY(3.76, 4.39, 4.48, 2.0, xb), y1b = lineY(10.65, 12.0, 12.0, 7.45, xb);
-    CalcSpVol(float(xb), float(yb), text, s.tables, failed);
-    QCOMPARE(text, QString::number(15.0 + (yb - y1b) / ((y5 - y1b) / (13.0 - 15.0)), 'f', 2));
-    QVERIFY(!failed);
-    // Above the 15.0 line: line 5 paired with itself cannot interpolate.
-    CalcSpVol(11.9f, 11.9f, text, s.tables, failed);
+    CalcSpVol(11.9f, 11.9f, text, t, failed);
     QCOMPARE(text, "0.00");
     QVERIFY(failed);
+}
+
+void TestProperties::placementOutsideTheChart() {
+    ChartState s = filled();
+    s.in = {95, 51, 99, 60, 0.25f, 0};
+    placeStates(s, 60, 75);
+    const StatePositions before = s.pos;
+    s.in.gTemperature = 125;  // keeps its x, drops to 0
+    placeStates(s, 55.5, 75); // not a whole degree: the same
+    QVERIFY(s.InterpFailed && s.pos.outdoorx == before.outdoorx);
+    QCOMPARE(s.pos.supplyX, before.supplyX);
+    QVERIFY(s.pos.outdoorY == 0 && s.pos.supplyY == 0 && s.pos.returnY == before.returnY);
+    s.InterpFailed = false;
+    s.in.gTemperature = 20; // colder than the chart: on the left edge
+    s.in.gRRH = 150;        // nothing brackets it
+    placeStates(s, 60, 75);
+    QVERIFY(s.InterpFailed && s.pos.outdoorx == 2 && s.pos.returnY == 0);
+    QCOMPARE(s.pos.supplyY, before.supplyY);
+}
+
+void TestProperties::mixedPoint() {
+    ChartState s = filled();
+    StatePositions& p = s.pos;
+    p = {float(xOf(45)), 8, float(xOf(75)), 5.7f, 0, 0, 0, 0, 0, 0};
+    s.in.gAirRate = 0.4f; // heating: toward the colder outdoor point
+    QString mixedT;
+    QVERIFY(constructMixedPoint(s, mixedT));
+    QCOMPARE(mixedT, "63");
+    QVERIFY(qAbs(p.mixedY - (5.7 + 0.4 * 2.3)) < 1e-5 && qAbs(p.YmixedAirOffet - 0.92) < 1e-5);
+    s.in.gAirRate = -0.5f; // a negative share is no fresh air
+    QVERIFY(constructMixedPoint(s, mixedT));
+    QVERIFY(s.in.gAirRate == 0 && mixedT == "75");
+    p.outdoorx = p.returnX = 6, p.returnY = 5, p.outdoorY = 9; // vertical: tilted by 1 %
+    s.in.gAirRate = 0.5f;
+    QVERIFY(constructMixedPoint(s, mixedT));
+    QVERIFY(qAbs(p.mixedX - 6.03) < 1e-5 && qAbs(p.mixedY - 7) < 1e-5);
+    p.outdoorx = p.returnX = 0; // no horizontal difference: nothing changes
+    QVERIFY(!constructMixedPoint(s, mixedT));
+    QVERIFY(mixedT == "69" && qAbs(p.mixedX - 6.03) < 1e-5);
 }
 
 QTEST_APPLESS_MAIN(TestProperties)

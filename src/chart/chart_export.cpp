@@ -1,0 +1,90 @@
+#include "chart/chart_export.h"
+
+#include "chart/artwork.h"
+#include "chart/image_surface.h"
+#include "chart/plots.h"
+
+#include "assets.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <QSvgRenderer>
+
+namespace chart {
+
+namespace {
+
+void drawOn(Surface& surface, const psychro::ChartState& s) {
+    const psychro::clsGraph& g = s.objMyGraph;
+    surface.FontSize(8);
+    surface.Scale(g.MinXScale, g.MaxYScale, g.MaxXScale, g.MinYScale);
+    surface.Cls();
+    drawPsychrometricChart(surface, s);
+}
+
+// The vector exports draw through the same routines onto the document, with
+// the background artwork drawn as vectors too.
+bool drawVector(QPaintDevice& device, const psychro::ChartState& s) {
+    QPainter p(&device);
+    if (!p.isActive())
+        return false;
+    QSvgRenderer art{QString::fromLatin1(assets::graphBackground)};
+    DeviceSurface surface(p, GraphWidthPx, GraphHeightPx, [&art](QPainter& painter) {
+        art.render(&painter, QRectF(QPointF(0, 0), art.defaultSize()));
+    });
+    drawOn(surface, s);
+    return p.end();
+}
+
+} // namespace
+
+QImage renderGraphImage(const psychro::ChartState& s, qreal devicePixelRatio) {
+    ImageSurface surface(GraphWidthPx, GraphHeightPx, devicePixelRatio);
+    surface.Picture(renderArtwork(assets::graphBackground, devicePixelRatio));
+    drawOn(surface, s);
+    return surface.Image().copy();
+}
+
+bool encodeChart(const psychro::ChartState& s, const QString& suffix, QByteArray* out,
+                 QString* error) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    bool drawn = false;
+    if (suffix == QLatin1String("png")) {
+        // Twice the screen size: sharp when placed in a report.
+        drawn = renderGraphImage(s, 2.0).save(&buffer, "PNG", 80);
+    } else if (suffix == QLatin1String("svg")) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(QSize(GraphWidthPx, GraphHeightPx));
+        svg.setViewBox(QRect(0, 0, GraphWidthPx, GraphHeightPx));
+        svg.setResolution(96);
+        svg.setTitle(QStringLiteral("Psychrometric chart"));
+        drawn = drawVector(svg, s);
+    } else if (suffix == QLatin1String("pdf")) {
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(96);
+        pdf.setPageSize(QPageSize(QSizeF(GraphWidthPx * 72.0 / 96, GraphHeightPx * 72.0 / 96),
+                                  QPageSize::Point, QStringLiteral("Chart"),
+                                  QPageSize::ExactMatch));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setTitle(QStringLiteral("Psychrometric chart"));
+        drawn = drawVector(pdf, s);
+    } else {
+        if (error)
+            *error =
+                QStringLiteral("the chart exports as .png, .svg or .pdf, not '.%1'").arg(suffix);
+        return false;
+    }
+    if (!drawn || buffer.data().isEmpty()) {
+        if (error)
+            *error = QStringLiteral("cannot draw the chart as %1").arg(suffix);
+        return false;
+    }
+    *out = buffer.data();
+    return true;
+}
+
+} // namespace chart

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "psychro/chart_state.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+// The psychrometric chart away from the screen: drawn afresh from the state
+// a recompute left, sharp at any resolution, for printing and exporting.
+namespace chart {
+
+// The drawable areas of the two chart surfaces at 100 %, device-independent
+// pixels (the picture boxes less their sunken frames).
+inline constexpr int GraphWidthPx = 669, GraphHeightPx = 429;
+inline constexpr int HistoryWidthPx = 669, HistoryHeightPx = 205;
+
+// The chart with its background at a device pixel ratio.
+QImage renderGraphImage(const psychro::ChartState& s, qreal devicePixelRatio);
+
+// The chart as the bytes of a file of the given suffix: "png" (twice the
+// screen size), "svg" or "pdf" (vectors, the background too). False with a
+// reason for any other suffix or when drawing failed.
+bool encodeChart(const psychro::ChartState& s, const QString& suffix, QByteArray* out,
+                 QString* error);
+
+} // namespace chart

@@ -1,0 +1,140 @@
+#include "feed/station_feed.h"
+
+#include "feed/observations.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+
+namespace feed {
+
+namespace {
+
+// A weather service redirects once or twice (http to https, a moved
+// path); more than this is a loop or a misconfiguration.
+constexpr int MaxRedirects = 5;
+
+QString tooLargeText(qint64 maxBytes) {
+    return QStringLiteral("document larger than %1 bytes").arg(maxBytes);
+}
+
+// Qt's own texts name the whole URL again and again; the Session shows the
+// address once.
+QString networkErrorText(const QNetworkReply& reply) {
+    switch (reply.error()) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("connection refused");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("connection closed by the server");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("host not found");
+    case QNetworkReply::TooManyRedirectsError:
+        return QStringLiteral("more than %1 redirects").arg(MaxRedirects);
+    case QNetworkReply::InsecureRedirectError:
+        return QStringLiteral("redirected to a less secure address");
+    case QNetworkReply::ProtocolUnknownError: // only a redirect can lead there
+        return QStringLiteral("redirected to an address that is not http or https");
+    default:
+        return reply.errorString();
+    }
+}
+
+} // namespace
+
+StationFeed::StationFeed() = default;
+StationFeed::~StationFeed() = default;
+
+bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
+    body.clear();
+    auto failed = [&](const QString& text) {
+        body.clear();
+        if (why)
+            *why = text;
+        return false;
+    };
+    const QUrl url(typed.trimmed());
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return failed(QStringLiteral("not an http or https address"));
+    if (!m_network)
+        m_network = std::make_unique<QNetworkAccessManager>();
+
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(MaxRedirects);
+    // A fresh observation every time, never a cached one.
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+
+    std::unique_ptr<QNetworkReply> reply(m_network->get(request));
+    // Qt's network thread reads ahead of this one as far as the read buffer
+    // lets it: without a limit a busy window lets hundreds of megabytes
+    // pile up before the count below sees them.
+    const qint64 maxBytes = m_maxBytes;
+    if (maxBytes >= 0)
+        reply->setReadBufferSize(maxBytes + 1);
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QString failure;
+
+    auto fail = [&](const QString& text) {
+        if (failure.isEmpty())
+            failure = text;
+        reply->abort(); // emits finished, which ends the loop
+    };
+    auto tooLarge = [&](qint64 bytes) { return maxBytes >= 0 && bytes > maxBytes; };
+
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        fail(QStringLiteral("no answer within %1 s").arg(m_timeoutMs / 1000.0));
+    });
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && tooLarge(length.toLongLong()))
+            fail(tooLargeText(maxBytes));
+    });
+    // Counted as it arrives: a body without a length stops at the cap too.
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
+        body += reply->readAll();
+        if (tooLarge(body.size()))
+            fail(tooLargeText(maxBytes));
+    });
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+
+    if (!reply->isFinished()) {
+        timer.start(m_timeoutMs);
+        loop.exec();
+    }
+    timer.stop();
+
+    if (failure.isEmpty()) {
+        body += reply->readAll();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (status >= 400)
+            failure = (QStringLiteral("HTTP %1 ").arg(status) +
+                       reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
+                          .trimmed();
+        else if (reply->error() != QNetworkReply::NoError)
+            failure = networkErrorText(*reply);
+        else if (tooLarge(body.size()))
+            failure = tooLargeText(maxBytes);
+    }
+    reply->disconnect(&loop);
+    return failure.isEmpty() || failed(failure);
+}
+
+bool StationFeed::readCurrent(const QByteArray& document, QList<model::CurrentReading>& readings,
+                              QString* why) {
+    return DisplayNode(document, readings, why);
+}
+
+bool StationFeed::readHistory(const QByteArray& document, model::ObservationHistory& history,
+                              QString* why) {
+    return DisplayNode2(document, history, why);
+}
+
+} // namespace feed

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "model/feed_types.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+class QNetworkAccessManager;
+
+namespace feed {
+
+// Station documents are a few kilobytes; this is far above any of them.
+inline constexpr qint64 MaxDocumentBytes = 1024 * 1024;
+
+// The weather station as the Session sees it: documents fetched over HTTP
+// and read with the walks of observations.h.
+class StationFeed : public model::FeedSource {
+public:
+    StationFeed();
+    ~StationFeed() override;
+
+    // GETs url (http or https, blanks around it ignored). The call looks
+    // synchronous but runs a local event loop while it waits, so the window
+    // keeps repainting and its timers keep ticking. Fails when the server
+    // cannot be reached, answers with an HTTP status of 400 or more,
+    // redirects more than 5 times, takes longer than timeoutMs() in all, or
+    // sends more than maxBytes() (never holding much more than that in
+    // memory, announced length or not).
+    bool fetch(const QString& url, QByteArray& body, QString* why) override;
+    bool readCurrent(const QByteArray& document, QList<model::CurrentReading>& readings,
+                     QString* why) override;
+    bool readHistory(const QByteArray& document, model::ObservationHistory& history,
+                     QString* why) override;
+
+    void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+    int timeoutMs() const { return m_timeoutMs; }
+    void setMaxBytes(qint64 bytes) { m_maxBytes = bytes; }
+    qint64 maxBytes() const { return m_maxBytes; }
+
+private:
+    // Made on the first fetch: most runs never go live, and start-up need
+    // not pay for the network stack.
+    std::unique_ptr<QNetworkAccessManager> m_network;
+    int m_timeoutMs = 10000;
+    qint64 m_maxBytes = MaxDocumentBytes;
+};
+
+} // namespace feed

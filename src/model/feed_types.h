@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+
+// What the live weather feed brings into a Session, and the two services
+// the Session asks for it: a source of station documents and a store for
+// the feed settings. The feed library implements both; tests hand the
+// Session a real local server through the same implementation.
+namespace model {
+
+// The three feed settings and where they persist.
+struct FeedSettings {
+    QString gXMLCurrent;   // URL of the current-conditions document
+    QString gXMLDaily;     // URL of the daily-history document
+    qint16 gGMTOffset = 5; // local time = GMT hour - this, in whole hours
+    QString gIniFile;      // full path of the settings file
+    // Read instead of gIniFile while that does not exist, and copied whole
+    // by the first save; set only for the file in the user's configuration
+    // directory, whose directory that save creates.
+    QString gIniSeed;
+};
+
+// The day's observations as the outside-air history chart reads them.
+// Slots are overwritten, never cleared: the chart reads up to the first
+// empty time text, not up to obsIndex.
+struct ObservationHistory {
+    std::array<QString, 501> obsTime;        // "observation_time_rfc822" as delivered
+    std::array<float, 501> obsTemperature{}; // dry bulb, F
+    std::array<float, 501> obsDewPoint{};    // dew point, F
+    qint16 obsIndex = 0;                     // observations kept; the next slot
+};
+
+// The elements of the current conditions the program uses.
+enum class CurrentElement { TempF, TempC, RelativeHumidity, DewPointF, DewPointC, Time };
+
+struct CurrentReading {
+    CurrentElement element;
+    QString text; // as delivered
+};
+
+// The captions of the live panel; before the first observation each shows
+// its own name.
+struct LivePanel {
+    QString lblTime = QStringLiteral("lblTime");
+    QString lblTempF = QStringLiteral("lblTempF");
+    QString lblTempC = QStringLiteral("lblTempC");
+    QString lblRH = QStringLiteral("lblRH");
+    QString lblDewF = QStringLiteral("lblDewF");
+    QString lblDewC = QStringLiteral("lblDewC");
+};
+
+// Fetching and reading the station's two documents. Each call returns false
+// with a short reason ("connection refused", "HTTP 500", "not a station
+// document (...)") when nothing could be loaded.
+class FeedSource {
+public:
+    virtual ~FeedSource() = default;
+    // GETs url, bounded in time and size; the event loop keeps running.
+    virtual bool fetch(const QString& url, QByteArray& body, QString* why) = 0;
+    // The current conditions' elements in document order, each element once
+    // (a repeated one at its first place with its last text).
+    virtual bool readCurrent(const QByteArray& document, QList<CurrentReading>& readings,
+                             QString* why) = 0;
+    // The daily history walked into history from obsIndex on; nothing is
+    // changed when the document is not loaded.
+    virtual bool readHistory(const QByteArray& document, ObservationHistory& history,
+                             QString* why) = 0;
+};
+
+// The settings file.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // The built-in defaults, overlaid with the file's values when ReadFile
+    // is not 0.
+    virtual void LoadFeedSettings(FeedSettings& settings, int ReadFile) = 0;
+    // Writes the settings; false (the file as it was) when that failed.
+    virtual bool save(const FeedSettings& settings) = 0;
+};
+
+} // namespace model

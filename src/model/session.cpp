@@ -1,0 +1,403 @@
+#include "model/session.h"
+
+#include "psychro/chart_geometry.h"
+#include "psychro/design_cities.h"
+#include "psychro/mixing.h"
+#include "psychro/numconv.h"
+#include "psychro/properties.h"
+
+#include <QCoreApplication>
+
+#include <cmath>
+#include <optional>
+
+namespace model {
+
+using psychro::Field;
+using psychro::LeadingNumber;
+using psychro::ToSingle;
+
+namespace {
+
+float valueOf(const QString& text) {
+    return ToSingle(LeadingNumber(text));
+}
+
+// Element text as a single-precision number, or nothing when the text is
+// not a number or does not fit a single.
+std::optional<float> numberOf(const QString& v) {
+    bool ok = false;
+    const double x = psychro::StrictNumber(v.trimmed(), &ok);
+    const float f = ToSingle(x);
+    if (!ok || !std::isfinite(f))
+        return std::nullopt;
+    return f;
+}
+
+// A station that sends something absurdly long is cut short on the panel.
+QString caption(const QString& before, const QString& v, const QString& after) {
+    constexpr qsizetype MaxShown = 120;
+    return before + (v.size() > MaxShown ? v.left(MaxShown) + QChar(0x2026) : v) + after;
+}
+
+} // namespace
+
+Session::Session(FeedSource* feed, SettingsStore* store, QObject* parent)
+    : QObject(parent), m_feed(feed), m_store(store) {
+    // The texts the window is created with.
+    const std::pair<Field, const char*> initial[] = {
+        {Field::txtOutdoorTemp, "90"},  {Field::txtOutdoorRH, "75"},  {Field::txtReturnTemp, "75"},
+        {Field::txtReturnRH, "60"},     {Field::txtSupplyTemp, "60"}, {Field::txtSupplyRH, "99"},
+        {Field::txtSupplyFlow, "6000"}, {Field::txtFreshMix, "25"},   {Field::txtOutdoorDew, "19"}};
+    for (const auto& [f, text] : initial)
+        m_sheet[f] = QString::fromLatin1(text);
+}
+
+void Session::startUp() {
+    psychro::setGraphBounds(m_chart.objMyGraph);
+    if (m_store)
+        m_store->LoadFeedSettings(m_settings, 1);
+    // The list's first row, "Manual Entry", for cooling: two field writes,
+    // two recomputes, still without the fresh-air share.
+    chooseCity(0);
+    m_sliderEnabled = false;
+    leaveField(Field::txtFreshMix);
+    chooseLive(1);
+    recompute();
+}
+
+// --- The redraw pipeline, without the painting ---------------------------
+
+void Session::recompute() {
+    ++m_redrawCount;
+    m_chart.InterpFailed = false;
+    emit animationReset(true);
+    psychro::fillLineTables(m_chart);
+    psychro::placeStates(m_chart, LeadingNumber(m_sheet[Field::txtSupplyTemp]),
+                         LeadingNumber(m_sheet[Field::txtReturnTemp]));
+    m_chart.mixedPlaced = psychro::constructMixedPoint(m_chart, m_sheet[Field::txtMixedTemp]);
+    psychro::RunConversions(m_sheet, m_chart);
+    emit recomputed();
+}
+
+// --- Input fields --------------------------------------------------------
+
+void Session::changeText(Field f, const QString& text) {
+    if (m_sheet[f] == text)
+        return;
+    m_sheet[f] = text;
+    emit fieldChanged(f);
+    psychro::WorkingInputs& in = m_chart.in;
+    switch (f) {
+    case Field::txtOutdoorTemp:
+        in.gTemperature = valueOf(text);
+        recompute();
+        break;
+    case Field::txtOutdoorRH:
+        // The outdoor humidity never reaches the chart as 100: 100 is placed
+        // as 99 while the field goes on showing 100.
+        in.gORH = valueOf(text);
+        if (in.gORH == 100)
+            in.gORH = 99;
+        if (in.gORH > 1 && in.gORH < 100)
+            recompute();
+        break;
+    case Field::txtReturnRH:
+        in.gRRH = valueOf(text);
+        if (in.gRRH > 0 && in.gRRH <= 100)
+            recompute();
+        break;
+    case Field::txtSupplyRH:
+        in.gSRH = valueOf(text);
+        if (in.gSRH > 0 && in.gSRH <= 100)
+            recompute();
+        break;
+    case Field::txtReturnTemp:
+    case Field::txtSupplyTemp:
+        recompute();
+        break;
+    case Field::txtFreshMix: {
+        const double value = LeadingNumber(text);
+        if (value > 0 && value <= 100) {
+            in.gAirRate = ToSingle(value / 100);
+            emit shareChanged();
+            recompute();
+        }
+        break;
+    }
+    default: // the supply flow waits for the field to be left; the rest is shown only
+        break;
+    }
+}
+
+void Session::leaveField(Field f) {
+    psychro::WorkingInputs& in = m_chart.in;
+    // A humidity outside 1..100 is rewritten; the rewrite raises the field's
+    // change procedure before this one goes on.
+    auto clampRh = [this](Field rh, double value, float& store) {
+        store = ToSingle(value);
+        if (value > 100)
+            changeText(rh, QStringLiteral("100"));
+        else if (value < 1)
+            changeText(rh, QStringLiteral("1"));
+    };
+    switch (f) {
+    case Field::txtOutdoorRH:
+        clampRh(f, LeadingNumber(m_sheet[f]), in.gORH);
+        if (in.gORH == 100)
+            in.gORH = 99;
+        recompute();
+        break;
+    case Field::txtReturnRH:
+        clampRh(f, LeadingNumber(m_sheet[f]), in.gRRH);
+        recompute();
+        break;
+    case Field::txtSupplyRH:
+        clampRh(f, LeadingNumber(m_sheet[f]), in.gSRH);
+        recompute();
+        break;
+    case Field::txtSupplyFlow: {
+        // "6,000" is how a flow is written in the US, but the sheet reads the
+        // leading number (6) for the flows and the whole text (6000) for the
+        // load. A text the locale accepts whole is rewritten in plain digits,
+        // so that every step reads the same number.
+        const QString text = m_sheet[f];
+        bool whole = false;
+        const double value = psychro::StrictNumber(text, &whole);
+        if (whole && std::isfinite(value) && value != LeadingNumber(text))
+            changeText(f, psychro::NumText(value));
+        recompute();
+        break;
+    }
+    case Field::txtFreshMix: {
+        const double value = LeadingNumber(m_sheet[f]);
+        if (value < 0)
+            changeText(f, QStringLiteral("0"));
+        if (value > 100)
+            changeText(f, QStringLiteral("100"));
+        in.gAirRate = ToSingle(LeadingNumber(m_sheet[f]) / 100);
+        emit shareChanged();
+        recompute();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// --- Design points -------------------------------------------------------
+
+void Session::chooseCity(int row) {
+    if (row < 0 || row >= psychro::CityCount)
+        return;
+    m_cityRow = row;
+    emit cityChanged();
+    applyCity();
+}
+
+// The selected row's summer point for cooling, winter point for heating,
+// written into the outdoor fields (whose change procedures recompute).
+void Session::applyCity() {
+    if (m_cityRow < 0)
+        return;
+    QString s = QString::fromLatin1(psychro::cityTable()[size_t(m_cityRow)].data);
+    const float winterDryBulb = psychro::Parse(s);
+    const float winterRh = psychro::Parse(s);
+    const float summerDryBulb = psychro::Parse(s);
+    if (m_operation == 0) {
+        changeText(Field::txtOutdoorTemp, psychro::NumTextSingle(summerDryBulb));
+        changeText(Field::txtOutdoorRH, s); // what remains is the summer RH, as text
+    } else {
+        changeText(Field::txtOutdoorTemp, psychro::NumTextSingle(winterDryBulb));
+        changeText(Field::txtOutdoorRH, psychro::NumTextSingle(winterRh));
+    }
+}
+
+void Session::chooseOperation(int index) {
+    m_operation = index == 1 ? 1 : 0;
+    emit operationChanged();
+    applyCity();
+    recompute();
+}
+
+// --- Fresh-air slider ----------------------------------------------------
+
+void Session::toggleSliderLock() {
+    m_sliderEnabled = !m_sliderEnabled;
+    emit sliderLockChanged();
+}
+
+void Session::moveSlider(double X, double trackWidth, double knobWidth) {
+    if (!m_sliderEnabled)
+        return;
+    // The pointer is the knob's centre, kept inside the track.
+    const double h = knobWidth / 2;
+    if (X < h)
+        X = h;
+    if (X > trackWidth - h)
+        X = trackWidth - h;
+    m_chart.in.gAirRate = ToSingle((X - h) * (100 / (trackWidth - knobWidth)) / 100);
+    emit shareChanged();
+    emit animationReset(true);
+    recompute();
+    // Writing the rounded share raises the field's change procedure, which
+    // snaps the share (and the knob) to the 0.1 % grid and recomputes again.
+    changeText(Field::txtFreshMix,
+               psychro::FormatNumber(double(m_chart.in.gAirRate) * 100, QStringLiteral("#0.0")));
+}
+
+// --- Live feed -----------------------------------------------------------
+
+void Session::chooseLive(int index) {
+    if (index == 0) {
+        m_liveFeed = true;
+        emit liveFeedChanged();
+        m_history.obsIndex = 0;
+        // The outdoor fields start from the "Manual Entry" point, then
+        // follow the station.
+        chooseCity(0);
+        refreshLiveFeed();
+        // The user may have chosen manual entry while the station was being
+        // asked; the view then stays as that choice left it.
+        if (m_liveFeed && !m_liveView) {
+            m_liveView = true;
+            emit liveViewChanged();
+        }
+    } else {
+        m_liveFeed = false;
+        emit liveFeedChanged();
+        if (m_liveView) {
+            m_liveView = false;
+            emit liveViewChanged();
+        }
+        psychro::WorkingInputs& in = m_chart.in;
+        in.gTemperature = valueOf(m_sheet[Field::txtOutdoorTemp]);
+        in.gORH = valueOf(m_sheet[Field::txtOutdoorRH]); // without the 100 -> 99 rule
+        in.gSRH = valueOf(m_sheet[Field::txtSupplyRH]);
+        in.gRRH = valueOf(m_sheet[Field::txtReturnRH]);
+    }
+    emit animationReset(false);
+    QCoreApplication::processEvents();
+    recompute();
+}
+
+void Session::Timer1_Timer() {
+    // A tick that arrives while a refresh is still waiting for the station
+    // is dropped rather than nested inside it.
+    if (m_refreshing)
+        return;
+    m_history.obsIndex = 0;
+    if (m_liveFeed)
+        refreshLiveFeed();
+    recompute();
+}
+
+// The same as a tick: the history again from its first slot, a refresh
+// with the new settings in live mode, and a recompute.
+void Session::settingsEdited() {
+    Timer1_Timer();
+}
+
+void Session::setRefreshing(bool refreshing) {
+    m_refreshing = refreshing;
+    emit refreshingChanged();
+}
+
+// Both documents, with pending events let through between the fetches and
+// before the history walk, as the fetches themselves let them through.
+void Session::refreshLiveFeed() {
+    if (m_refreshing)
+        return;
+    setRefreshing(true);
+    QStringList failures;
+    auto failed = [&failures](const QString& url, const QString& why) {
+        failures << QStringLiteral("%1: %2").arg(url.trimmed(), why);
+    };
+    const QString noFeed = QStringLiteral("no weather feed in this run");
+
+    // Current conditions: a document that cannot be loaded is skipped
+    // silently; the panel and the fields keep their values.
+    QByteArray body;
+    QString why = noFeed;
+    QList<CurrentReading> readings;
+    if (m_feed && m_feed->fetch(m_settings.gXMLCurrent, body, &why) &&
+        m_feed->readCurrent(body, readings, &why)) {
+        for (const CurrentReading& r : readings)
+            applyCurrent(r);
+    } else {
+        failed(m_settings.gXMLCurrent, why);
+    }
+
+    QCoreApplication::processEvents();
+
+    why = noFeed;
+    bool dailyLoaded = m_feed && m_feed->fetch(m_settings.gXMLDaily, body, &why);
+    if (dailyLoaded) {
+        QCoreApplication::processEvents();
+        dailyLoaded = m_feed->readHistory(body, m_history, &why);
+    }
+    if (!dailyLoaded)
+        failed(m_settings.gXMLDaily, why);
+    m_lastFailure = failures.join(u'\n');
+
+    // The refresh is over before the message is shown: refreshes started
+    // while it is open run normally, they only do not stack a second one.
+    setRefreshing(false);
+    if (!dailyLoaded)
+        reportFailure(failures.back());
+}
+
+// Captions show the text as delivered; the numbers go into the working
+// values and the outdoor fields (whose change procedures recompute) only
+// when the text is a number.
+void Session::applyCurrent(const CurrentReading& r) {
+    const QString& v = r.text;
+    auto number = [&v, this](float& store, Field field) {
+        if (const auto x = numberOf(v)) {
+            store = *x; // first: the field's change procedure may read it
+            changeText(field, psychro::NumTextSingle(*x));
+        }
+    };
+    psychro::WorkingInputs& in = m_chart.in;
+    switch (r.element) {
+    case CurrentElement::TempF:
+        m_panel.lblTempF = caption(QStringLiteral("Temperature: "), v, QStringLiteral(" deg F"));
+        emit livePanelChanged();
+        number(in.gTemperature, Field::txtOutdoorTemp);
+        break;
+    case CurrentElement::TempC:
+        m_panel.lblTempC = caption(QStringLiteral(" "), v, QStringLiteral(" deg C"));
+        emit livePanelChanged();
+        break;
+    case CurrentElement::RelativeHumidity:
+        m_panel.lblRH = caption(QStringLiteral("Relative Humidity: "), v, QStringLiteral(" %"));
+        emit livePanelChanged();
+        number(in.gORH, Field::txtOutdoorRH);
+        break;
+    case CurrentElement::DewPointF:
+        m_panel.lblDewF = caption(QStringLiteral("Dew Point: "), v, QStringLiteral(" deg F"));
+        emit livePanelChanged();
+        number(in.gDewPoint, Field::txtOutdoorDew);
+        break;
+    case CurrentElement::DewPointC:
+        m_panel.lblDewC = caption(QStringLiteral(" "), v, QStringLiteral(" deg C"));
+        emit livePanelChanged();
+        break;
+    case CurrentElement::Time:
+        m_panel.lblTime = caption(QString(), v, QString());
+        emit livePanelChanged();
+        break;
+    }
+}
+
+void Session::reportFailure(const QString& what) {
+    // The user who went back to manual entry meanwhile is not told about a
+    // station they no longer look at; and one message at a time.
+    if (m_messageOpen || !m_liveFeed)
+        return;
+    m_messageOpen = true;
+    emit message(QStringLiteral("Failed to Load Data\n") + what);
+    m_messageOpen = false;
+}
+
+} // namespace model

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "model/feed_types.h"
+
+#include "psychro/chart_state.h"
+#include "psychro/sheet.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+// The program without its window: the state the window shows and every
+// event procedure that changes it. The window, the command line and the
+// tests drive it alike; it knows no widget.
+//
+// Data flows one way. An event procedure stores what was typed or chosen
+// and, where the program redraws, calls recompute(): line tables, state
+// placement, mixed point, sheet. The Session then says what changed
+// (fieldChanged, recomputed, ...) and whoever shows it draws and displays.
+//
+// The event chains are kept whole inside: a procedure that writes an input
+// field raises that field's change procedure at once, before it goes on, so
+// a city choice recomputes twice and a slider move twice, whoever drives it.
+namespace model {
+
+class Session : public QObject {
+    Q_OBJECT
+
+public:
+    // feed and store may be null: no live feed (the feed fails), and
+    // settings that stay at their built-in defaults.
+    explicit Session(FeedSource* feed = nullptr, SettingsStore* store = nullptr,
+                     QObject* parent = nullptr);
+
+    // The window's start-up: scales, feed settings, the city list's first
+    // row, the fresh-air share, manual entry and the first recompute.
+    void startUp();
+
+    // --- What is shown
+    const psychro::Sheet& sheet() const { return m_sheet; }
+    const QString& text(psychro::Field f) const { return m_sheet[f]; }
+    bool warning() const { return m_sheet.warning; }
+    const psychro::ChartState& chart() const { return m_chart; }
+    float freshAirShare() const { return m_chart.in.gAirRate; } // 0..1
+    bool sliderEnabled() const { return m_sliderEnabled; }
+    int cityRow() const { return m_cityRow; }
+    int operation() const { return m_operation; } // 0 cooling, 1 heating
+    bool liveFeed() const { return m_liveFeed; }
+    // The live view (history chart, live panel, outdoor fields read-only)
+    // is shown: follows liveFeed, except while a refresh started by the
+    // switch to live is still running.
+    bool liveView() const { return m_liveView; }
+    bool refreshing() const { return m_refreshing; }
+    const LivePanel& livePanel() const { return m_panel; }
+    const ObservationHistory& history() const { return m_history; }
+    FeedSettings& feedSettings() { return m_settings; }
+    const FeedSettings& feedSettings() const { return m_settings; }
+    int redrawCount() const { return m_redrawCount; }
+    // Whether the last refresh of the live feed failed, and why.
+    const QString& lastFeedFailure() const { return m_lastFailure; }
+
+    // --- Event procedures
+    // A field's text changed (a keystroke, or code writing it). Writing the
+    // text a field already shows changes nothing.
+    void changeText(psychro::Field f, const QString& text);
+    // A field lost the focus.
+    void leaveField(psychro::Field f);
+    void chooseCity(int row);
+    void chooseOperation(int index);
+    // The pointer moved over the unlocked slider track; X and the widths in
+    // twips of the track.
+    void moveSlider(double X, double trackWidth, double knobWidth);
+    void toggleSliderLock();
+    void chooseLive(int index); // 0 live feed, 1 manual entry
+    void Timer1_Timer();
+    // The feed settings were edited (the settings dialog closed).
+    void settingsEdited();
+    // The redraw pipeline without the painting.
+    void recompute();
+
+signals:
+    // A field's text changed; the window shows it.
+    void fieldChanged(psychro::Field f);
+    // A recompute finished: draw the chart and show the sheet's visibility.
+    void recomputed();
+    // The process-flow animation starts over: every recompute and slider
+    // move resets it whole, a switch of the feed mode only the dash
+    // (whole false: the leg it is on stays).
+    void animationReset(bool whole);
+    // The fresh-air share changed: the knob goes to its place.
+    void shareChanged();
+    void sliderLockChanged();
+    void cityChanged();
+    void operationChanged();
+    void liveFeedChanged();
+    void liveViewChanged();
+    void livePanelChanged();
+    void refreshingChanged();
+    // A message for the user ("Failed to Load Data", ...); the receiver
+    // returns once the user has read it.
+    void message(const QString& text);
+
+private:
+    void setText(psychro::Field f, const QString& text);
+    void applyCity();
+    void refreshLiveFeed();
+    void applyCurrent(const CurrentReading& r);
+    void setRefreshing(bool refreshing);
+    void reportFailure(const QString& what);
+
+    FeedSource* m_feed;
+    SettingsStore* m_store;
+    psychro::ChartState m_chart;
+    psychro::Sheet m_sheet;
+    FeedSettings m_settings;
+    ObservationHistory m_history;
+    LivePanel m_panel;
+    QString m_lastFailure;
+    int m_cityRow = -1;
+    int m_operation = 0;
+    bool m_sliderEnabled = false;
+    bool m_liveFeed = false;
+    bool m_liveView = false;
+    bool m_refreshing = false;
+    bool m_messageOpen = false;
+    int m_redrawCount = 0;
+};
+
+} // namespace model

@@ -1,0 +1,96 @@
+#include "model/sheet_export.h"
+
+#include "model/session.h"
+
+#include <algorithm>
+#include <array>
+
+namespace model {
+
+namespace {
+
+// What a field shows: the fields the warning hides show nothing.
+QString shown(const Session& s, psychro::Field f) {
+    if (s.warning()) {
+        const auto& hidden = psychro::warningFields();
+        if (f == psychro::Field::txtLoad ||
+            std::find(hidden.begin(), hidden.end(), f) != hidden.end())
+            return QString();
+    }
+    return s.text(f);
+}
+
+QString csvCell(const QString& s) {
+    if (!s.contains(u',') && !s.contains(u'"') && !s.contains(u'\n'))
+        return s;
+    QString q = s;
+    q.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + q + u'"';
+}
+
+} // namespace
+
+QList<QStringList> sheetAsShown(const Session& s) {
+    QList<QStringList> rows;
+    rows.append({QString(), QStringLiteral("OUTDOOR"), QStringLiteral("RETURN"),
+                 QStringLiteral("SUPPLY"), QStringLiteral("MIXED AIR")});
+    for (const psychro::SheetRow& row : psychro::sheetRows()) {
+        QStringList cells{QString::fromLatin1(row.caption)};
+        for (psychro::Field f : row.fields)
+            cells.append(shown(s, f));
+        rows.append(cells);
+    }
+    rows.append({QStringLiteral("Cooling Load (BTU/hr)"), shown(s, psychro::Field::txtLoad)});
+    rows.append({QStringLiteral("Condensate (GPM)"), shown(s, psychro::Field::txtCondensate)});
+    rows.append({QStringLiteral("% Fresh Air"), s.text(psychro::Field::txtFreshMix)});
+    // Without it, a table with empty cells would not say why they are empty.
+    if (s.warning())
+        rows.append({QStringLiteral("Values Outside Range of Program")});
+    return rows;
+}
+
+QString sheetAsTsv(const Session& s) {
+    QString out;
+    for (const QStringList& row : sheetAsShown(s))
+        out += row.join(u'\t') + u'\n';
+    return out;
+}
+
+QString sheetAsCsv(const Session& s) {
+    QString out;
+    for (const QStringList& row : sheetAsShown(s)) {
+        QStringList cells;
+        for (const QString& c : row)
+            cells.append(csvCell(c));
+        out += cells.join(u',') + QStringLiteral("\r\n");
+    }
+    return out;
+}
+
+QString sheetAsText(const Session& s) {
+    const QList<QStringList> rows = sheetAsShown(s);
+    // Each column as wide as its widest value and at least a blank apart,
+    // so that no value runs into the next whatever its length.
+    constexpr qsizetype MinCaptionWidth = 20, MinColumnWidth = 11;
+    std::array<qsizetype, 5> width{};
+    for (const QStringList& row : rows)
+        if (row.size() == 5)
+            for (qsizetype c = 0; c < 5; ++c)
+                width[size_t(c)] = std::max(width[size_t(c)], row[c].size());
+    QString out;
+    for (const QStringList& row : rows) {
+        if (row.size() == 5) {
+            out += row[0].leftJustified(std::max(MinCaptionWidth, width[0] + 1));
+            for (qsizetype c = 1; c < 5; ++c)
+                out += row[c].rightJustified(std::max(MinColumnWidth, width[size_t(c)] + 1));
+        } else if (row.size() == 2) {
+            out += row[0] + QStringLiteral(": ") + row[1];
+        } else {
+            out += row[0];
+        }
+        out += u'\n';
+    }
+    return out;
+}
+
+} // namespace model

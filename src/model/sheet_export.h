@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace model {
+
+class Session;
+
+// The state sheet as the window shows it: a header row (blank, OUTDOOR,
+// RETURN, SUPPLY, MIXED AIR), one row per property with its caption and
+// the four states' texts (hidden fields as blanks), then the load, the
+// condensate and the fresh-air share, each as caption and text, and last
+// the warning's words alone on a row when it is shown.
+QList<QStringList> sheetAsShown(const Session& s);
+
+// Tab-separated lines, for pasting into a spreadsheet as a table.
+QString sheetAsTsv(const Session& s);
+// Comma-separated values, quoted where a text holds a comma or a quote.
+QString sheetAsCsv(const Session& s);
+// Columns padded for a terminal, each at least a blank apart.
+QString sheetAsText(const Session& s);
+
+} // namespace model

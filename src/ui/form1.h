@@ -1,0 +1,109 @@
+#pragma once
+
+#include "chart/animation.h"
+#include "model/session.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPrinter;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace ui {
+
+class ClickableImage;
+class InputField;
+class SliderKnob;
+class SliderTrack;
+class SurfaceWidget;
+class frmXMLFeed;
+
+// The main window: it shows a Session and hands it the user's edits. A
+// widget's edit calls the Session; a change the Session reports updates the
+// widget (writing a field the text it already shows raises nothing). The
+// window holds no state of its own beyond its widgets, and no arithmetic.
+// Controls carry their historic names as objectName, for findChild.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Binds the window to session and runs the session's start-up; store
+    // saves what the settings dialog edits (may be null: no dialog saves).
+    Form1(model::Session& session, model::SettingsStore* store, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Every message box goes through here; tests and headless runs replace it.
+    std::function<void(const QString&)> messageBox;
+    // Shows the printer dialog; true when the user chose to print.
+    std::function<bool(QPrinter&)> runPrintDialog;
+    // Shows the feed settings dialog modally; tests drive the dialog instead.
+    std::function<void(frmXMLFeed&)> runFeedDialog;
+
+    // The printed report: printer dialog, then the chart and the four states.
+    void cmdPrint_Click();
+    // The feed settings dialog, then the Session is told the settings changed.
+    void cmdLiveSet_Click();
+    // The chart read-out of a point in user coordinates: dry bulb, humidity
+    // ratio, dew point, wet bulb, specific volume and enthalpy, read with the
+    // sheet's own routines; empty outside the plot area.
+    QString readout(const QPointF& user) const;
+
+private:
+    void buildControls();
+    QWidget* buildSheet();
+    QWidget* buildSidePanel();
+    void buildWindowExtras();
+    void bindSession();
+    void showField(psychro::Field f);
+    void showRecomputed();
+    void drawCharts();
+    void placeKnob();
+    void showLock();
+    void showLiveView();
+    void showLivePanel();
+    void layoutCharts();
+    void copySheet();
+    void saveSheetAsCsv();
+    void exportChartInteractive(const QString& suffix, const QString& filter);
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    QLineEdit* field(psychro::Field f) const { return m_fields[size_t(f)]; }
+
+    model::Session& m_session;
+    model::SettingsStore* m_store;
+    chart::AnimationState m_anim;
+    std::array<QLineEdit*, psychro::FieldCount> m_fields{};
+    bool m_cityChangedBeforeActivation = false;
+
+    // Controls, by their historic names.
+    InputField *txtOutdoorTemp, *txtOutdoorRH, *txtReturnTemp, *txtReturnRH, *txtSupplyTemp,
+        *txtSupplyRH, *txtSupplyFlow, *txtFreshMix;
+    QLineEdit *txtLoad, *txtCondensate, *txtOutdoorDew;
+    QGroupBox *Frame1, *frmFreshAir, *Frame2, *frmLive;
+    std::array<QRadioButton*, 2> OptCoolHeat;
+    std::array<QRadioButton*, 2> OptLive;
+    QComboBox* cmboCity;
+    QPushButton* cmdLiveSet;
+    QPushButton* cmdPrint;
+    QLabel *lblTempF, *lblTempC, *lblRH, *lblDewF, *lblDewC, *lblTime;
+    SliderTrack* SliderBackGrnd;
+    SliderKnob* slider;
+    ClickableImage* Image1;
+    QLabel *imglockclosed, *imgLockOpen;
+    SurfaceWidget* picGraph;
+    SurfaceWidget* picChart;
+    QLabel* picWarning;
+    QTimer* Timer1;
+    QTimer* Timer2;
+    QWidget* m_sidePanel = nullptr;
+    QLabel* m_readout = nullptr;
+};
+
+} // namespace ui

@@ -1,0 +1,78 @@
+#include "ui/input_widgets.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace ui {
+
+InputField::InputField(const QString& text, QWidget* parent) : QLineEdit(text, parent) {}
+
+void InputField::focusOutEvent(QFocusEvent* e) {
+    QLineEdit::focusOutEvent(e);
+    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)
+        return;
+    emit focusLost();
+}
+
+bool InputField::event(QEvent* e) {
+    if (e->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        if (key->matches(QKeySequence::Copy) && !hasSelectedText()) {
+            e->ignore();
+            return false;
+        }
+    }
+    return QLineEdit::event(e);
+}
+
+void InputField::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        focusNextChild();
+        e->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+void ArtworkWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!m_art.isNull())
+        p.drawImage(rect(), m_art);
+}
+
+SliderTrack::SliderTrack(QWidget* parent) : ArtworkWidget(parent) {
+    setMouseTracking(true);
+}
+
+void SliderTrack::mouseMoveEvent(QMouseEvent* e) {
+    emit mouseMoved(e->position().x() * chart::TwipsPerPixel);
+}
+
+SliderKnob::SliderKnob(QWidget* parent) : ArtworkWidget(parent) {
+    setMouseTracking(true);
+}
+
+void SliderKnob::mouseMoveEvent(QMouseEvent* e) {
+    e->accept();
+}
+
+void SliderKnob::setLeftTwips(double twips) {
+    move(int(std::lround(twips / chart::TwipsPerPixel)), y());
+}
+
+void SliderKnob::mouseDoubleClickEvent(QMouseEvent*) {
+    emit doubleClicked();
+}
+
+ClickableImage::ClickableImage(QWidget* parent) : QLabel(parent) {}
+
+void ClickableImage::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        emit clicked();
+}
+
+} // namespace ui

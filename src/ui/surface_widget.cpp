@@ -1,0 +1,76 @@
+#include "ui/surface_widget.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include <cmath>
+
+namespace ui {
+
+SurfaceWidget::SurfaceWidget(int innerWidth, int innerHeight, QWidget* parent)
+    : QFrame(parent), m_innerWidth(innerWidth), m_innerHeight(innerHeight) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(Border);
+    setMouseTracking(true);
+    m_screenDpr = qApp ? qApp->devicePixelRatio() : 1.0;
+    setFixedSize(sizeAtZoom(1.0));
+    rebuildSurface();
+}
+
+QSize SurfaceWidget::sizeAtZoom(qreal zoom) const {
+    return QSize(int(std::lround(m_innerWidth * zoom)) + 2 * Border,
+                 int(std::lround(m_innerHeight * zoom)) + 2 * Border);
+}
+
+void SurfaceWidget::rebuildSurface() {
+    m_surface =
+        std::make_unique<chart::ImageSurface>(m_innerWidth, m_innerHeight, m_screenDpr * m_zoom);
+}
+
+void SurfaceWidget::setZoom(qreal zoom) {
+    if (zoom <= 0 || (zoom == m_zoom && m_surface->devicePixelRatio() == m_screenDpr * zoom))
+        return;
+    m_zoom = zoom;
+    setFixedSize(sizeAtZoom(zoom));
+    rebuildSurface();
+    emit surfaceReplaced();
+    update();
+}
+
+QPointF SurfaceWidget::toUser(const QPointF& widgetPos) const {
+    const chart::Surface& s = *m_surface;
+    const double px = (widgetPos.x() - Border) / m_zoom;
+    const double py = (widgetPos.y() - Border) / m_zoom;
+    return QPointF(s.ScaleLeft() + px / s.widthPx() * s.ScaleWidth(),
+                   s.ScaleTop() + py / s.heightPx() * s.ScaleHeight());
+}
+
+void SurfaceWidget::paintEvent(QPaintEvent* e) {
+    QFrame::paintEvent(e);
+    // Moved to a screen of another pixel ratio: draw again, sharp there.
+    if (devicePixelRatioF() != m_screenDpr) {
+        m_screenDpr = devicePixelRatioF();
+        QTimer::singleShot(0, this, [this] {
+            rebuildSurface();
+            emit surfaceReplaced();
+            update();
+        });
+    }
+    QPainter p(this);
+    p.drawImage(QRectF(Border, Border, m_innerWidth * m_zoom, m_innerHeight * m_zoom),
+                m_surface->Image());
+}
+
+void SurfaceWidget::mouseMoveEvent(QMouseEvent* e) {
+    emit pointerMoved(toUser(e->position()));
+    QFrame::mouseMoveEvent(e);
+}
+
+void SurfaceWidget::leaveEvent(QEvent* e) {
+    emit pointerLeft();
+    QFrame::leaveEvent(e);
+}
+
+} // namespace ui

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "chart/image_surface.h"
+
+#include <QFrame>
+
+#include <memory>
+
+namespace ui {
+
+// A picture box: a sunken frame around a chart surface whose persistent
+// image it paints 1:1 in device pixels. The surface keeps its 0 to 14 user
+// scale at every zoom: a zoomed surface is the same drawing rendered at a
+// larger pixel ratio, text and pen widths included.
+class SurfaceWidget : public QFrame {
+    Q_OBJECT
+public:
+    static constexpr int Border = 2; // pixels of the sunken frame on each side
+
+    // innerWidth, innerHeight: the drawable area at zoom 1, in
+    // device-independent pixels.
+    SurfaceWidget(int innerWidth, int innerHeight, QWidget* parent = nullptr);
+
+    chart::ImageSurface& surface() { return *m_surface; }
+    qreal zoom() const { return m_zoom; }
+    // Resizes the widget and replaces the surface with a blank one drawn at
+    // the new size; surfaceReplaced() asks the owner to draw it again.
+    void setZoom(qreal zoom);
+    // Size of the whole widget at a zoom.
+    QSize sizeAtZoom(qreal zoom) const;
+    // User coordinates of a point of the widget.
+    QPointF toUser(const QPointF& widgetPos) const;
+
+signals:
+    void surfaceReplaced();
+    void pointerMoved(QPointF user);
+    void pointerLeft();
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void leaveEvent(QEvent* e) override;
+
+private:
+    void rebuildSurface();
+
+    int m_innerWidth;
+    int m_innerHeight;
+    qreal m_zoom = 1.0;
+    qreal m_screenDpr = 1.0;
+    std::unique_ptr<chart::ImageSurface> m_surface;
+};
+
+} // namespace ui

@@ -1,0 +1,357 @@
+// The program without its window, driven through the Session's event
+// procedures as the window drives them (texts typed and left, cities, the
+// slider, the feed switch) and read back through the sheet, the working
+// values, the redraw count and the signals.
+#include "model/session.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using model::Session;
+using psychro::Field;
+
+namespace {
+
+Field field(const QString& name) {
+    return psychro::fieldByName(QLatin1String("txt") + name);
+}
+
+QStringList columns(const QString& row) {
+    return row.split(u' ', Qt::SkipEmptyParts);
+}
+
+// A session as the window opens it: no feed, the built-in settings.
+struct Started : Session {
+    Started() { startUp(); }
+};
+
+// One keystroke after another over a selected text: each prefix of keys is
+// the field's text in turn. Returns the redraws they caused.
+int typed(Session& s, Field f, const QString& keys) {
+    const int before = s.redrawCount();
+    for (qsizetype i = 1; i <= keys.size(); ++i)
+        s.changeText(f, keys.left(i));
+    return s.redrawCount() - before;
+}
+
+int left(Session& s, Field f) {
+    const int before = s.redrawCount();
+    s.leaveField(f);
+    return s.redrawCount() - before;
+}
+
+// The working value a field's procedures store; "-" for a field without one.
+QString working(const Session& s, Field f) {
+    const psychro::WorkingInputs& in = s.chart().in;
+    const std::pair<Field, float> values[] = {{Field::txtOutdoorTemp, in.gTemperature},
+                                              {Field::txtOutdoorRH, in.gORH},
+                                              {Field::txtReturnRH, in.gRRH},
+                                              {Field::txtSupplyRH, in.gSRH},
+                                              {Field::txtFreshMix, in.gAirRate}};
+    for (const auto& [g, v] : values)
+        if (g == f)
+            return QString::number(v);
+    return QStringLiteral("-");
+}
+
+// "Name=text ...": the fields that show something else, and every text
+// that shows a non-number.
+QString differences(const Session& s, const QString& expected) {
+    QStringList bad;
+    for (const QString& pair : columns(expected)) {
+        const QString name = pair.section(u'=', 0, 0), want = pair.section(u'=', 1);
+        const Field f = field(name);
+        if (f == Field::Count || s.text(f) != want)
+            bad << name + " shows '" + (f == Field::Count ? "?" : s.text(f)) + "', not " + want;
+    }
+    for (const QString& t : s.sheet().text)
+        if (t.contains(QLatin1String("nan"), Qt::CaseInsensitive) ||
+            t.contains(QLatin1String("inf"), Qt::CaseInsensitive))
+            bad << "a field shows " + t;
+    return bad.join(QLatin1String("; "));
+}
+
+} // namespace
+
+class TestSession : public QObject {
+    Q_OBJECT
+private slots:
+    void startUp();
+    void goldenSheets_data();
+    void goldenSheets();
+    void typedAndLeft_data();
+    void typedAndLeft();
+    void storedValuesReachARedrawStartedElsewhere();
+    void cities_data();
+    void cities();
+    void slider_data();
+    void slider();
+    void liveWithoutAFeed();
+    void manualTimerAndRereading();
+};
+
+// Start-up writes the Manual Entry row's 95 and 51 (a redraw each), leaves
+// the share field (a redraw), switches to manual entry (a redraw) and
+// redraws once more.
+void TestSession::startUp() {
+    Session s;
+    QSignalSpy redraws(&s, &Session::recomputed), shares(&s, &Session::shareChanged);
+    s.startUp();
+    QVERIFY(s.redrawCount() == 5 && redraws.count() == 5);
+    QCOMPARE(shares.count(), 1);
+    const psychro::WorkingInputs& in = s.chart().in;
+    QVERIFY(in.gTemperature == 95 && in.gORH == 51 && in.gRRH == 60 && in.gSRH == 99);
+    QCOMPARE(s.freshAirShare(), 0.25f);
+    QVERIFY(!s.sliderEnabled() && !s.liveFeed() && !s.liveView() && !s.warning());
+    QVERIFY(s.operation() == 0 && s.cityRow() == 0);
+}
+
+void TestSession::goldenSheets_data() {
+    QTest::addColumn<QString>("inputs");
+    QTest::addColumn<bool>("warning");
+    QTest::addColumn<QString>("expected");
+    // Worked by hand from the chart's lines and the sheet's formulas: e.g.
+    // return enthalpy 0.24 x 75 + .01118 x (1061.2 + 0.444 x 75) = 30.24,
+    // mixed (19665 x 30.24 + 6263 x 42.87) / 25928 = 33.29, load
+    // 6000 x 4.5 x (33.29 - 25.99) = 197,100.
+    QTest::newRow("start-up")
+        << "" << false
+        << "OutdoorTemp=95 OutdoorRH=51 ReturnTemp=75 ReturnRH=60 SupplyTemp=60 SupplyRH=99 "
+           "FreshMix=25 MixedTemp=80 MixedRH=58 OutdoorRatio=.01819 ReturnRatio=.01118 "
+           "SupplyRatio=.01065 MixedRatio=.01293 OutdoorDew=74 ReturnDew=61 SupplyDew=60 "
+           "MixedDew=65 OutDoorWetBulb=79 ReturnWetBulb=66 SupplyWetBulb=60 MixedWetBulb=69 "
+           "OutdoorSpVol=14.37 ReturnSpVol=13.73 SupplySpVol=13.38 MixedSpVol=13.89 "
+           "OutdoorEnthalpy=42.87 ReturnEnthalpy=30.24 SupplyEnthalpy=25.99 MixedEnthalpy=33.29 "
+           "OutdoorFlow=1500 ReturnFlow=4500 MixedFlow=6000 OutdoorMass=6263 ReturnMass=19665 "
+           "SupplyMass=26906 MixedMass=25928 Load=197,100 Condensate=0.12";
+    // No fresh air: the mixed air is the return air, character for character,
+    // even with no outdoor mass (120 F is above the 15.0 volume line).
+    QTest::newRow("no fresh air")
+        << "OutdoorTemp=120 FreshMix=0" << true
+        << "MixedTemp=75 MixedRatio=.01118 MixedEnthalpy=30.24 ReturnMass=26220 MixedMass=26220 "
+           "OutdoorFlow=0 ReturnFlow=6000 OutdoorMass= MixedRH=60 Load=114,750 Condensate=0.03";
+    // 1999.8 CFM shows as 2000; the return flow is what the shown one leaves.
+    QTest::newRow("a third") << "FreshMix=33.33" << false
+                             << "OutdoorFlow=2000 ReturnFlow=4000 MixedTemp=82 OutdoorMass=8351 "
+                                "ReturnMass=17480 MixedMass=25831 Load=224,910 MixedRH=57";
+    QTest::newRow("flow with decimals")
+        << "SupplyFlow=6000.50" << false
+        << "MixedFlow=6000.50 OutdoorFlow=1500 ReturnFlow=4500.5 SupplyMass=26908 Load=197,116";
+    // Supply warmer than the mixed air: the same formula gives a negative load.
+    QTest::newRow("heating")
+        << "OutdoorTemp=40 OutdoorRH=50 ReturnTemp=72 ReturnRH=40 SupplyTemp=95 SupplyRH=20"
+        << false
+        << "MixedTemp=64 OutdoorRatio=.00269 ReturnRatio=.00660 SupplyRatio=.00705 "
+           "OutdoorEnthalpy=12.50 ReturnEnthalpy=24.49 SupplyEnthalpy=30.58 MixedEnthalpy=21.36 "
+           "OutdoorDew=31 ReturnDew=46 SupplyDew=48 MixedDew=42 OutDoorWetBulb=33 "
+           "ReturnWetBulb=57 SupplyWetBulb=66 MixedWetBulb=52 Load=-248,940 Condensate=-0.08";
+    // Every saturation correction applies at 111 F; from 112 F no mixed RH.
+    QTest::newRow("mixed at 111 F") << "OutdoorTemp=111 OutdoorRH=30 FreshMix=100" << false
+                                    << "MixedTemp=111 MixedRH=31 ReturnFlow=0 MixedMass=24341";
+    QTest::newRow("mixed at 112 F")
+        << "OutdoorTemp=112 OutdoorRH=20 FreshMix=100" << false << "MixedTemp=112 MixedRH=";
+    // Dew point <= wet bulb <= dry bulb in whole degrees: read off the chart
+    // the saturated return's dew point would be 101 F, the dry outdoor air's
+    // 29 F over a 27 F wet bulb. The 100 % curve stops at the top edge, so
+    // 95 F at 95 % lies below .03564; moister supply air gives condensate < 0.
+    QTest::newRow("saturated return")
+        << "ReturnTemp=88 ReturnRH=100 SupplyTemp=95 SupplyRH=95 SupplyFlow=60000" << false
+        << "ReturnRatio=.02979 ReturnDew=88 ReturnWetBulb=88 SupplyRatio=.03141 Condensate=-2.44";
+    QTest::newRow("cold dry outdoor") << "OutdoorTemp=35 OutdoorRH=46" << false
+                                      << "OutdoorRatio=.00198 OutdoorDew=27 OutDoorWetBulb=27";
+    // Placed at 72 F (halves to even); 73 F would read .00861.
+    QTest::newRow("half a degree")
+        << "OutdoorTemp=72.5 OutdoorRH=50" << false << "OutdoorRatio=.00832";
+    QTest::newRow("above the chart") << "OutdoorTemp=125" << true << "";
+    QTest::newRow("dry mixed air")
+        << "OutdoorTemp=105 OutdoorRH=5 FreshMix=100" << false << "MixedTemp=105 MixedRH=05";
+    // Left of the chart the outdoor point drops below W = 0: no mixed RH.
+    QTest::newRow("below the chart") << "OutdoorTemp=-10 OutdoorRH=37 FreshMix=100" << true
+                                     << "MixedTemp=35 MixedRatio=-.00600 MixedRH=";
+}
+
+void TestSession::goldenSheets() {
+    QFETCH(QString, inputs);
+    QFETCH(bool, warning);
+    QFETCH(QString, expected);
+    Started s;
+    for (const QString& pair : columns(inputs)) {
+        const Field f = field(pair.section(u'=', 0, 0));
+        s.changeText(f, pair.section(u'=', 1));
+        s.leaveField(f);
+    }
+    QCOMPARE(s.warning(), warning);
+    const QString diff = differences(s, expected);
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
+}
+
+void TestSession::typedAndLeft_data() {
+    QTest::addColumn<QString>("row");
+    // Field, keys typed, redraws while typing, working value then; text
+    // after leaving, redraws leaving, working value then; warning.
+    // clang-format off
+    const char* rows[] = {
+        // Outdoor RH redraws strictly between 1 and 100 and holds 100 as 99;
+        // leaving rewrites it into 1..100, and the rewrite's change runs first.
+        "OutdoorRH   150    1 150  100    2 99  0",
+        "OutdoorRH   0.5    0 0.5  1      1 1   0",
+        "OutdoorRH   100    2 99   100    1 99  0",
+        // Return and supply RH redraw above 0 up to 100 and keep 100.
+        "ReturnRH    0      0 0    1      2 1   0",
+        "ReturnRH    100    3 100  100    1 100 0",
+        "SupplyRH    250    2 250  100    2 100 0",
+        // The share changes above 0 up to 100 only; leaving clamps to 0..100.
+        "FreshMix    -3     0 0.25 0      1 0   0",
+        "FreshMix    150    2 0.15 100    2 1   0",
+        // Temperatures redraw on every keystroke and not when left.
+        "OutdoorTemp abc    3 0    abc    0 0   1",
+        "SupplyTemp  55.5   4 -    55.5   0 -   1",
+        // The flow waits to be left; a grouped flow is then written plainly.
+        "SupplyFlow  6,000  0 -    6000   1 -   0",
+        "SupplyFlow  6000.5 0 -    6000.5 1 -   0"};
+    // clang-format on
+    for (const char* row : rows)
+        QTest::newRow(row) << QString::fromLatin1(row);
+}
+
+void TestSession::typedAndLeft() {
+    QFETCH(QString, row);
+    const QStringList c = columns(row);
+    Started s;
+    const Field f = field(c[0]);
+    QCOMPARE(typed(s, f, c[1]), c[2].toInt());
+    QCOMPARE(s.text(f), c[1]);
+    QCOMPARE(working(s, f), c[3]);
+    QCOMPARE(left(s, f), c[5].toInt());
+    QCOMPARE(s.text(f), c[4]);
+    QCOMPARE(working(s, f), c[6]);
+    QCOMPARE(s.warning(), c[7] == "1");
+    QCOMPARE(s.text(Field::txtMixedFlow), f == Field::txtSupplyFlow ? c[4] : "6000");
+}
+
+// What is typed is stored at once; a redraw started by another field uses
+// it, until leaving the field corrects it: an RH out of range warns, a
+// grouped flow reads 6 for the flows and gives no load rather than 6000's.
+void TestSession::storedValuesReachARedrawStartedElsewhere() {
+    Started s;
+    QCOMPARE(typed(s, Field::txtReturnRH, "150") + typed(s, Field::txtSupplyFlow, "6,000"), 2);
+    QVERIFY(!s.warning());
+    s.changeText(Field::txtSupplyTemp, "060");
+    QVERIFY(s.warning());
+    const QString diff = differences(s, "MixedFlow=6,000 OutdoorFlow=2 ReturnFlow=4 Load=");
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    QCOMPARE(left(s, Field::txtReturnRH), 2);
+    QVERIFY(!s.warning());
+}
+
+void TestSession::cities_data() {
+    QTest::addColumn<QString>("row");
+    // Operation, city row, outdoor temperature and RH, redraws (one for each
+    // outdoor field that changes); then the point of the other operation,
+    // which the switch takes for the same city before its own redraw.
+    for (const char* row :
+         {"cool 32 95 27 1 -10 37", "heat 32 -10 37 2 95 27", "cool 99 110 31 2 30 37",
+          "heat 99 30 37 2 110 31", "cool 65 65 51 1 -10 68", "heat 1 -10 63 2 93 52",
+          "heat 44 20 66 2 95 58", "heat 0 25 80 0 95 51"})
+        QTest::newRow(row) << QString::fromLatin1(row);
+}
+
+void TestSession::cities() {
+    QFETCH(QString, row);
+    const QStringList c = columns(row);
+    Started s;
+    const bool heating = c[0] == "heat";
+    if (heating)
+        s.chooseOperation(1);
+    QSignalSpy chosen(&s, &Session::cityChanged);
+    int before = s.redrawCount();
+    s.chooseCity(c[1].toInt());
+    QCOMPARE(s.redrawCount() - before, c[4].toInt());
+    QCOMPARE(chosen.count(), 1);
+    QCOMPARE(s.text(Field::txtOutdoorTemp), c[2]);
+    QCOMPARE(s.text(Field::txtOutdoorRH), c[3]);
+    QCOMPARE(working(s, Field::txtOutdoorTemp), c[2]);
+    QCOMPARE(working(s, Field::txtOutdoorRH), c[3]);
+    before = s.redrawCount();
+    s.chooseOperation(heating ? 0 : 1);
+    QCOMPARE(s.redrawCount() - before, 3);
+    QCOMPARE(s.text(Field::txtOutdoorTemp) + ' ' + s.text(Field::txtOutdoorRH), c[5] + ' ' + c[6]);
+    QVERIFY(s.cityRow() == c[1].toInt() && s.operation() == (heating ? 0 : 1));
+}
+
+void TestSession::slider_data() {
+    QTest::addColumn<QString>("row");
+    // Pointer X in twips over a 3270 twip track with a 165 twip knob; the
+    // share shown and held; redraws (and share signals); outdoor flow. At
+    // the left end "0.0" is ignored by the field: one redraw only. 998 is
+    // 29.48 %, shown 29.5 and snapped to it: 1770 CFM, not 1769.
+    for (const char* row : {"0 0.0 0 1 0", "60 0.0 0 1 0", "1635 50.0 0.5 2 3000",
+                            "3270 100.0 1 2 6000", "4000 100.0 1 2 6000", "998 29.5 0.295 2 1770"})
+        QTest::newRow(row) << QString::fromLatin1(row);
+}
+
+void TestSession::slider() {
+    QFETCH(QString, row);
+    const QStringList c = columns(row);
+    Started s;
+    s.moveSlider(c[0].toDouble(), 3270, 165); // locked: nothing happens
+    QCOMPARE(s.redrawCount(), 5);
+    QCOMPARE(s.freshAirShare(), 0.25f);
+    s.toggleSliderLock();
+    QSignalSpy shares(&s, &Session::shareChanged);
+    s.moveSlider(c[0].toDouble(), 3270, 165);
+    QCOMPARE(s.redrawCount() - 5, c[3].toInt());
+    QCOMPARE(shares.count(), c[3].toInt());
+    QCOMPARE(s.text(Field::txtFreshMix), c[1]);
+    QCOMPARE(s.freshAirShare(), c[2].toFloat());
+    QCOMPARE(s.text(Field::txtOutdoorFlow), c[4]);
+    s.toggleSliderLock(); // locked again
+    s.moveSlider(1635 - c[0].toDouble(), 3270, 165);
+    QCOMPARE(s.redrawCount() - 5, c[3].toInt());
+}
+
+// Without a feed the switch to live fails once, loudly, after the outdoor
+// fields took row 0 of the current mode.
+void TestSession::liveWithoutAFeed() {
+    Started s;
+    s.chooseOperation(1);
+    s.chooseCity(32); // heating in Denver: -10 / 37
+    QSignalSpy messages(&s, &Session::message);
+    QString outdoorAtMessage;
+    connect(&s, &Session::message, this, [&] {
+        outdoorAtMessage = s.text(Field::txtOutdoorTemp) + '/' + s.text(Field::txtOutdoorRH);
+        if (messages.count() == 1)
+            s.Timer1_Timer(); // a tick while the message is open: no second one
+    });
+    const int before = s.redrawCount();
+    s.chooseLive(0);
+    QCOMPARE(messages.count(), 1);
+    QVERIFY(messages[0][0].toString().startsWith("Failed to Load Data\n"));
+    QCOMPARE(outdoorAtMessage, "25/80");
+    QCOMPARE(s.redrawCount() - before, 4);
+    QVERIFY(s.cityRow() == 0 && s.liveFeed() && s.liveView() && !s.refreshing());
+    QVERIFY(!s.lastFeedFailure().isEmpty());
+    s.chooseLive(1);
+    QVERIFY(!s.liveFeed() && !s.liveView());
+    QCOMPARE(s.redrawCount() - before, 5);
+    QCOMPARE(messages.count(), 1);
+}
+
+// In manual entry the refresh tick only redraws; the switch to manual
+// entry re-reads the fields as shown, an outdoor 100 % as 100.
+void TestSession::manualTimerAndRereading() {
+    Started s;
+    QSignalSpy messages(&s, &Session::message), refreshes(&s, &Session::refreshingChanged);
+    s.Timer1_Timer();
+    QCOMPARE(s.redrawCount(), 6);
+    QCOMPARE(messages.count() + refreshes.count(), 0);
+    QVERIFY(s.lastFeedFailure().isEmpty());
+    typed(s, Field::txtOutdoorRH, "100");
+    QCOMPARE(s.chart().in.gORH, 99.f);
+    s.chooseLive(1);
+    QCOMPARE(s.chart().in.gORH, 100.f);
+    QVERIFY(!s.warning());
+}
+
+QTEST_GUILESS_MAIN(TestSession)
+#include "tst_session.moc"

@@ -1,0 +1,211 @@
+// The window is a view of a Session: what a control does reaches the
+// Session, what the Session changes reaches the controls, and nothing moves
+// or hides that should not.
+
+#include "feed/feed_settings.h"
+#include "model/session.h"
+#include "ui/form1.h"
+#include "ui/xml_feed_dialog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using psychro::Field;
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<feed::IniSettingsStore> m_store;
+    std::unique_ptr<model::Session> m_session;
+    std::unique_ptr<ui::Form1> m_form;
+    QStringList m_messages;
+
+    template <typename T = QWidget> T* control(const char* name) {
+        T* w = m_form->findChild<T*>(QLatin1String(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QLineEdit* field(Field f) { return control<QLineEdit>(psychro::fieldName(f)); }
+    // The focus moves on to the Print button: the field that had it is left.
+    void typeAndLeave(Field f, const QString& keys) {
+        QLineEdit* e = field(f);
+        e->setFocus(Qt::MouseFocusReason);
+        e->selectAll();
+        QTest::keyClicks(e, keys);
+        control("cmdPrint")->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+    }
+
+private slots:
+    void init() {
+        m_store = std::make_unique<feed::IniSettingsStore>(m_dir.filePath(QStringLiteral("q.ini")));
+        m_session = std::make_unique<model::Session>(nullptr, m_store.get());
+        m_form = std::make_unique<ui::Form1>(*m_session, m_store.get());
+        m_form->messageBox = [this](const QString& text) { m_messages << text; };
+        m_form->show();
+        QApplication::setActiveWindow(m_form.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    }
+    void cleanup() {
+        m_form.reset();
+        m_session.reset();
+        m_messages.clear();
+    }
+    void controlsAreBoundBothWays();
+    void keyboardFollowsTheSheet();
+    void nothingMovesWhenControlsHide();
+    void chartIsWholeAtAnySize();
+    void readoutOfThePointer();
+    void dialogsAndMessages();
+};
+
+void TestForm1::controlsAreBoundBothWays() {
+    // Start-up texts come from the Session; derived fields are read-only.
+    QCOMPARE(field(Field::txtOutdoorTemp)->text(), QStringLiteral("95"));
+    QCOMPARE(field(Field::txtMixedTemp)->text(), m_session->text(Field::txtMixedTemp));
+    QVERIFY(field(Field::txtMixedTemp)->isReadOnly() && !field(Field::txtFreshMix)->isReadOnly());
+    // Typing reaches the Session at every key; leaving reaches it too.
+    const int redraws = m_session->redrawCount();
+    typeAndLeave(Field::txtOutdoorRH, QStringLiteral("150"));
+    QCOMPARE(m_session->text(Field::txtOutdoorRH), QStringLiteral("100"));
+    QCOMPARE(field(Field::txtOutdoorRH)->text(), QStringLiteral("100"));
+    QVERIFY(m_session->redrawCount() > redraws);
+    typeAndLeave(Field::txtSupplyFlow, QStringLiteral("6,000"));
+    QCOMPARE(field(Field::txtSupplyFlow)->text(), QStringLiteral("6000"));
+    // Every recompute's texts reach their fields.
+    for (int i = 0; i < psychro::FieldCount; ++i)
+        QCOMPARE(field(Field(i))->text(), m_session->text(Field(i)));
+    // Choices: the list, the operation, the lock and slider.
+    control<QComboBox>("cmboCity")->setCurrentIndex(32);
+    QCOMPARE(m_session->cityRow(), 32);
+    control<QRadioButton>("OptCoolHeat_1")->click();
+    QCOMPARE(m_session->operation(), 1);
+    QCOMPARE(field(Field::txtOutdoorTemp)->text(), QStringLiteral("-10"));
+    QWidget* track = control("SliderBackGrnd");
+    QTest::mouseClick(control<QLabel>("Image1"), Qt::LeftButton);
+    QVERIFY(m_session->sliderEnabled());
+    QTest::mouseMove(track, QPoint(track->width() - 1, track->height() / 2));
+    QCOMPARE(m_session->text(Field::txtFreshMix), QStringLiteral("100.0"));
+    QCOMPARE(control("slider")->geometry().right(), track->width() - 1);
+    // The warning hides the 25 fields and the load, and nothing else.
+    typeAndLeave(Field::txtOutdoorTemp, QStringLiteral("abc"));
+    QVERIFY(m_session->warning() && control("picWarning")->isVisible());
+    QVERIFY(!field(Field::txtLoad)->isVisible() && !field(Field::txtMixedDew)->isVisible());
+    QVERIFY(field(Field::txtMixedTemp)->isVisible() && field(Field::txtOutdoorFlow)->isVisible());
+    // Copy with nothing selected copies the sheet as a table.
+    control("cmdPrint")->setFocus();
+    QTest::keySequence(m_form.get(), QKeySequence::Copy);
+    const QStringList lines = QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.value(0), QStringLiteral("\tOUTDOOR\tRETURN\tSUPPLY\tMIXED AIR"));
+    QCOMPARE(lines.last(), QStringLiteral("Values Outside Range of Program"));
+}
+
+void TestForm1::keyboardFollowsTheSheet() {
+    const Field order[] = {Field::txtOutdoorTemp, Field::txtOutdoorRH,  Field::txtReturnTemp,
+                           Field::txtReturnRH,    Field::txtSupplyTemp, Field::txtSupplyRH,
+                           Field::txtSupplyFlow,  Field::txtFreshMix};
+    field(order[0])->setFocus();
+    for (size_t i = 1; i < std::size(order); ++i) {
+        // Enter moves on the way Tab does, leaving the field.
+        QTest::keyClick(QApplication::focusWidget(), i % 2 ? Qt::Key_Tab : Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), field(order[i]));
+    }
+    for (const Field f : order)
+        QVERIFY2(!field(f)->toolTip().isEmpty(), psychro::fieldName(f));
+}
+
+// As on a form of fixed positions, a hidden control keeps its place.
+void TestForm1::nothingMovesWhenControlsHide() {
+    auto places = [this] {
+        QList<QRect> r;
+        for (const char* name : {"OptCoolHeat_1", "OptLive_0", "cmdLiveSet", "cmdPrint",
+                                 "txtFreshMix", "txtCondensate"})
+            r << QRect(control(name)->mapTo(m_form.get(), QPoint(0, 0)), control(name)->size());
+        return r;
+    };
+    const QList<QRect> before = places();
+    typeAndLeave(Field::txtOutdoorTemp, QStringLiteral("abc"));
+    QVERIFY(control("picWarning")->isVisible());
+    QCOMPARE(places(), before);
+    // The settings cannot be edited while a refresh reads them.
+    QList<bool> setupEnabled;
+    connect(m_session.get(), &model::Session::refreshingChanged, this,
+            [&] { setupEnabled << control("cmdLiveSet")->isEnabled(); });
+    control<QRadioButton>("OptLive_0")->click(); // no feed: fails, stays live
+    QCOMPARE(setupEnabled, (QList<bool>{false, true}));
+    QVERIFY(control("frmLive")->isVisible() && !control("cmboCity")->isVisible());
+    QVERIFY(control("picChart")->isVisible() && !field(Field::txtOutdoorTemp)->isEnabled());
+    QCOMPARE(places(), before);
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages[0].startsWith(QLatin1String("Failed to Load Data\n")));
+    // The station's text is shown as it came, never as markup.
+    QCOMPARE(control<QLabel>("lblTime")->textFormat(), Qt::PlainText);
+}
+
+void TestForm1::chartIsWholeAtAnySize() {
+    QWidget* graph = control("picGraph");
+    QWidget* side = control("sidePanel");
+    for (const QSize size : {QSize(200, 200), QSize(1150, 700), QSize(1920, 1080)}) {
+        m_form->resize(size);
+        QApplication::processEvents();
+        const QRect area = m_form->centralWidget()->rect();
+        QVERIFY(area.contains(graph->geometry()) && area.contains(side->geometry()));
+        QVERIFY(graph->geometry().right() < side->geometry().left());
+    }
+    // Without the history chart the chart takes the height or the width it
+    // has, whichever runs out first.
+    const QRect g = graph->geometry();
+    const QSize area = m_form->centralWidget()->size();
+    QVERIFY(std::max(double(g.bottom()) / area.height(), double(g.right() + 549) / area.width()) >
+            0.97);
+}
+
+void TestForm1::readoutOfThePointer() {
+    const psychro::StatePositions& p = m_session->chart().pos;
+    const QString r = m_form->readout(QPointF(p.returnX, p.returnY));
+    QVERIFY2(r.contains("Dry bulb 75.0 °F") &&
+                 r.contains("Dew point " + m_session->text(Field::txtReturnDew) + " °F"),
+             qPrintable(r));
+    // Above the saturation curve (59.7 F, .02809 lb/lb) only the point itself.
+    const QString wet = m_form->readout(QPointF(2 + 10 * 24.7 / 85, 2 + 10 * 0.02809 / 0.03));
+    QVERIFY2(wet.endsWith("above saturation") && !wet.contains("Dew point"), qPrintable(wet));
+    QCOMPARE(m_form->readout(QPointF(1.9, 7)), QString());
+    QVERIFY(!m_session->chart().InterpFailed);
+}
+
+void TestForm1::dialogsAndMessages() {
+    // The settings dialog: its caption whole, Enter presses OK, which saves.
+    m_form->runFeedDialog = [](ui::frmXMLFeed& d) {
+        QVERIFY(d.Lablel3->width() >= d.Lablel3->sizeHint().width());
+        QVERIFY(d.txtGMTOffet->geometry().left() > d.Lablel3->geometry().right());
+        d.show();
+        d.txtGMTOffet->setText(QStringLiteral("2.5"));
+        d.txtGMTOffet->setFocus();
+        QTest::keyClick(d.txtGMTOffet, Qt::Key_Return);
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+    };
+    control<QPushButton>("cmdLiveSet")->click();
+    QCOMPARE(m_session->feedSettings().gGMTOffset, qint16(2));
+    QFile ini(m_dir.filePath(QStringLiteral("q.ini")));
+    QVERIFY(ini.open(QIODevice::ReadOnly) && ini.readAll().contains("XMLGMTOffset=2"));
+    // A print cancelled in its dialog prints nothing and says so.
+    m_form->runPrintDialog = [](QPrinter&) { return false; };
+    control<QPushButton>("cmdPrint")->click();
+    QCOMPARE(m_messages, QStringList{QStringLiteral("Print Failed")});
+}
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
