@@ -51,7 +51,7 @@ class TestCli : public QObject {
                                 QStringLiteral(QUORVEL_EXE)} +
                         args);
         Run r;
-        if (!p.waitForFinished(60000)) {
+        if (!p.waitForFinished(QUORVEL_HANG_GUARD_MS)) {
             p.kill();
             p.waitForFinished();
             return r;
@@ -143,7 +143,7 @@ void TestCli::sheetOutputs() {
     QProcess p;
     p.setStandardOutputFile(QStringLiteral("/dev/full"));
     p.start(QStringLiteral(QUORVEL_EXE), {QStringLiteral("--sheet")});
-    QVERIFY(p.waitForFinished(60000));
+    QVERIFY(p.waitForFinished(QUORVEL_HANG_GUARD_MS));
     QCOMPARE(p.exitCode(), 1);
     // Help and version need no display.
     const Run help = run({QStringLiteral("--help")}, true);

@@ -114,7 +114,7 @@ private slots:
     }
     void cleanupTestCase() {
         m_thread.quit();
-        QVERIFY(m_thread.wait(10000));
+        QVERIFY(m_thread.wait(QUORVEL_HANG_GUARD_MS));
     }
     void init() {
         m_server = std::make_unique<TestHttpServer>();

@@ -206,7 +206,7 @@ private slots:
         QVERIFY(writeBytes(file(), text));
         QProcess helper;
         helper.start(QUORVEL_SAVE_HELPER, {file(), "4096", "h://n", "", "-6"});
-        QVERIFY(helper.waitForFinished(30000));
+        QVERIFY(helper.waitForFinished(QUORVEL_HANG_GUARD_MS));
         QCOMPARE(helper.readAllStandardOutput(), QByteArray("ERROR\n"));
         QCOMPARE(readBytes(file()), text);
         QCOMPARE(entries(), QStringList{"s.ini"});

@@ -35,7 +35,7 @@ print::ReportContent report(int city = 0, const QString& name = "Manual Entry") 
 QByteArray tool(const QString& program, const QStringList& args) {
     QProcess p;
     p.start(program, args);
-    p.waitForFinished(60000);
+    p.waitForFinished(QUORVEL_HANG_GUARD_MS);
     return p.readAllStandardOutput();
 }
 
