@@ -9,6 +9,7 @@
 #include "chart/image_surface.h"
 #include "feed/feed_settings.h"
 #include "feed/station_feed.h"
+#include "model/design.h"
 #include "model/session.h"
 #include "model/sheet_export.h"
 #include "print/print_report.h"
@@ -30,6 +31,7 @@
 #include <QJsonObject>
 #include <QStringDecoder>
 #include <QTextStream>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -48,8 +50,8 @@ constexpr int ExitFailure = 1;
 
 // Options that run without showing the window.
 constexpr const char* HeadlessOptions[] = {
-    "--screenshot", "--sheet",   "--print-pdf", "--export-chart", "--csv", "--help",
-    "-h",           "--version", "-v"};
+    "--screenshot",  "--sheet", "--print-pdf", "--export-chart", "--csv",
+    "--save-design", "--help",  "-h",          "--version",      "-v"};
 
 // Whoever handled Qt's messages before the headless filter: everything the
 // filter lets through goes on to it.
@@ -66,8 +68,9 @@ void quietHeadlessMessages(QtMsgType type, const QMessageLogContext& context, co
 
 // Options whose value names a file, and every option that takes a value.
 const QStringList FileOptions = {QStringLiteral("screenshot"), QStringLiteral("settings"),
-                                 QStringLiteral("print-pdf"), QStringLiteral("export-chart"),
-                                 QStringLiteral("csv")};
+                                 QStringLiteral("print-pdf"),  QStringLiteral("export-chart"),
+                                 QStringLiteral("csv"),        QStringLiteral("design"),
+                                 QStringLiteral("save-design")};
 const QStringList OtherValueOptions = {QStringLiteral("outdoor"), QStringLiteral("return"),
                                        QStringLiteral("supply"),  QStringLiteral("cfm"),
                                        QStringLiteral("fresh"),   QStringLiteral("city")};
@@ -219,9 +222,21 @@ int run(int argc, char* argv[]) {
         QStringLiteral("csv"),
         QStringLiteral("Write the sheet to FILE as comma-separated values and exit."),
         QStringLiteral("FILE"));
-    for (const QCommandLineOption& o : {screenshot, sheet, json, outdoor, ret, supply, cfm, fresh,
-                                        city, heating, live, settings, printPdf, exportChart, csv})
+    const QCommandLineOption design(
+        QStringLiteral("design"),
+        QStringLiteral("Open a design file (.qpsy) before the other inputs are applied."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption saveDesign(
+        QStringLiteral("save-design"),
+        QStringLiteral("Write the design (inputs, choices, title block) to FILE and exit."),
+        QStringLiteral("FILE"));
+    for (const QCommandLineOption& o :
+         {screenshot, sheet, json, outdoor, ret, supply, cfm, fresh, city, heating, live, settings,
+          printPdf, exportChart, csv, design, saveDesign})
         parser.addOption(o);
+    parser.addPositionalArgument(QStringLiteral("design"),
+                                 QStringLiteral("A design file (.qpsy) to open, as --design."),
+                                 QStringLiteral("[FILE.qpsy]"));
 
     // Usage is settled before any window system is touched, so a mistyped
     // option gets its message even where no display exists.
@@ -246,10 +261,24 @@ int run(int argc, char* argv[]) {
         printErr(QStringLiteral("quorvel: %1\nTry 'quorvel --help'.").arg(swallowed));
         return ExitUsage;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        printErr(QStringLiteral("quorvel: unexpected argument '%1'\nTry 'quorvel --help'.")
-                     .arg(parser.positionalArguments().first()));
-        return ExitUsage;
+    // One positional argument is accepted: a design file, as a file manager
+    // passes it.
+    const QStringList positional = parser.positionalArguments();
+    QString designPath = parser.value(design);
+    for (qsizetype i = 0; i < positional.size(); ++i) {
+        const bool isDesign =
+            i == 0 && positional[i].endsWith(QLatin1String(".qpsy"), Qt::CaseInsensitive);
+        if (!isDesign) {
+            printErr(QStringLiteral("quorvel: unexpected argument '%1'\nTry 'quorvel --help'.")
+                         .arg(positional[i]));
+            return ExitUsage;
+        }
+        if (parser.isSet(design)) {
+            printErr(QStringLiteral("quorvel: two designs given ('%1' and --design '%2')")
+                         .arg(positional[i], designPath));
+            return ExitUsage;
+        }
+        designPath = positional[i];
     }
     Pair outdoorPair, returnPair, supplyPair;
     for (auto [opt, pair] : {std::pair{&outdoor, &outdoorPair}, std::pair{&ret, &returnPair},
@@ -280,6 +309,17 @@ int run(int argc, char* argv[]) {
     }
 
     const bool headless = wantsHeadless(argc, argv);
+    model::Design designRead;
+    QString designError;
+    const bool haveDesign =
+        !designPath.isEmpty() && model::readDesignFile(designPath, &designRead, &designError);
+    if (!designError.isEmpty()) {
+        printErr(QStringLiteral("quorvel: %1").arg(designError));
+        // The window opens anyway and says why: whoever double-clicked the
+        // file sees no terminal.
+        if (headless)
+            return ExitFailure;
+    }
     if (!headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         printErr(QStringLiteral("quorvel: no display available; use --screenshot FILE to render "
@@ -331,6 +371,10 @@ int run(int argc, char* argv[]) {
     if (!headless) {
         ui::Form1 w(session, &store);
         w.show();
+        // Opened as the user opens a file: named in the title, saved as it
+        // is; a file that cannot be read is said so in the window.
+        if (!designPath.isEmpty())
+            QTimer::singleShot(0, &w, [&w, &designPath] { w.openDesign(designPath); });
         return QApplication::exec();
     }
 
@@ -347,6 +391,8 @@ int run(int argc, char* argv[]) {
 
     // The same procedures a user's clicks and typing run, in the window's order.
     using psychro::Field;
+    if (haveDesign)
+        model::applyDesign(session, designRead);
     if (parser.isSet(heating))
         session.chooseOperation(1);
     if (cityRow >= 0)
@@ -427,6 +473,9 @@ int run(int argc, char* argv[]) {
             return ExitFailure;
     }
     if (parser.isSet(csv) && !writeOutput(parser.value(csv), model::sheetAsCsv(session).toUtf8()))
+        return ExitFailure;
+    if (parser.isSet(saveDesign) &&
+        !writeOutput(parser.value(saveDesign), model::designToJson(model::designOf(session))))
         return ExitFailure;
     // What was printed came partly from the defaults: a live run whose
     // station did not answer has not done what it was asked.

@@ -390,6 +390,13 @@ void Session::applyCurrent(const CurrentReading& r) {
     }
 }
 
+void Session::setTitleBlock(const TitleBlock& title) {
+    if (m_title == title)
+        return;
+    m_title = title;
+    emit titleBlockChanged();
+}
+
 void Session::reportFailure(const QString& what) {
     // The user who went back to manual entry meanwhile is not told about a
     // station they no longer look at; and one message at a time.

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "model/design.h"
 #include "model/feed_types.h"
 
 #include "psychro/chart_state.h"
 #include "psychro/sheet.h"
 
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
 
@@ -59,6 +61,12 @@ public:
     int redrawCount() const { return m_redrawCount; }
     // Whether the last refresh of the live feed failed, and why.
     const QString& lastFeedFailure() const { return m_lastFailure; }
+    // The design document's title block, and the keys of an opened design
+    // this version does not know (written back when it is saved).
+    const TitleBlock& titleBlock() const { return m_title; }
+    void setTitleBlock(const TitleBlock& title);
+    const QJsonObject& designExtras() const { return m_designExtras; }
+    void setDesignExtras(const QJsonObject& extras) { m_designExtras = extras; }
 
     // --- Event procedures
     // A field's text changed (a keystroke, or code writing it). Writing the
@@ -97,6 +105,7 @@ signals:
     void liveViewChanged();
     void livePanelChanged();
     void refreshingChanged();
+    void titleBlockChanged();
     // A message for the user ("Failed to Load Data", ...); the receiver
     // returns once the user has read it.
     void message(const QString& text);
@@ -117,6 +126,8 @@ private:
     ObservationHistory m_history;
     LivePanel m_panel;
     QString m_lastFailure;
+    TitleBlock m_title;
+    QJsonObject m_designExtras;
     int m_cityRow = -1;
     int m_operation = 0;
     bool m_sliderEnabled = false;

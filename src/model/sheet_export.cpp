@@ -32,6 +32,12 @@ QString csvCell(const QString& s) {
 
 QList<QStringList> sheetAsShown(const Session& s) {
     QList<QStringList> rows;
+    // Which project and air handler the numbers are for, when the design
+    // says; a blank row sets them apart from the sheet.
+    if (!s.titleBlock().isEmpty()) {
+        rows = s.titleBlock().rows();
+        rows.append({QString()});
+    }
     rows.append({QString(), QStringLiteral("OUTDOOR"), QStringLiteral("RETURN"),
                  QStringLiteral("SUPPLY"), QStringLiteral("MIXED AIR")});
     for (const psychro::SheetRow& row : psychro::sheetRows()) {

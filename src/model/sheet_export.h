@@ -8,7 +8,8 @@ namespace model {
 
 class Session;
 
-// The state sheet as the window shows it: a header row (blank, OUTDOOR,
+// The state sheet as the window shows it, after the title block's filled-in
+// fields and a blank row when the design has a title block: a header row (blank, OUTDOOR,
 // RETURN, SUPPLY, MIXED AIR), one row per property with its caption and
 // the four states' texts (hidden fields as blanks), then the load, the
 // condensate and the fresh-air share, each as caption and text, and last

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QLocale>
+#include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -173,6 +174,28 @@ bool paintReport(QPainter& p, QPagedPaintDevice& printer, const ReportContent& r
     setFontPoints(p, BasePoints);
     p.setPen(Qt::black);
 
+    // The title block goes above the page as it stands, which moves down by
+    // its height; should the whole then be taller than the page, it is
+    // drawn smaller, so that it always stays one page.
+    if (!report.titleLines.isEmpty()) {
+        const double line = QFontMetricsF(p.font(), p.device()).lineSpacing();
+        const double titleHeight = (report.titleLines.size() + 1) * line;
+        // The last line of the page as it stands: the MIXED block, a blank
+        // line, the load and the conditions.
+        const double pageBottom = HeaderY[BlockCount - 1] + 10 * line;
+        const double available =
+            printer.pageLayout().paintRect(QPageLayout::Point).height() * TwipsPerPoint;
+        const double shrink = std::min(1.0, available / (titleHeight + pageBottom));
+        p.scale(shrink, shrink);
+        PrintPosition title(p);
+        for (const QString& text : report.titleLines) {
+            setBold(p, &text == &report.titleLines.front());
+            title.print(text, true);
+        }
+        setBold(p, false);
+        p.translate(0, titleHeight);
+    }
+
     p.drawImage(chartRect, chartImage);
 
     PrintPosition pos(p);
@@ -185,6 +208,10 @@ bool paintReport(QPainter& p, QPagedPaintDevice& printer, const ReportContent& r
     pos.x = LeftColumnX;
     pos.print(report.loadLine, true);
     setFontPoints(p, BasePoints);
+    if (!report.conditionsLine.isEmpty()) {
+        pos.x = LeftColumnX;
+        pos.print(report.conditionsLine, true);
+    }
 
     return p.end();
 }

@@ -94,7 +94,31 @@ ReportContent reportContent(const model::Session& s) {
     const int row = s.cityRow();
     const QString city =
         row >= 0 ? QString::fromLatin1(psychro::cityTable()[size_t(row)].listText) : QString();
-    return reportContent(captions, s.sheet(), row, city);
+    ReportContent report = reportContent(captions, s.sheet(), row, city);
+    report.loadLine += QStringLiteral("    Condensate (GPM): ") + s.text(Field::txtCondensate);
+    report.conditionsLine =
+        QStringLiteral("Fresh Air: %1 %    Operation: %2")
+            .arg(s.text(Field::txtFreshMix), s.operation() == 1
+                                                 ? QStringLiteral("Heating with Humidification")
+                                                 : QStringLiteral("Cooling with Dehumidifcation"));
+    report.titleLines = titleLines(s.titleBlock());
+    return report;
+}
+
+QStringList titleLines(const model::TitleBlock& t) {
+    // Notes take at most three lines on the page; more is cut with an ellipsis.
+    constexpr int MaxNoteLines = 3;
+    QStringList lines;
+    int noteLines = 0;
+    for (const QStringList& row : t.rows()) {
+        const bool note = row[0].isEmpty() || row[0] == QLatin1String("Notes");
+        if (note && ++noteLines > MaxNoteLines) {
+            lines.back() += QChar(0x2026);
+            break;
+        }
+        lines << (row[0].isEmpty() ? row[1] : row[0] + QStringLiteral(": ") + row[1]);
+    }
+    return lines;
 }
 
 } // namespace print

@@ -4,6 +4,7 @@
 
 #include <QRgb>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -13,7 +14,8 @@
 // window fills it from the texts it shows; printReport lays it out.
 namespace model {
 class Session;
-}
+struct TitleBlock;
+} // namespace model
 
 namespace print {
 
@@ -60,8 +62,15 @@ constexpr int BlockCount = 4;
 struct ReportContent {
     // SUPPLY, RETURN, OUTDOOR, MIXED, in printing order.
     std::array<ReportBlock, BlockCount> blocks;
-    // "Cooling Load (BTU/HR): " followed by the load field's text.
+    // "Cooling Load (BTU/HR): " followed by the load field's text (and, for
+    // a Session, its condensate beside it).
     QString loadLine;
+    // Under the load: the fresh-air share and the operation; empty prints
+    // nothing.
+    QString conditionsLine;
+    // The design's title block, printed above everything else; none when
+    // the design has none.
+    QStringList titleLines;
 };
 
 // Builds the report from the texts as shown: `shown` holds every field's
@@ -71,7 +80,12 @@ struct ReportContent {
 // when a city other than "Manual Entry" is selected.
 ReportContent reportContent(const RowCaptions& captions, const psychro::Sheet& shown, int cityIndex,
                             const QString& cityName);
-// The report of what a Session shows, with the sheet's own row captions.
+// The report of what a Session shows, with the sheet's own row captions,
+// the condensate, the fresh-air share, the operation and the title block.
 ReportContent reportContent(const model::Session& s);
+// The title block as printed lines: each field that is filled in as
+// "Project: ...", "Air Handler: ...", "Engineer: ...", "Date: ...", then the
+// notes, cut after three lines with "…".
+QStringList titleLines(const model::TitleBlock& t);
 
 } // namespace print

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -72,14 +73,26 @@ Form1::Form1(model::Session& session, model::SettingsStore* store, QWidget* pare
     buildControls();
     bindSession();
     m_session.startUp();
-    setWindowTitle(windowTitle() + QStringLiteral("   V") +
-                   psychro::FormatNumber(version::Major, QStringLiteral("##0")) + u'.' +
-                   psychro::FormatNumber(version::Minor, QStringLiteral("##0")));
+    trackDesign();
     Timer1->start();
     Timer2->start();
 }
 
 Form1::~Form1() = default;
+
+// "name.qpsy[*] — " and the caption with the version, or the caption alone
+// for a design never saved. Composed here: setWindowFilePath has no effect
+// once a title is set.
+void Form1::showTitle() {
+    const QString caption = QLatin1String(Caption) + QStringLiteral("   V") +
+                            psychro::FormatNumber(version::Major, QStringLiteral("##0")) + u'.' +
+                            psychro::FormatNumber(version::Minor, QStringLiteral("##0"));
+    const bool named = !m_fileName.isEmpty();
+    setWindowTitle(named ? QFileInfo(m_fileName).fileName() + QStringLiteral("[*] — ") + caption
+                         : caption);
+    // Without a name there is no [*] to mark.
+    setWindowModified(named && hasUnsavedChanges());
+}
 
 void Form1::buildControls() {
     auto* central = new QWidget(this);
@@ -474,12 +487,14 @@ void Form1::drawCharts() {
     const psychro::ChartState& state = m_session.chart();
     for (auto [surface, art] :
          {std::pair{&g, assets::graphBackground}, std::pair{&c, assets::chartBackground}}) {
-        // A surface made anew (a new size or pixel ratio) has no background yet.
-        if (surface->picture().isNull())
+        // A surface made anew (a new size or pixel ratio) gets its
+        // background, font and scale once; they stay for every redraw.
+        if (surface->picture().isNull()) {
             surface->Picture(chart::renderArtwork(art, surface->devicePixelRatio()));
-        const psychro::clsGraph& b = state.objMyGraph;
-        surface->FontSize(8);
-        surface->Scale(b.MinXScale, b.MaxYScale, b.MaxXScale, b.MinYScale);
+            const psychro::clsGraph& b = state.objMyGraph;
+            surface->FontSize(8);
+            surface->Scale(b.MinXScale, b.MaxYScale, b.MaxXScale, b.MinYScale);
+        }
         surface->Cls();
     }
     chart::drawPsychrometricChart(g, state);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chart/animation.h"
+#include "model/design.h"
 #include "model/session.h"
 
 #include <QMainWindow>
@@ -12,6 +13,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPrinter;
 class QPushButton;
 class QRadioButton;
@@ -20,6 +22,7 @@ class QTimer;
 namespace ui {
 
 class ClickableImage;
+class DesignPropertiesDialog;
 class InputField;
 class SliderKnob;
 class SliderTrack;
@@ -29,7 +32,8 @@ class frmXMLFeed;
 // The main window: it shows a Session and hands it the user's edits. A
 // widget's edit calls the Session; a change the Session reports updates the
 // widget (writing a field the text it already shows raises nothing). The
-// window holds no state of its own beyond its widgets, and no arithmetic.
+// window holds no state of its own beyond its widgets, the design file's
+// name and the design last saved or opened there, and no arithmetic.
 // Controls carry their historic names as objectName, for findChild.
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -45,6 +49,31 @@ public:
     std::function<bool(QPrinter&)> runPrintDialog;
     // Shows the feed settings dialog modally; tests drive the dialog instead.
     std::function<void(frmXMLFeed&)> runFeedDialog;
+    // Shows the design properties dialog modally; its result() tells OK.
+    std::function<void(DesignPropertiesDialog&)> runPropertiesDialog;
+    // The file dialogs: the chosen path, empty when cancelled. The save
+    // dialog is given the suggested name.
+    std::function<QString()> runOpenDialog;
+    std::function<QString(const QString& suggested)> runSaveDialog;
+    // Asks the question ("Save changes to x.qpsy?") and returns the answer.
+    enum class SaveChoice { Save, Discard, Cancel };
+    std::function<SaveChoice(const QString& question)> askSaveChanges;
+
+    // Opens a design file without asking about the shown one (the command
+    // line's FILE): false, with one message, when it cannot be opened, and
+    // then the shown design is left as it was.
+    bool openDesign(const QString& path);
+    // The shown design differs from the one last saved or opened (live
+    // outdoor readings aside).
+    bool hasUnsavedChanges() const;
+    // The File menu's commands; those that leave the shown design ask first
+    // about unsaved changes. The saves return whether the design was saved.
+    void fileNew();
+    void fileOpen();
+    void openRecent(const QString& path);
+    bool fileSave();
+    bool fileSaveAs();
+    void designProperties();
 
     // The printed report: printer dialog, then the chart and the four states.
     void cmdPrint_Click();
@@ -60,6 +89,14 @@ private:
     QWidget* buildSheet();
     QWidget* buildSidePanel();
     void buildWindowExtras();
+    void buildFileMenu(QMenu* file);
+    void showRecentMenu(QMenu* menu);
+    void trackDesign();
+    void showTitle();
+    bool saveTo(QString path);
+    bool askToSave();
+    void takeAsSaved(const QString& path);
+    void closeEvent(QCloseEvent* e) override;
     void bindSession();
     void showField(psychro::Field f);
     void showRecomputed();
@@ -81,6 +118,8 @@ private:
     chart::AnimationState m_anim;
     std::array<QLineEdit*, psychro::FieldCount> m_fields{};
     bool m_cityChangedBeforeActivation = false;
+    QString m_fileName;    // absolute; empty for a design never saved
+    model::Design m_saved; // what m_fileName holds (or the start-up design)
 
     // Controls, by their historic names.
     InputField *txtOutdoorTemp, *txtOutdoorRH, *txtReturnTemp, *txtReturnRH, *txtSupplyTemp,

@@ -77,6 +77,8 @@ QString unitTip(const psychro::SheetRow& row, int column) {
 void Form1::buildWindowExtras() {
     // Menus with the platform's usual shortcuts.
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->setObjectName(QStringLiteral("menuFile"));
+    buildFileMenu(file);
     QAction* printAct = file->addAction(tr("&Print..."), this, &Form1::cmdPrint_Click);
     printAct->setShortcut(QKeySequence::Print);
     printAct->setObjectName(QStringLiteral("actionPrint"));

@@ -85,6 +85,7 @@ private slots:
     void headlessRunsEnd();
     void filesAreWrittenWhole_data();
     void filesAreWrittenWhole();
+    void designFiles();
 };
 
 void TestCli::optionsAreTypedAndLeft_data() {
@@ -159,7 +160,8 @@ void TestCli::badUsageExitsWithTwo_data() {
     // A value that looks like an option is not swallowed as a value.
     for (const char* row :
          {"--sheet --outdoor 80", "--colour", "--sheet --cfm", "--sheet --city 100", "--json",
-          "--sheet extra", "--csv --sheet", "--settings --sheet --sheet", "--sheet --csv -x.csv"})
+          "--sheet extra", "--csv --sheet", "--settings --sheet --sheet", "--sheet --csv -x.csv",
+          "--sheet a.qpsy b.qpsy", "--sheet --design a.qpsy b.qpsy", "--save-design --sheet"})
         QTest::newRow(row) << QString::fromLatin1(row).split(u' ') << QString();
     QTest::newRow("unknown city") << QStringList{"--sheet", "--city", "Atlantis, XX"} << QString();
     // A file name that is not UTF-8 would silently become another name.
@@ -264,6 +266,28 @@ void TestCli::filesAreWrittenWhole() {
     QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"), {fifo}), 0);
     QCOMPARE(run({option, fifo}).exitCode, 1);
     QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+}
+
+// A design is applied before the other inputs, saved with them, and opens
+// as a positional argument; a newer design is refused by its version.
+void TestCli::designFiles() {
+    QFile a(m_dir->filePath(QStringLiteral("a.qpsy")));
+    QVERIFY(a.open(QIODevice::WriteOnly) &&
+            a.write(R"({"format": "quorvel-design", "version": 1, "operation": "heating",
+        "cityRow": 32, "txtSupplyFlow": "8000", "txtFreshMix": "50", "title": {"project": "T"}})"));
+    a.close();
+    const QJsonObject f = sheet({"--design", "a.qpsy", "--fresh", "30", "--save-design", "b.qpsy"});
+    QCOMPARE(f.value("txtOutdoorTemp").toString() + ' ' + f.value("txtOutdoorFlow").toString(),
+             "-10 2400");
+    QFile b(m_dir->filePath(QStringLiteral("b.qpsy")));
+    QVERIFY(b.open(QIODevice::ReadWrite));
+    QVERIFY(b.readAll().contains(R"("project": "T")") && sheet({"b.qpsy"}) == f);
+    // With a title block the CSV starts with it, then a blank row.
+    QVERIFY(run({"--csv", "-", "a.qpsy"}).out.startsWith("Project,T\r\n\r\n,OUTDOOR,"));
+    QVERIFY(b.resize(0) && b.write(R"({"format": "quorvel-design", "version": 2})"));
+    b.close();
+    const Run newer = run({"--sheet", "b.qpsy"});
+    QVERIFY2(newer.exitCode == 1 && newer.err.contains("design version 2"), newer.err.constData());
 }
 
 QTEST_MAIN(TestCli)

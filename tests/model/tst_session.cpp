@@ -2,9 +2,13 @@
 // procedures as the window drives them (texts typed and left, cities, the
 // slider, the feed switch) and read back through the sheet, the working
 // values, the redraw count and the signals.
+#include "model/design.h"
 #include "model/session.h"
 
+#include <QDir>
+#include <QJsonDocument>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using model::Session;
@@ -88,6 +92,8 @@ private slots:
     void slider();
     void liveWithoutAFeed();
     void manualTimerAndRereading();
+    void designFiles_data();
+    void designFiles();
 };
 
 // Start-up writes the Manual Entry row's 95 and 51 (a redraw each), leaves
@@ -351,6 +357,87 @@ void TestSession::manualTimerAndRereading() {
     s.chooseLive(1);
     QCOMPARE(s.chart().in.gORH, 100.f);
     QVERIFY(!s.warning());
+}
+
+static QByteArray design(const char* body) {
+    return QByteArray(R"({"format": "quorvel-design", "version": 1)") + body + '}';
+}
+
+void TestSession::designFiles_data() {
+    QTest::addColumn<QByteArray>("bytes"); // "dir": a directory; "unreadable": a file denied
+    QTest::addColumn<QString>("expected"); // "Name=text ..." once opened, or the reason
+    QTest::newRow("every field, kept keys") << design(R"(, "txtOutdoorTemp": "88",
+        "txtOutdoorRH": "40", "txtReturnTemp": "74", "txtReturnRH": "52", "txtSupplyTemp": "56",
+        "txtSupplyRH": "93", "txtSupplyFlow": "8000", "txtFreshMix": "30", "locked": false,
+        "future": [1, {"a": null}], "title": {"project": "Zürich — 3", "airHandler": "AHU-3",
+        "engineer": "Ōno", "date": "2024-05-01", "notes": "1\n2\r\n\t", "stamp": "kept"})")
+                                            << "OutdoorFlow=2400";
+    QTest::newRow("heating, city row")
+        << design(R"(, "operation": "heating", "cityRow": 32, "txtReturnTemp": "70")")
+        << "OutdoorTemp=-10 OutdoorRH=37 ReturnTemp=70";
+    QTest::newRow("RH as typed") << design(R"(, "txtReturnRH": "250", "cityRow": 0)")
+                                 << "ReturnRH=100";
+    QTest::newRow("not JSON") << QByteArray("quorvel") << "not JSON (";
+    QTest::newRow("truncated") << design(R"(, "title": {"notes": "a")").chopped(4) << "not JSON (";
+    QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\xff", 10) << "not JSON (";
+    QTest::newRow("other format") << QByteArray(R"({"format": "x", "version": 1})") << "format";
+    QTest::newRow("newer") << QByteArray(R"({"format": "quorvel-design", "version": 2})")
+                           << "made by a newer version: design version 2";
+    QTest::newRow("number input") << design(R"(, "txtOutdoorRH": 50)")
+                                  << "\"txtOutdoorRH\" is not text";
+    QTest::newRow("locked as text") << design(R"(, "locked": "yes")") << "\"locked\"";
+    QTest::newRow("city row 100") << design(R"(, "cityRow": 100)") << "\"cityRow\" 100 is outside";
+    QTest::newRow("2 MiB") << design(QByteArray(2 << 20, ' ').constData()) << "larger than";
+    QTest::newRow("directory") << QByteArray("dir") << "not a regular file";
+    QTest::newRow("unreadable") << QByteArray("unreadable") << "cannot read '";
+}
+
+// A design file opens as typing would, reads back from the Session as it
+// was written; a damaged one is refused with a reason naming the file.
+void TestSession::designFiles() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("d.qpsy"));
+    QFile f(path);
+    QVERIFY(bytes == "dir" ? QDir(dir.path()).mkdir(QStringLiteral("d.qpsy"))
+                           : f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    f.close();
+    // Root reads any file; the kernel still refuses this one.
+    if (bytes == "unreadable" &&
+        (!f.setPermissions(QFileDevice::WriteOwner) || f.open(QIODevice::ReadOnly)))
+        path = QStringLiteral("/proc/self/mem");
+    model::Design d;
+    QString error;
+    const bool good = expected.contains(u'=');
+    QVERIFY2(model::readDesignFile(path, &d, &error) == good &&
+                 (good || (error.contains(expected) && error.contains(path))),
+             qPrintable(error));
+    if (!good)
+        return;
+    // Every key is written back as read, unknown ones too; a city row of 0 is none.
+    const QJsonObject in = QJsonDocument::fromJson(bytes).object();
+    const QJsonObject out = QJsonDocument::fromJson(model::designToJson(d)).object();
+    for (const QString& k : in.keys())
+        QVERIFY2(out.value(k) == in.value(k) || in.value(k) == QJsonValue(0), qPrintable(k));
+
+    Started opened, typed;
+    opened.chooseLive(0); // a design leaves the live feed
+    model::applyDesign(opened, d);
+    // The user's way: the operation, the city, then each field typed and left.
+    typed.chooseOperation(d.operation);
+    typed.chooseCity(d.cityRow.value_or(0));
+    for (size_t i = 0; i < d.inputs.size(); ++i) {
+        const Field g = psychro::fieldByName(QLatin1String(model::designInputNames()[i]));
+        typed.changeText(g, d.inputs[i].value_or(typed.text(g)));
+        typed.leaveField(g);
+    }
+    QCOMPARE(opened.sheet().text, typed.sheet().text);
+    QCOMPARE(differences(opened, expected), QString());
+    // Read back: the same design, with the inputs as shown.
+    model::Design want = d;
+    want.inputs = model::designOf(opened).inputs;
+    QVERIFY(model::designOf(opened) == want && !opened.liveFeed());
 }
 
 QTEST_GUILESS_MAIN(TestSession)

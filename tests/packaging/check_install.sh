@@ -35,7 +35,9 @@ fi
 desktop_rel="share/applications/$id.desktop"
 metainfo_rel="share/metainfo/$id.metainfo.xml"
 icon_rel="share/icons/hicolor/scalable/apps/quorvel.svg"
-expected=$(printf '%s\n' bin/quorvel "$desktop_rel" "$metainfo_rel" "$icon_rel" | LC_ALL=C sort)
+mime_rel="share/mime/packages/quorvel-design.xml"
+expected=$(printf '%s\n' bin/quorvel "$desktop_rel" "$metainfo_rel" "$icon_rel" "$mime_rel" |
+    LC_ALL=C sort)
 
 # Exactly these files: a stray library, header or test binary in the package is a fault too.
 actual=$(cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL=C sort)

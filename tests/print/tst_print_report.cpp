@@ -160,7 +160,22 @@ private slots:
         QCOMPARE(r.blocks[2].rows[0].left.value_or(""), "Phoenix, AZ");
         QCOMPARE(r.blocks[2].rows[1].left.value_or(""),
                  "Temperature (F): " + s.text(psychro::Field::txtOutdoorTemp));
-        QCOMPARE(r.loadLine, "Cooling Load (BTU/HR): " + s.text(psychro::Field::txtLoad));
+        QCOMPARE(r.loadLine, "Cooling Load (BTU/HR): " + s.text(psychro::Field::txtLoad) +
+                                 "    Condensate (GPM): " + s.text(psychro::Field::txtCondensate));
+        QCOMPARE(r.conditionsLine, "Fresh Air: 25 %    Operation: Cooling with Dehumidifcation");
+        QVERIFY(r.titleLines.isEmpty());
+        // A title block stands above the page, notes cut after three lines,
+        // and the whole still fits one page.
+        s.setTitleBlock({"P-7", "AHU-1", "", "", "a\nb\nc\nd"});
+        const print::ReportContent titled = print::reportContent(s);
+        QCOMPARE(titled.titleLines, (QStringList{"Project: P-7", "Air Handler: AHU-1", "Notes: a",
+                                                 "b", QStringLiteral("c\u2026")}));
+        QList<double> tops;
+        const QStringList lines = pageLines(printPdf("titled.pdf", 300, titled), &tops);
+        QCOMPARE(lines.first(), "@0 Project: P-7");
+        QVERIFY(lines.last().contains("Fresh Air: 25 %"));
+        QVERIFY(QString(tool("pdfinfo", {m_dir.filePath("titled.pdf")}))
+                    .contains(QRegularExpression("Pages:\\s+1\\n")));
     }
 
     void scaleRestoredOnEveryPath_data() {

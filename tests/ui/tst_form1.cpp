@@ -3,16 +3,23 @@
 // or hides that should not.
 
 #include "feed/feed_settings.h"
+#include "fileio/safe_write.h"
 #include "model/session.h"
+#include "model/sheet_export.h"
+#include "ui/design_properties_dialog.h"
 #include "ui/form1.h"
+#include "ui/recent_designs.h"
 #include "ui/xml_feed_dialog.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -22,6 +29,7 @@
 #include <memory>
 
 using psychro::Field;
+using Choice = ui::Form1::SaveChoice;
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -30,7 +38,8 @@ class TestForm1 : public QObject {
     std::unique_ptr<feed::IniSettingsStore> m_store;
     std::unique_ptr<model::Session> m_session;
     std::unique_ptr<ui::Form1> m_form;
-    QStringList m_messages;
+    QStringList m_messages, m_questions;
+    Choice m_answer = Choice::Cancel;
 
     template <typename T = QWidget> T* control(const char* name) {
         T* w = m_form->findChild<T*>(QLatin1String(name));
@@ -48,13 +57,25 @@ class TestForm1 : public QObject {
         control("cmdPrint")->setFocus(Qt::TabFocusReason);
         QApplication::processEvents();
     }
+    QString file(const QString& name) { return m_dir.filePath(name); }
+    void saveAs(const QString& path) {
+        m_form->runSaveDialog = [path](const QString&) { return path; };
+        control<QAction>("actionSaveAs")->trigger();
+    }
 
 private slots:
+    // The recent-designs list goes to the scratch directory.
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit()); }
     void init() {
+        QFile::remove(ui::recent::listPath());
         m_store = std::make_unique<feed::IniSettingsStore>(m_dir.filePath(QStringLiteral("q.ini")));
         m_session = std::make_unique<model::Session>(nullptr, m_store.get());
         m_form = std::make_unique<ui::Form1>(*m_session, m_store.get());
         m_form->messageBox = [this](const QString& text) { m_messages << text; };
+        m_form->askSaveChanges = [this](const QString& question) {
+            m_questions << question;
+            return m_answer;
+        };
         m_form->show();
         QApplication::setActiveWindow(m_form.get());
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
@@ -63,6 +84,8 @@ private slots:
         m_form.reset();
         m_session.reset();
         m_messages.clear();
+        m_questions.clear();
+        m_answer = Choice::Cancel;
     }
     void controlsAreBoundBothWays();
     void keyboardFollowsTheSheet();
@@ -70,6 +93,12 @@ private slots:
     void chartIsWholeAtAnySize();
     void readoutOfThePointer();
     void dialogsAndMessages();
+    void unsavedChangesAreAsked_data();
+    void unsavedChangesAreAsked();
+    void saveAndOpenKeepTheDesign();
+    void damagedFileOrFailedSaveKeepsTheDesign();
+    void recentDesignsKeepEightAndDropDeleted();
+    void liveReadingsAreNoChange();
 };
 
 void TestForm1::controlsAreBoundBothWays() {
@@ -205,6 +234,97 @@ void TestForm1::dialogsAndMessages() {
     m_form->runPrintDialog = [](QPrinter&) { return false; };
     control<QPushButton>("cmdPrint")->click();
     QCOMPARE(m_messages, QStringList{QStringLiteral("Print Failed")});
+}
+
+void TestForm1::unsavedChangesAreAsked_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("answer");
+    for (const char* action : {"actionNew", "actionOpen", "quit"})
+        for (const Choice answer : {Choice::Save, Choice::Discard, Choice::Cancel})
+            QTest::addRow("%s-%d", action, int(answer))
+                << QString::fromLatin1(action) << int(answer);
+}
+
+void TestForm1::unsavedChangesAreAsked() {
+    QFETCH(QString, action);
+    QFETCH(int, answer);
+    saveAs(file("b.qpsy"));
+    saveAs(file("a.qpsy"));
+    typeAndLeave(Field::txtSupplyFlow, QStringLiteral("7000"));
+    m_answer = Choice(answer);
+    m_form->runOpenDialog = [this] { return file("b.qpsy"); };
+    if (action == QLatin1String("quit"))
+        m_form->close();
+    else
+        control<QAction>(qPrintable(action))->trigger();
+    QCOMPARE(m_questions, QStringList{QStringLiteral("Save changes to a.qpsy?")});
+    // Cancel keeps the window and the edit; Save writes it first.
+    QCOMPARE(m_form->isVisible() && field(Field::txtSupplyFlow)->text() == "7000",
+             m_answer == Choice::Cancel);
+    QByteArray saved;
+    QVERIFY(fileio::readRegularFile(file("a.qpsy"), 1 << 20, &saved));
+    QCOMPARE(saved.contains("\"7000\""), m_answer == Choice::Save);
+}
+
+void TestForm1::saveAndOpenKeepTheDesign() {
+    const QString caption = m_form->windowTitle();
+    QVERIFY(caption.startsWith("System Quorvel - Psychrometry   V"));
+    control<QComboBox>("cmboCity")->setCurrentIndex(32);
+    control<QRadioButton>("OptCoolHeat_1")->click();
+    typeAndLeave(Field::txtSupplyFlow, QStringLiteral("6500"));
+    m_form->runPropertiesDialog = [](ui::DesignPropertiesDialog& d) {
+        d.txtNotes->setPlainText(QStringLiteral("line 1\nline 2"));
+        d.buttons->button(QDialogButtonBox::Ok)->click();
+    };
+    control<QAction>("actionDesignProperties")->trigger();
+    QCOMPARE(m_form->windowTitle(), caption);
+    saveAs(file("round")); // the suffix is added
+    QCOMPARE(m_form->windowTitle(), "round.qpsy[*] — " + caption);
+    const QString sheet = model::sheetAsTsv(*m_session);
+    control<QAction>("actionNew")->trigger();
+    QCOMPARE(m_form->windowTitle(), caption);
+    QVERIFY(m_form->openDesign(file("round.qpsy")));
+    QCOMPARE(model::sheetAsTsv(*m_session), sheet);
+    QCOMPARE(m_session->titleBlock().notes, QStringLiteral("line 1\nline 2"));
+    QVERIFY(!m_form->hasUnsavedChanges() && m_questions.isEmpty() && m_messages.isEmpty());
+}
+
+void TestForm1::damagedFileOrFailedSaveKeepsTheDesign() {
+    typeAndLeave(Field::txtSupplyFlow, QStringLiteral("7000"));
+    QVERIFY(fileio::writeFile(file("bad.qpsy"), "{\"format\": \"quorvel-design\", "));
+    m_form->runOpenDialog = [this] { return file("bad.qpsy"); };
+    m_answer = Choice::Discard;
+    control<QAction>("actionOpen")->trigger();
+    // A save that fails cancels the New that asked for it.
+    m_answer = Choice::Save;
+    m_form->runSaveDialog = [this](const QString&) { return file("no/such/dir/x.qpsy"); };
+    control<QAction>("actionNew")->trigger();
+    QCOMPARE(m_messages.size(), 2);
+    QVERIFY(m_messages[0].contains("bad.qpsy") && m_messages[1].contains("x.qpsy"));
+    QVERIFY(m_session->text(Field::txtSupplyFlow) == "7000" && m_form->hasUnsavedChanges());
+}
+
+void TestForm1::recentDesignsKeepEightAndDropDeleted() {
+    for (int i = 0; i < 9; ++i)
+        saveAs(file(QStringLiteral("r%1.qpsy").arg(i)));
+    QFile::remove(file("r5.qpsy"));
+    auto* menu = control<QMenu>("menuRecent");
+    emit menu->aboutToShow();
+    // Newest first: r0 fell out at the ninth save, r5 is gone.
+    const QList<QAction*> shown = menu->actions();
+    QVERIFY(shown.size() == 7 && shown[0]->text() == "r8.qpsy" && shown[3]->text() == "r4.qpsy");
+    shown[1]->trigger();
+    QVERIFY(m_form->windowTitle().startsWith("r7.qpsy[*]"));
+}
+
+void TestForm1::liveReadingsAreNoChange() {
+    saveAs(file("live.qpsy"));
+    control<QRadioButton>("OptLive_0")->click(); // no feed: fails, stays live
+    m_session->changeText(Field::txtOutdoorTemp, QStringLiteral("71")); // as a reading writes it
+    m_session->changeText(Field::txtOutdoorRH, QStringLiteral("33"));
+    QVERIFY(!m_form->hasUnsavedChanges() && !m_form->isWindowModified());
+    typeAndLeave(Field::txtReturnTemp, QStringLiteral("70"));
+    QVERIFY(m_form->isWindowModified());
 }
 
 QTEST_MAIN(TestForm1)

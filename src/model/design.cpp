@@ -1,0 +1,283 @@
+#include "model/design.h"
+
+#include "model/session.h"
+
+#include "fileio/safe_write.h"
+#include "psychro/design_cities.h"
+#include "psychro/sheet.h"
+
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QJsonValue>
+
+#include <cmath>
+
+namespace model {
+
+using psychro::Field;
+
+namespace {
+
+constexpr int DesignVersion = 1;
+constexpr qint64 MaxDesignBytes = 1024 * 1024;
+
+const QString FormatKey = QStringLiteral("format");
+const QString FormatName = QStringLiteral("quorvel-design");
+const QString VersionKey = QStringLiteral("version");
+const QString LockedKey = QStringLiteral("locked");
+const QString OperationKey = QStringLiteral("operation");
+const QString CityRowKey = QStringLiteral("cityRow");
+const QString TitleKey = QStringLiteral("title");
+const QString OperationNames[] = {QStringLiteral("cooling"), QStringLiteral("heating")};
+
+// The title block's keys, in the order of its fields.
+constexpr std::array<std::pair<const char*, QString TitleBlock::*>, 5> TitleKeys = {{
+    {"project", &TitleBlock::project},
+    {"airHandler", &TitleBlock::airHandler},
+    {"engineer", &TitleBlock::engineer},
+    {"date", &TitleBlock::date},
+    {"notes", &TitleBlock::notes},
+}};
+
+Field inputField(size_t i) {
+    return psychro::fieldByName(QLatin1String(designInputNames()[i]));
+}
+
+// A JSON number that is a whole number within int's range.
+std::optional<int> wholeNumber(const QJsonValue& v) {
+    if (!v.isDouble())
+        return std::nullopt;
+    const double x = v.toDouble();
+    if (x != std::floor(x) || x < -2147483648.0 || x > 2147483647.0)
+        return std::nullopt;
+    return int(x);
+}
+
+QString notText(const QString& key) {
+    return QStringLiteral("\"%1\" is not text").arg(key);
+}
+
+bool readTitle(const QJsonValue& value, Design* d, QString* why) {
+    if (value.isUndefined())
+        return true;
+    if (!value.isObject()) {
+        *why = QStringLiteral("\"title\" is not an object");
+        return false;
+    }
+    QJsonObject extra = value.toObject();
+    for (const auto& [key, member] : TitleKeys) {
+        const QString name = QLatin1String(key);
+        const QJsonValue v = extra.take(name);
+        if (v.isUndefined())
+            continue;
+        if (!v.isString()) {
+            *why = notText(TitleKey + u'.' + name);
+            return false;
+        }
+        d->title.*member = v.toString();
+    }
+    if (!extra.isEmpty())
+        d->unknown.insert(TitleKey, extra);
+    return true;
+}
+
+bool readDesign(const QByteArray& json, Design* d, QString* why) {
+    QJsonParseError parse{};
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parse);
+    if (parse.error != QJsonParseError::NoError) {
+        *why =
+            QStringLiteral("not JSON (%1 at byte %2)").arg(parse.errorString()).arg(parse.offset);
+        return false;
+    }
+    if (!doc.isObject()) {
+        *why = QStringLiteral("not a JSON object");
+        return false;
+    }
+    QJsonObject root = doc.object();
+    if (root.take(FormatKey) != QJsonValue(FormatName)) {
+        *why = QStringLiteral("not a Quorvel design (\"format\" is not \"%1\")").arg(FormatName);
+        return false;
+    }
+    const QJsonValue versionValue = root.take(VersionKey);
+    const std::optional<int> version = wholeNumber(versionValue);
+    if (!version) {
+        *why = versionValue.isUndefined() ? QStringLiteral("no \"version\"")
+                                          : QStringLiteral("\"version\" is not a whole number");
+        return false;
+    }
+    if (*version > DesignVersion) {
+        *why = QStringLiteral("made by a newer version: design version %1 (this program reads "
+                              "version %2)")
+                   .arg(*version)
+                   .arg(DesignVersion);
+        return false;
+    }
+    if (*version < DesignVersion) {
+        *why = QStringLiteral("unknown design version %1").arg(*version);
+        return false;
+    }
+
+    for (size_t i = 0; i < d->inputs.size(); ++i) {
+        const QString key = QLatin1String(designInputNames()[i]);
+        const QJsonValue v = root.take(key);
+        if (v.isUndefined())
+            continue;
+        if (!v.isString()) {
+            *why = notText(key);
+            return false;
+        }
+        d->inputs[i] = v.toString();
+    }
+    if (const QJsonValue v = root.take(LockedKey); !v.isUndefined()) {
+        if (!v.isBool()) {
+            *why = QStringLiteral("\"locked\" is not true or false");
+            return false;
+        }
+        d->locked = v.toBool();
+    }
+    if (const QJsonValue v = root.take(OperationKey); !v.isUndefined()) {
+        if (v != QJsonValue(OperationNames[0]) && v != QJsonValue(OperationNames[1])) {
+            *why = QStringLiteral("\"operation\" is neither \"cooling\" nor \"heating\"");
+            return false;
+        }
+        d->operation = v == QJsonValue(OperationNames[1]) ? 1 : 0;
+    }
+    if (const QJsonValue v = root.take(CityRowKey); !v.isUndefined() && !v.isNull()) {
+        const std::optional<int> row = wholeNumber(v);
+        if (!row) {
+            *why = QStringLiteral("\"cityRow\" is not a whole number");
+            return false;
+        }
+        if (*row < 0 || *row >= psychro::CityCount) {
+            *why = QStringLiteral("\"cityRow\" %1 is outside 0 to %2")
+                       .arg(*row)
+                       .arg(psychro::CityCount - 1);
+            return false;
+        }
+        if (*row > 0) // row 0 is "Manual Entry"
+            d->cityRow = *row;
+    }
+    if (!readTitle(root.take(TitleKey), d, why))
+        return false;
+    for (auto it = root.constBegin(); it != root.constEnd(); ++it)
+        d->unknown.insert(it.key(), it.value());
+    return true;
+}
+
+} // namespace
+
+bool TitleBlock::isEmpty() const {
+    return *this == TitleBlock{};
+}
+
+QList<QStringList> TitleBlock::rows() const {
+    QList<QStringList> out;
+    const std::pair<const char*, const QString*> fields[] = {{"Project", &project},
+                                                             {"Air Handler", &airHandler},
+                                                             {"Engineer", &engineer},
+                                                             {"Date", &date}};
+    for (const auto& [caption, text] : fields)
+        if (!text->trimmed().isEmpty())
+            out.append({QLatin1String(caption), text->trimmed()});
+    if (!notes.trimmed().isEmpty()) {
+        const QStringList lines = notes.trimmed().split(u'\n');
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            out.append({i == 0 ? QStringLiteral("Notes") : QString(), lines[i].trimmed()});
+    }
+    return out;
+}
+
+const std::array<const char*, 8>& designInputNames() {
+    static constexpr std::array<const char*, 8> names = {
+        "txtOutdoorTemp", "txtOutdoorRH", "txtReturnTemp", "txtReturnRH",
+        "txtSupplyTemp",  "txtSupplyRH",  "txtSupplyFlow", "txtFreshMix"};
+    return names;
+}
+
+Design designOf(const Session& s) {
+    Design d;
+    for (size_t i = 0; i < d.inputs.size(); ++i)
+        d.inputs[i] = s.text(inputField(i));
+    d.locked = !s.sliderEnabled();
+    d.operation = s.operation();
+    if (s.cityRow() > 0)
+        d.cityRow = s.cityRow();
+    d.title = s.titleBlock();
+    d.unknown = s.designExtras();
+    return d;
+}
+
+QByteArray designToJson(const Design& d) {
+    // Unknown keys first: a key this version writes always wins.
+    QJsonObject root = d.unknown;
+    root.insert(FormatKey, FormatName);
+    root.insert(VersionKey, DesignVersion);
+    for (size_t i = 0; i < d.inputs.size(); ++i)
+        if (d.inputs[i])
+            root.insert(QLatin1String(designInputNames()[i]), *d.inputs[i]);
+    root.insert(LockedKey, d.locked);
+    root.insert(OperationKey, OperationNames[d.operation == 1 ? 1 : 0]);
+    if (d.cityRow && *d.cityRow > 0)
+        root.insert(CityRowKey, *d.cityRow);
+    else
+        root.remove(CityRowKey);
+    QJsonObject title = d.unknown.value(TitleKey).toObject();
+    for (const auto& [key, member] : TitleKeys)
+        title.insert(QLatin1String(key), d.title.*member);
+    root.insert(TitleKey, title);
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+bool designFromJson(const QByteArray& json, Design* d, QString* error) {
+    Design read;
+    QString why;
+    if (!readDesign(json, &read, &why)) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    *d = std::move(read);
+    return true;
+}
+
+bool readDesignFile(const QString& path, Design* d, QString* error) {
+    QByteArray bytes;
+    QString why;
+    if (!fileio::readRegularFile(path, MaxDesignBytes, &bytes, &why)) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    if (!designFromJson(bytes, d, &why)) {
+        if (error)
+            *error = QStringLiteral("cannot open design '%1': %2").arg(path, why);
+        return false;
+    }
+    return true;
+}
+
+void applyDesign(Session& s, const Design& d) {
+    if (s.liveFeed())
+        s.chooseLive(1);
+    if (s.operation() != d.operation)
+        s.chooseOperation(d.operation);
+    // The list shows the design's city, or manual entry when it has none;
+    // the typed outdoor inputs below then take over.
+    if (d.cityRow)
+        s.chooseCity(*d.cityRow);
+    else if (s.cityRow() > 0)
+        s.chooseCity(0);
+    for (size_t i = 0; i < d.inputs.size(); ++i) {
+        if (!d.inputs[i])
+            continue;
+        const Field f = inputField(i);
+        s.changeText(f, *d.inputs[i]);
+        s.leaveField(f);
+    }
+    if (d.locked == s.sliderEnabled())
+        s.toggleSliderLock();
+    s.setTitleBlock(d.title);
+    s.setDesignExtras(d.unknown);
+}
+
+} // namespace model

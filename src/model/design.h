@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+// A design document: what the engineer typed or chose for one air handler,
+// and its title block, as a JSON file (.qpsy). Derived values are never
+// stored: opening a design recomputes them through the Session's own
+// procedures, exactly as typing would.
+namespace model {
+
+class Session;
+
+struct TitleBlock {
+    QString project, airHandler, engineer, date, notes;
+    bool isEmpty() const;
+    // The filled-in fields as (caption, text) rows, as every output shows
+    // them: "Project", "Air Handler", "Engineer", "Date", then "Notes" with
+    // the first line of the notes and a row with no caption for each further
+    // line.
+    QList<QStringList> rows() const;
+    bool operator==(const TitleBlock&) const = default;
+};
+
+struct Design {
+    // The inputs as typed, by field name: txtOutdoorTemp, txtOutdoorRH,
+    // txtReturnTemp, txtReturnRH, txtSupplyTemp, txtSupplyRH,
+    // txtSupplyFlow, txtFreshMix (designInputNames() gives the order). An
+    // input the file lacks keeps what the Session shows, so a city row can
+    // give the outdoor point and a hand-written file need not list all.
+    std::array<std::optional<QString>, 8> inputs;
+    bool locked = true;         // the fresh-air slider's lock
+    int operation = 0;          // 0 cooling, 1 heating
+    std::optional<int> cityRow; // 1..99; absent for manual entry (row 0)
+    TitleBlock title;
+    // Keys this version does not know, kept on save; those found inside
+    // "title" are kept as an object under "title".
+    QJsonObject unknown;
+    bool operator==(const Design&) const = default;
+};
+
+// The eight input fields in the order a design applies them (the command
+// line's order: outdoor, return, supply, flow, fresh air).
+const std::array<const char*, 8>& designInputNames();
+
+// The design a Session shows: its typed inputs, lock, operation, city row
+// and the title block and unknown keys it carries.
+Design designOf(const Session& s);
+
+// The JSON text of a design ("format": "quorvel-design", "version": 1).
+QByteArray designToJson(const Design& d);
+
+// Reads a design from JSON text. False with a reason for the user when it is
+// not a design this program can open: not JSON, not an object, not
+// "quorvel-design", a version other than 1 (a higher one is named), a value
+// of the wrong type (every input must be text), a city row outside 0..99.
+// A missing "locked" or "operation" is the start-up state (locked, cooling);
+// a "cityRow" of 0 or null is manual entry.
+bool designFromJson(const QByteArray& json, Design* d, QString* error);
+
+// The same from a file: a regular file of at most 1 MiB, else a reason
+// naming the file.
+bool readDesignFile(const QString& path, Design* d, QString* error);
+
+// Applies a design to a Session through its procedures: the operation and
+// the city first (manual entry, row 0, when the design has none and the
+// Session shows a city), then each input typed and left in designInputNames()
+// order, then the lock; the title block and unknown keys are kept on the
+// Session. Values the program would correct when typed (an RH of 250) are
+// corrected exactly as if typed. A Session in live mode is switched to
+// manual entry first.
+void applyDesign(Session& s, const Design& d);
+
+} // namespace model

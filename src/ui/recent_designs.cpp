@@ -1,0 +1,52 @@
+#include "ui/recent_designs.h"
+
+#include "fileio/safe_write.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace ui::recent {
+
+namespace {
+
+// Eight paths are a few KiB; anything far larger is not this list.
+constexpr qint64 MaxListBytes = 64 * 1024;
+
+} // namespace
+
+QString listPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+           QStringLiteral("/recent-designs.txt");
+}
+
+QStringList load() {
+    QByteArray bytes;
+    if (!fileio::readRegularFile(listPath(), MaxListBytes, &bytes))
+        return {};
+    QStringList paths = QString::fromUtf8(bytes).split(u'\n', Qt::SkipEmptyParts);
+    paths.removeDuplicates();
+    return paths.mid(0, MaxEntries);
+}
+
+void store(const QStringList& paths) {
+    // The configuration directory may not exist before the first save.
+    QDir().mkpath(QFileInfo(listPath()).absolutePath());
+    fileio::writeFile(listPath(), (paths.join(u'\n') + u'\n').toUtf8());
+}
+
+QStringList withFirst(QStringList paths, const QString& path) {
+    paths.removeAll(path);
+    paths.prepend(path);
+    return paths.mid(0, MaxEntries);
+}
+
+QStringList existing(const QStringList& paths) {
+    QStringList kept;
+    for (const QString& p : paths)
+        if (QFileInfo(p).isFile())
+            kept << p;
+    return kept;
+}
+
+} // namespace ui::recent
