@@ -2,6 +2,7 @@
 
 #include "ui/input_widgets.h"
 #include "ui/surface_widget.h"
+#include "ui/view_options.h"
 #include "ui/window_layout.h"
 #include "ui/xml_feed_dialog.h"
 
@@ -11,6 +12,7 @@
 #include "chart/plots.h"
 #include "print/print_report.h"
 #include "print/report_content.h"
+#include "psychro/coil.h"
 #include "psychro/design_cities.h"
 #include "psychro/numconv.h"
 #include "version.h"
@@ -230,6 +232,45 @@ QWidget* Form1::buildSheet() {
     return sheet;
 }
 
+// The load's split on the coil (mixed to supply) and in the room (supply
+// to return), read-only as the load is.
+QGroupBox* Form1::buildCoilGroup() {
+    frmCoil = named(new QGroupBox(psychro::coilCaption(false)), "frmCoil");
+    auto* g = new QGridLayout(frmCoil);
+    g->addWidget(label(QStringLiteral("Coil"), "lblCoil"), 0, 1);
+    g->addWidget(label(QStringLiteral("Room"), "lblRoom"), 0, 2);
+    struct Cell {
+        const char* caption;
+        Field coil, room;
+    };
+    const Field none = Field::Count;
+    const Cell cells[] = {{"Sensible", Field::txtCoilSensible, Field::txtRoomSensible},
+                          {"Latent", Field::txtCoilLatent, Field::txtRoomLatent},
+                          {"Total", none, Field::txtRoomTotal},
+                          {"SHR", Field::txtCoilSHR, Field::txtRoomSHR},
+                          {"ADP (F)", Field::txtCoilADP, none},
+                          {"Bypass Factor", Field::txtCoilBypass, none}};
+    int row = 1;
+    for (const Cell& c : cells) {
+        g->addWidget(label(QString::fromLatin1(c.caption), "lblCoilRow"), row, 0);
+        int column = 1;
+        for (Field f : {c.coil, c.room}) {
+            if (f != none) {
+                auto* e = named(new QLineEdit, psychro::fieldName(f));
+                e->setReadOnly(true);
+                e->setFocusPolicy(Qt::NoFocus);
+                e->setAlignment(Qt::AlignRight);
+                e->setMaximumWidth(110);
+                m_fields[size_t(f)] = e;
+                g->addWidget(e, row, column);
+            }
+            ++column;
+        }
+        ++row;
+    }
+    return frmCoil;
+}
+
 QWidget* Form1::buildSidePanel() {
     auto* side = new QWidget;
     side->setObjectName(QStringLiteral("sidePanel"));
@@ -264,6 +305,7 @@ QWidget* Form1::buildSidePanel() {
     rg->addWidget(picWarning, 0, 2, 2, 1, Qt::AlignCenter);
     rg->setColumnStretch(2, 1);
     v->addWidget(results);
+    v->addWidget(buildCoilGroup());
 
     auto* middle = new QHBoxLayout;
     middle->setSpacing(8);
@@ -475,7 +517,14 @@ void Form1::showRecomputed() {
     // A load computed from values that could not be read off the chart is
     // no load: it goes with them.
     txtLoad->setVisible(!warning);
+    frmCoil->setTitle(psychro::coilCaption(m_session.operation() == 1));
     picWarning->setVisible(warning);
+    drawCharts();
+}
+
+void Form1::setCoilLine(bool on) {
+    viewoptions::setCoilLine(on);
+    m_session.setCoilLine(on);
     drawCharts();
 }
 
