@@ -172,6 +172,10 @@ void TestSession::goldenSheets_data() {
     QTest::newRow("saturated return")
         << "ReturnTemp=88 ReturnRH=100 SupplyTemp=95 SupplyRH=95 SupplyFlow=60000" << false
         << "ReturnRatio=.02979 ReturnDew=88 ReturnWetBulb=88 SupplyRatio=.03141 Condensate=-2.44";
+    // Placed on the 100 % curve, just under the drawn one: the coil line
+    // .0001105 /F meets the 59-60 F chord at 59.76 F; BF .24 / 20.24.
+    QTest::newRow("saturated supply")
+        << "SupplyRH=100" << false << "SupplyRatio=.01072 CoilADP=59.8 CoilBypass=0.01";
     QTest::newRow("cold dry outdoor") << "OutdoorTemp=35 OutdoorRH=46" << false
                                       << "OutdoorRatio=.00198 OutdoorDew=27 OutDoorWetBulb=27";
     // Placed at 72 F (halves to even); 73 F would read .00861.
