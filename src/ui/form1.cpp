@@ -237,37 +237,35 @@ QWidget* Form1::buildSheet() {
 QGroupBox* Form1::buildCoilGroup() {
     frmCoil = named(new QGroupBox(psychro::coilCaption(false)), "frmCoil");
     auto* g = new QGridLayout(frmCoil);
-    g->addWidget(label(QStringLiteral("Coil"), "lblCoil"), 0, 1);
-    g->addWidget(label(QStringLiteral("Room"), "lblRoom"), 0, 2);
-    struct Cell {
-        const char* caption;
-        Field coil, room;
+    g->setVerticalSpacing(4);
+    auto add = [&](Field f, int row, int column) {
+        auto* e = named(new QLineEdit, psychro::fieldName(f));
+        e->setReadOnly(true);
+        e->setFocusPolicy(Qt::NoFocus);
+        e->setAlignment(Qt::AlignRight);
+        e->setMaximumWidth(100);
+        m_fields[size_t(f)] = e;
+        g->addWidget(e, row, column);
     };
-    const Field none = Field::Count;
-    const Cell cells[] = {{"Sensible", Field::txtCoilSensible, Field::txtRoomSensible},
-                          {"Latent", Field::txtCoilLatent, Field::txtRoomLatent},
-                          {"Total", none, Field::txtRoomTotal},
-                          {"SHR", Field::txtCoilSHR, Field::txtRoomSHR},
-                          {"ADP (F)", Field::txtCoilADP, none},
-                          {"Bypass Factor", Field::txtCoilBypass, none}};
-    int row = 1;
-    for (const Cell& c : cells) {
-        g->addWidget(label(QString::fromLatin1(c.caption), "lblCoilRow"), row, 0);
-        int column = 1;
-        for (Field f : {c.coil, c.room}) {
-            if (f != none) {
-                auto* e = named(new QLineEdit, psychro::fieldName(f));
-                e->setReadOnly(true);
-                e->setFocusPolicy(Qt::NoFocus);
-                e->setAlignment(Qt::AlignRight);
-                e->setMaximumWidth(110);
-                m_fields[size_t(f)] = e;
-                g->addWidget(e, row, column);
-            }
-            ++column;
-        }
-        ++row;
-    }
+    // Columns of the split, a row each for the coil and the room; the coil's
+    // total is the cooling load above.
+    int column = 1;
+    for (const char* caption : {"Sensible", "Latent", "Total", "SHR"})
+        g->addWidget(label(QString::fromLatin1(caption), "lblCoilColumn"), 0, column++,
+                     Qt::AlignCenter);
+    g->addWidget(label(QStringLiteral("Coil"), "lblCoil"), 1, 0);
+    add(Field::txtCoilSensible, 1, 1);
+    add(Field::txtCoilLatent, 1, 2);
+    add(Field::txtCoilSHR, 1, 4);
+    g->addWidget(label(QStringLiteral("Room"), "lblRoom"), 2, 0);
+    add(Field::txtRoomSensible, 2, 1);
+    add(Field::txtRoomLatent, 2, 2);
+    add(Field::txtRoomTotal, 2, 3);
+    add(Field::txtRoomSHR, 2, 4);
+    g->addWidget(label(QStringLiteral("ADP (F)"), "lblCoilADP"), 3, 0);
+    add(Field::txtCoilADP, 3, 1);
+    g->addWidget(label(QStringLiteral("Bypass Factor"), "lblCoilBypass"), 3, 2, Qt::AlignRight);
+    add(Field::txtCoilBypass, 3, 3);
     return frmCoil;
 }
 
