@@ -5,6 +5,9 @@
 #include "psychro/chart_geometry.h"
 #include "psychro/numconv.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace chart {
 
 using psychro::ChartState;
@@ -62,6 +65,28 @@ void PlotPoints(Surface& g, const ChartState& s) {
     RingMarker(g, p.mixedX, p.mixedY, marker::Mixed);
 }
 
+void PlotCoilLine(Surface& g, const ChartState& s) {
+    if (!s.showCoilLine || !s.coilAdpShown || !s.mixedPlaced)
+        return;
+    const psychro::StatePositions& p = s.pos;
+    const double ax = psychro::xOfTemperature(s.objMyGraph, s.coilAdpT);
+    const double ay = psychro::yOfRatio(s.objMyGraph, s.coilAdpW);
+    g.ForeColor(colour::Black);
+    g.DrawWidth(1);
+    // The surface has no dash style: the dashes are drawn one by one.
+    const double dx = ax - p.supplyX, dy = ay - p.supplyY;
+    const double length = std::hypot(dx, dy);
+    const int dashes = std::max(1, int(length / CoilDash / 2));
+    for (int i = 0; i < dashes; ++i) {
+        const double t0 = double(2 * i) / (2 * dashes - 1);
+        const double t1 = double(2 * i + 1) / (2 * dashes - 1);
+        g.Line(p.supplyX + dx * t0, p.supplyY + dy * t0, p.supplyX + dx * t1, p.supplyY + dy * t1);
+    }
+    g.FillStyle(0);
+    g.FillColor(marker::Adp);
+    g.Circle(ax, ay, 0.05, colour::Black);
+}
+
 void drawPsychrometricChart(Surface& g, const ChartState& s) {
     Plot_WetBulb(g, s);
     Plot_Y_Axis(g, s.objMyGraph);
@@ -69,6 +94,7 @@ void drawPsychrometricChart(Surface& g, const ChartState& s) {
     Plot_RH(g, s.objMyGraph);
     Plot_SPVol(g, s);
     PlotPoints(g, s);
+    PlotCoilLine(g, s);
 }
 
 } // namespace chart

@@ -25,6 +25,11 @@ void Plot_SPVol(Surface& g, const psychro::ChartState& s);
 void SpVolData(Surface& g, const psychro::ChartState& s, int i, const QString& SpVolLabel);
 // Process lines and the four markers.
 void PlotPoints(Surface& g, const psychro::ChartState& s);
+// When switched on: the coil line's extension from the supply point to the
+// ADP as a thin dashed line, and a small marker at the ADP.
+void PlotCoilLine(Surface& g, const psychro::ChartState& s);
+// Length of one dash of the coil line, in x units.
+inline constexpr double CoilDash = 0.08;
 
 // Every layer of the psychrometric chart in drawing order, from the
 // dry-bulb grid to the state markers.
@@ -45,6 +50,7 @@ constexpr QRgb Supply = qRgb(0, 0, 255);
 constexpr QRgb Outdoor = qRgb(220, 20, 60);
 constexpr QRgb Mixed = qRgb(255, 255, 0);
 constexpr QRgb Gold = qRgb(255, 225, 0);
+constexpr QRgb Adp = qRgb(255, 140, 0);
 } // namespace marker
 
 // A white ring with a coloured rim around a coloured dot; MarkerRadius is

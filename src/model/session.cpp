@@ -1,6 +1,7 @@
 #include "model/session.h"
 
 #include "psychro/chart_geometry.h"
+#include "psychro/coil.h"
 #include "psychro/design_cities.h"
 #include "psychro/mixing.h"
 #include "psychro/numconv.h"
@@ -77,6 +78,7 @@ void Session::recompute() {
                          LeadingNumber(m_sheet[Field::txtReturnTemp]));
     m_chart.mixedPlaced = psychro::constructMixedPoint(m_chart, m_sheet[Field::txtMixedTemp]);
     psychro::RunConversions(m_sheet, m_chart);
+    psychro::RunCoilAnalysis(m_sheet, m_chart, m_operation == 1);
     emit recomputed();
 }
 

@@ -84,6 +84,9 @@ public:
     void Timer1_Timer();
     // The feed settings were edited (the settings dialog closed).
     void settingsEdited();
+    // View -> Coil Line: the chart shows the coil line's extension to the
+    // ADP. Only the drawing changes; the caller redraws.
+    void setCoilLine(bool on) { m_chart.showCoilLine = on; }
     // The redraw pipeline without the painting.
     void recompute();
 

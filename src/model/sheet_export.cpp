@@ -2,8 +2,11 @@
 
 #include "model/session.h"
 
+#include "psychro/coil.h"
+
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace model {
 
@@ -18,6 +21,23 @@ QString shown(const Session& s, psychro::Field f) {
             return QString();
     }
     return s.text(f);
+}
+
+// The coil and room fields with their captions, in the window's order.
+const std::array<std::pair<const char*, psychro::Field>, 9>& coilRows() {
+    using F = psychro::Field;
+    static const std::array<std::pair<const char*, F>, 9> rows = {{
+        {"Coil Sensible (BTU/hr)", F::txtCoilSensible},
+        {"Coil Latent (BTU/hr)", F::txtCoilLatent},
+        {"Coil SHR", F::txtCoilSHR},
+        {"Coil ADP (F)", F::txtCoilADP},
+        {"Coil Bypass Factor", F::txtCoilBypass},
+        {"Room Sensible (BTU/hr)", F::txtRoomSensible},
+        {"Room Latent (BTU/hr)", F::txtRoomLatent},
+        {"Room Total (BTU/hr)", F::txtRoomTotal},
+        {"Room SHR", F::txtRoomSHR},
+    }};
+    return rows;
 }
 
 QString csvCell(const QString& s) {
@@ -49,6 +69,9 @@ QList<QStringList> sheetAsShown(const Session& s) {
     rows.append({QStringLiteral("Cooling Load (BTU/hr)"), shown(s, psychro::Field::txtLoad)});
     rows.append({QStringLiteral("Condensate (GPM)"), shown(s, psychro::Field::txtCondensate)});
     rows.append({QStringLiteral("% Fresh Air"), s.text(psychro::Field::txtFreshMix)});
+    rows.append({psychro::coilCaption(s.operation() == 1)});
+    for (const auto& [caption, f] : coilRows())
+        rows.append({QLatin1String(caption), s.text(f)});
     // Without it, a table with empty cells would not say why they are empty.
     if (s.warning())
         rows.append({QStringLiteral("Values Outside Range of Program")});

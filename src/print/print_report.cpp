@@ -212,6 +212,11 @@ bool paintReport(QPainter& p, QPagedPaintDevice& printer, const ReportContent& r
         pos.x = LeftColumnX;
         pos.print(report.conditionsLine, true);
     }
+    for (const QString* line : {&report.coilLine, &report.roomLine})
+        if (!line->isEmpty()) {
+            pos.x = LeftColumnX;
+            pos.print(*line, true);
+        }
 
     return p.end();
 }

@@ -1,6 +1,7 @@
 #include "report_content.h"
 
 #include "model/session.h"
+#include "psychro/coil.h"
 #include "psychro/design_cities.h"
 
 namespace print {
@@ -101,6 +102,15 @@ ReportContent reportContent(const model::Session& s) {
             .arg(s.text(Field::txtFreshMix), s.operation() == 1
                                                  ? QStringLiteral("Heating with Humidification")
                                                  : QStringLiteral("Cooling with Dehumidifcation"));
+    using F = Field;
+    report.coilLine =
+        QStringLiteral("%1: Sensible %2  Latent %3 BTU/HR  SHR %4  ADP %5 F  Bypass %6")
+            .arg(psychro::coilCaption(s.operation() == 1), s.text(F::txtCoilSensible),
+                 s.text(F::txtCoilLatent), s.text(F::txtCoilSHR), s.text(F::txtCoilADP),
+                 s.text(F::txtCoilBypass));
+    report.roomLine = QStringLiteral("Room: Sensible %1  Latent %2  Total %3 BTU/HR  SHR %4")
+                          .arg(s.text(F::txtRoomSensible), s.text(F::txtRoomLatent),
+                               s.text(F::txtRoomTotal), s.text(F::txtRoomSHR));
     report.titleLines = titleLines(s.titleBlock());
     return report;
 }

@@ -68,6 +68,9 @@ struct ReportContent {
     // Under the load: the fresh-air share and the operation; empty prints
     // nothing.
     QString conditionsLine;
+    // Under those: the coil's and the room's load split; empty prints nothing.
+    QString coilLine;
+    QString roomLine;
     // The design's title block, printed above everything else; none when
     // the design has none.
     QStringList titleLines;

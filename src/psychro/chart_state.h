@@ -73,6 +73,11 @@ struct ChartState {
     WorkingInputs in;
     bool mixedPlaced = false; // the last recompute could build the mixed point
     bool InterpFailed = false;
+    // The coil line's ADP on the saturation curve, when the sheet shows one.
+    bool coilAdpShown = false;
+    double coilAdpT = 0, coilAdpW = 0;
+    // View option: draw the coil line's extension and the ADP.
+    bool showCoilLine = false;
 };
 
 } // namespace psychro

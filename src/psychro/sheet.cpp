@@ -23,6 +23,9 @@ const std::array<const char*, FieldCount> Names = {
     "txtSupplyFlow",     "txtMixedFlow",      "txtOutdoorMass",
     "txtReturnMass",     "txtSupplyMass",     "txtMixedMass",
     "txtLoad",           "txtCondensate",     "txtFreshMix",
+    "txtCoilSensible",   "txtCoilLatent",     "txtCoilSHR",
+    "txtCoilADP",        "txtCoilBypass",     "txtRoomSensible",
+    "txtRoomLatent",     "txtRoomTotal",      "txtRoomSHR",
 };
 
 // Downward corrections of the mixed air's saturation ratio: each threshold

@@ -51,6 +51,15 @@ enum class Field {
     txtLoad,
     txtCondensate,
     txtFreshMix,
+    txtCoilSensible,
+    txtCoilLatent,
+    txtCoilSHR,
+    txtCoilADP,
+    txtCoilBypass,
+    txtRoomSensible,
+    txtRoomLatent,
+    txtRoomTotal,
+    txtRoomSHR,
     Count
 };
 constexpr int FieldCount = int(Field::Count);

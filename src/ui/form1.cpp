@@ -2,6 +2,7 @@
 
 #include "ui/input_widgets.h"
 #include "ui/surface_widget.h"
+#include "ui/view_options.h"
 #include "ui/window_layout.h"
 #include "ui/xml_feed_dialog.h"
 
@@ -11,6 +12,7 @@
 #include "chart/plots.h"
 #include "print/print_report.h"
 #include "print/report_content.h"
+#include "psychro/coil.h"
 #include "psychro/design_cities.h"
 #include "psychro/numconv.h"
 #include "version.h"
@@ -230,6 +232,43 @@ QWidget* Form1::buildSheet() {
     return sheet;
 }
 
+// The load's split on the coil (mixed to supply) and in the room (supply
+// to return), read-only as the load is.
+QGroupBox* Form1::buildCoilGroup() {
+    frmCoil = named(new QGroupBox(psychro::coilCaption(false)), "frmCoil");
+    auto* g = new QGridLayout(frmCoil);
+    g->setVerticalSpacing(4);
+    auto add = [&](Field f, int row, int column) {
+        auto* e = named(new QLineEdit, psychro::fieldName(f));
+        e->setReadOnly(true);
+        e->setFocusPolicy(Qt::NoFocus);
+        e->setAlignment(Qt::AlignRight);
+        e->setMaximumWidth(100);
+        m_fields[size_t(f)] = e;
+        g->addWidget(e, row, column);
+    };
+    // Columns of the split, a row each for the coil and the room; the coil's
+    // total is the cooling load above.
+    int column = 1;
+    for (const char* caption : {"Sensible", "Latent", "Total", "SHR"})
+        g->addWidget(label(QString::fromLatin1(caption), "lblCoilColumn"), 0, column++,
+                     Qt::AlignCenter);
+    g->addWidget(label(QStringLiteral("Coil"), "lblCoil"), 1, 0);
+    add(Field::txtCoilSensible, 1, 1);
+    add(Field::txtCoilLatent, 1, 2);
+    add(Field::txtCoilSHR, 1, 4);
+    g->addWidget(label(QStringLiteral("Room"), "lblRoom"), 2, 0);
+    add(Field::txtRoomSensible, 2, 1);
+    add(Field::txtRoomLatent, 2, 2);
+    add(Field::txtRoomTotal, 2, 3);
+    add(Field::txtRoomSHR, 2, 4);
+    g->addWidget(label(QStringLiteral("ADP (F)"), "lblCoilADP"), 3, 0);
+    add(Field::txtCoilADP, 3, 1);
+    g->addWidget(label(QStringLiteral("Bypass Factor"), "lblCoilBypass"), 3, 2, Qt::AlignRight);
+    add(Field::txtCoilBypass, 3, 3);
+    return frmCoil;
+}
+
 QWidget* Form1::buildSidePanel() {
     auto* side = new QWidget;
     side->setObjectName(QStringLiteral("sidePanel"));
@@ -264,6 +303,7 @@ QWidget* Form1::buildSidePanel() {
     rg->addWidget(picWarning, 0, 2, 2, 1, Qt::AlignCenter);
     rg->setColumnStretch(2, 1);
     v->addWidget(results);
+    v->addWidget(buildCoilGroup());
 
     auto* middle = new QHBoxLayout;
     middle->setSpacing(8);
@@ -475,7 +515,14 @@ void Form1::showRecomputed() {
     // A load computed from values that could not be read off the chart is
     // no load: it goes with them.
     txtLoad->setVisible(!warning);
+    frmCoil->setTitle(psychro::coilCaption(m_session.operation() == 1));
     picWarning->setVisible(warning);
+    drawCharts();
+}
+
+void Form1::setCoilLine(bool on) {
+    viewoptions::setCoilLine(on);
+    m_session.setCoilLine(on);
     drawCharts();
 }
 

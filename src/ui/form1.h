@@ -101,6 +101,8 @@ private:
     void showField(psychro::Field f);
     void showRecomputed();
     void drawCharts();
+    QGroupBox* buildCoilGroup();
+    void setCoilLine(bool on);
     void placeKnob();
     void showLock();
     void showLiveView();
@@ -125,7 +127,8 @@ private:
     InputField *txtOutdoorTemp, *txtOutdoorRH, *txtReturnTemp, *txtReturnRH, *txtSupplyTemp,
         *txtSupplyRH, *txtSupplyFlow, *txtFreshMix;
     QLineEdit *txtLoad, *txtCondensate, *txtOutdoorDew;
-    QGroupBox *Frame1, *frmFreshAir, *Frame2, *frmLive;
+    QGroupBox *Frame1, *frmFreshAir, *Frame2, *frmLive, *frmCoil;
+    QAction* m_coilLineAction = nullptr;
     std::array<QRadioButton*, 2> OptCoolHeat;
     std::array<QRadioButton*, 2> OptLive;
     QComboBox* cmboCity;

@@ -5,6 +5,7 @@
 
 #include "ui/input_widgets.h"
 #include "ui/surface_widget.h"
+#include "ui/view_options.h"
 #include "ui/window_layout.h"
 
 #include "chart/chart_export.h"
@@ -20,6 +21,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QShortcut>
@@ -111,6 +113,15 @@ void Form1::buildWindowExtras() {
     // Ctrl+C copies the sheet unless a field with selected text has the focus.
     copy->setShortcutContext(Qt::WindowShortcut);
 
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->setObjectName(QStringLiteral("menuView"));
+    m_coilLineAction = view->addAction(tr("Coil &Line"));
+    m_coilLineAction->setObjectName(QStringLiteral("actionCoilLine"));
+    m_coilLineAction->setCheckable(true);
+    m_coilLineAction->setChecked(viewoptions::coilLine());
+    m_session.setCoilLine(m_coilLineAction->isChecked());
+    connect(m_coilLineAction, &QAction::toggled, this, &Form1::setCoilLine);
+
     // Read-out of the chart under the pointer.
     m_readout = new QLabel(this);
     m_readout->setObjectName(QStringLiteral("chartReadout"));
@@ -138,6 +149,13 @@ void Form1::buildWindowExtras() {
     txtLoad->setToolTip(tr("Cooling load of the coil, BTU / hr"));
     txtCondensate->setToolTip(tr("Condensate from the coil, US gal / min"));
     txtFreshMix->setToolTip(tr("Share of outdoor air in the supply air, %"));
+    for (Field f : {Field::txtCoilSensible, Field::txtCoilLatent, Field::txtRoomSensible,
+                    Field::txtRoomLatent, Field::txtRoomTotal})
+        field(f)->setToolTip(tr("BTU / hr"));
+    for (Field f : {Field::txtCoilSHR, Field::txtRoomSHR})
+        field(f)->setToolTip(tr("Sensible heat ratio: sensible over total"));
+    field(Field::txtCoilADP)->setToolTip(tr("Apparatus dew point, F"));
+    field(Field::txtCoilBypass)->setToolTip(tr("Bypass factor of the coil"));
 
     // Resizable down to three quarters of the chart's size.
     const QSize full(Margin + picGraph->width() + ColumnGap + SidePanelWidth + Margin,

@@ -102,8 +102,12 @@ void TestCli::optionsAreTypedAndLeft_data() {
     QTest::newRow("negative numbers")
         << QStringList{"--outdoor", "-10,63", "--fresh", "-3"}
         << QStringList{"txtOutdoorTemp=-10", "txtFreshMix=0", "txtOutdoorFlow=0"};
-    QTest::newRow("Denver heating") << QStringList{"--city", "Denver, CO", "--heating"}
-                                    << QStringList{"txtOutdoorTemp=-10", "txtOutdoorRH=37"};
+    QTest::newRow("Denver heating")
+        << QStringList{"--city", "Denver, CO", "--heating"}
+        << QStringList{"txtOutdoorTemp=-10", "txtOutdoorRH=37", "txtCoilADP=", "txtCoilBypass="};
+    QTest::newRow("start-up coil and room")
+        << QStringList{}
+        << QStringList{"txtCoilSHR=0.67", "txtCoilADP=59.5", "txtRoomTotal=114,750"};
     QTest::newRow("row 32 cooling")
         << QStringList{"--city", "32"} << QStringList{"txtOutdoorTemp=95", "txtOutdoorRH=27"};
 }
@@ -112,7 +116,7 @@ void TestCli::optionsAreTypedAndLeft() {
     QFETCH(QStringList, args);
     QFETCH(QStringList, expected);
     const QJsonObject f = sheet(args);
-    QCOMPARE(f.size(), 39);
+    QCOMPARE(f.size(), 48);
     for (const QString& e : expected)
         QCOMPARE(e.section(u'=', 0, 0) + u'=' + f.value(e.section(u'=', 0, 0)).toString(), e);
     // The same flow whichever way it is written.

@@ -115,6 +115,7 @@ private slots:
     void axisAndSaturation();
     void gridWetBulbAndVolumeLines();
     void processLinesAndMarkers();
+    void coilLineOnlyWhenSwitchedOn();
     void wholeChartInOrderWithoutChangingTheState();
     void cycleOfThirtyTwoTicks();
     void zeroShareAndVerticalLines();
@@ -199,6 +200,31 @@ void TestLayers::processLinesAndMarkers() {
     d.s.mixedPlaced = false; // no mixed point: the mixing line alone
     PlotPoints(d.g, d.s);
     QCOMPARE(d.g.ops.size(), 1);
+}
+
+// An ADP at 50 F, W .0075: x = 2 + 15 / 85 x 10, y = 2 + .0075 / .03 x 10.
+void TestLayers::coilLineOnlyWhenSwitchedOn() {
+    Recorded d;
+    d.s.coilAdpShown = true, d.s.coilAdpT = 50, d.s.coilAdpW = 0.0075;
+    drawPsychrometricChart(d.g, d.s);
+    const qsizetype off = d.g.ops.size();
+    d.g.clear();
+    d.s.showCoilLine = true;
+    drawPsychrometricChart(d.g, d.s);
+    const QList<Op> coil = d.g.ops.mid(off);
+    QVERIFY(coil.size() > 3);
+    const QPointF S(d.s.pos.supplyX, d.s.pos.supplyY), A(3.764706, 4.5);
+    for (qsizetype i = 0; i + 1 < coil.size(); ++i) {
+        const Op& o = coil[i];
+        QVERIFY(o.kind == Kind::Line && o.width == 1 && o.colour == colour::Black);
+        // Every dash lies on the supply-to-ADP segment.
+        const double cross = (A.x() - S.x()) * (o.y2 - S.y()) - (A.y() - S.y()) * (o.x2 - S.x());
+        QVERIFY(near(cross, 0, 1e-6));
+    }
+    QVERIFY(near(QPointF(coil[0].x1, coil[0].y1), S.x(), S.y()));
+    QVERIFY(near(QPointF(coil[coil.size() - 2].x2, coil[coil.size() - 2].y2), A.x(), A.y()));
+    QVERIFY(coil.back().kind == Kind::Circle &&
+            near(QPointF(coil.back().x1, coil.back().y1), A.x(), A.y()));
 }
 
 void TestLayers::wholeChartInOrderWithoutChangingTheState() {

@@ -129,7 +129,13 @@ void TestSession::goldenSheets_data() {
            "OutdoorSpVol=14.37 ReturnSpVol=13.73 SupplySpVol=13.38 MixedSpVol=13.89 "
            "OutdoorEnthalpy=42.87 ReturnEnthalpy=30.24 SupplyEnthalpy=25.99 MixedEnthalpy=33.29 "
            "OutdoorFlow=1500 ReturnFlow=4500 MixedFlow=6000 OutdoorMass=6263 ReturnMass=19665 "
-           "SupplyMass=26906 MixedMass=25928 Load=197,100 Condensate=0.12";
+           "SupplyMass=26906 MixedMass=25928 Load=197,100 Condensate=0.12 "
+           // Coil: h(80, .01065) = 19.2 + .01065 x 1096.72 = 30.880; sensible
+           // 27000 x (30.880 - 25.99) = 132,032. The coil line .000114 /F
+           // crosses the 59-60 F chord (.010400-.010787) at 59.50 F; BF
+           // .50 / 20.50. Room: h(75, .01065) = 29.656, 27000 x 3.666 = 98,993.
+           "CoilSensible=132,032 CoilLatent=65,068 CoilSHR=0.67 CoilADP=59.5 CoilBypass=0.02 "
+           "RoomSensible=98,993 RoomLatent=15,757 RoomTotal=114,750 RoomSHR=0.86";
     // No fresh air: the mixed air is the return air, character for character,
     // even with no outdoor mass (120 F is above the 15.0 volume line).
     QTest::newRow("no fresh air")
@@ -150,7 +156,10 @@ void TestSession::goldenSheets_data() {
         << "MixedTemp=64 OutdoorRatio=.00269 ReturnRatio=.00660 SupplyRatio=.00705 "
            "OutdoorEnthalpy=12.50 ReturnEnthalpy=24.49 SupplyEnthalpy=30.58 MixedEnthalpy=21.36 "
            "OutdoorDew=31 ReturnDew=46 SupplyDew=48 MixedDew=42 OutDoorWetBulb=33 "
-           "ReturnWetBulb=57 SupplyWetBulb=66 MixedWetBulb=52 Load=-248,940 Condensate=-0.08";
+           "ReturnWetBulb=57 SupplyWetBulb=66 MixedWetBulb=52 Load=-248,940 Condensate=-0.08 "
+           // h(64, .00705) = 23.042 and h(72, .00705) = 24.987; no ADP above the mixed air.
+           "CoilSensible=-203,532 CoilLatent=-45,408 CoilSHR=0.82 CoilADP= CoilBypass= "
+           "RoomSensible=-151,015 RoomLatent=-13,415 RoomTotal=-164,430 RoomSHR=0.92";
     // Every saturation correction applies at 111 F; from 112 F no mixed RH.
     QTest::newRow("mixed at 111 F") << "OutdoorTemp=111 OutdoorRH=30 FreshMix=100" << false
                                     << "MixedTemp=111 MixedRH=31 ReturnFlow=0 MixedMass=24341";
@@ -163,12 +172,17 @@ void TestSession::goldenSheets_data() {
     QTest::newRow("saturated return")
         << "ReturnTemp=88 ReturnRH=100 SupplyTemp=95 SupplyRH=95 SupplyFlow=60000" << false
         << "ReturnRatio=.02979 ReturnDew=88 ReturnWetBulb=88 SupplyRatio=.03141 Condensate=-2.44";
+    // Placed on the 100 % curve, just under the drawn one: the coil line
+    // .0001105 /F meets the 59-60 F chord at 59.76 F; BF .24 / 20.24.
+    QTest::newRow("saturated supply")
+        << "SupplyRH=100" << false << "SupplyRatio=.01072 CoilADP=59.8 CoilBypass=0.01";
     QTest::newRow("cold dry outdoor") << "OutdoorTemp=35 OutdoorRH=46" << false
                                       << "OutdoorRatio=.00198 OutdoorDew=27 OutDoorWetBulb=27";
     // Placed at 72 F (halves to even); 73 F would read .00861.
     QTest::newRow("half a degree")
         << "OutdoorTemp=72.5 OutdoorRH=50" << false << "OutdoorRatio=.00832";
-    QTest::newRow("above the chart") << "OutdoorTemp=125" << true << "";
+    QTest::newRow("above the chart")
+        << "OutdoorTemp=125" << true << "CoilSensible= CoilSHR= RoomTotal= RoomSHR=";
     QTest::newRow("dry mixed air")
         << "OutdoorTemp=105 OutdoorRH=5 FreshMix=100" << false << "MixedTemp=105 MixedRH=05";
     // Left of the chart the outdoor point drops below W = 0: no mixed RH.

@@ -164,6 +164,8 @@ private slots:
                                  "    Condensate (GPM): " + s.text(psychro::Field::txtCondensate));
         QCOMPARE(r.conditionsLine, "Fresh Air: 25 %    Operation: Cooling with Dehumidifcation");
         QVERIFY(r.titleLines.isEmpty());
+        QVERIFY(r.coilLine.startsWith("Cooling Coil and Room: Sensible " +
+                                      s.text(psychro::Field::txtCoilSensible)));
         // A title block stands above the page, notes cut after three lines,
         // and the whole still fits one page.
         s.setTitleBlock({"P-7", "AHU-1", "", "", "a\nb\nc\nd"});
@@ -173,7 +175,8 @@ private slots:
         QList<double> tops;
         const QStringList lines = pageLines(printPdf("titled.pdf", 300, titled), &tops);
         QCOMPARE(lines.first(), "@0 Project: P-7");
-        QVERIFY(lines.last().contains("Fresh Air: 25 %"));
+        QVERIFY(lines[lines.size() - 3].contains("Fresh Air: 25 %"));
+        QVERIFY(lines.last().contains("Room: Sensible " + s.text(psychro::Field::txtRoomSensible)));
         QVERIFY(QString(tool("pdfinfo", {m_dir.filePath("titled.pdf")}))
                     .contains(QRegularExpression("Pages:\\s+1\\n")));
     }

@@ -9,6 +9,7 @@
 #include "ui/design_properties_dialog.h"
 #include "ui/form1.h"
 #include "ui/recent_designs.h"
+#include "ui/view_options.h"
 #include "ui/xml_feed_dialog.h"
 
 #include <QApplication>
@@ -68,6 +69,7 @@ private slots:
     void initTestCase() { qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit()); }
     void init() {
         QFile::remove(ui::recent::listPath());
+        QFile::remove(ui::viewoptions::path());
         m_store = std::make_unique<feed::IniSettingsStore>(m_dir.filePath(QStringLiteral("q.ini")));
         m_session = std::make_unique<model::Session>(nullptr, m_store.get());
         m_form = std::make_unique<ui::Form1>(*m_session, m_store.get());
@@ -99,7 +101,28 @@ private slots:
     void damagedFileOrFailedSaveKeepsTheDesign();
     void recentDesignsKeepEightAndDropDeleted();
     void liveReadingsAreNoChange();
+    void coilGroupFollowsOperationAndView();
 };
+
+// The same air in both operations: only cooling has an ADP. The coil line
+// is off until chosen and stays chosen for the next window.
+void TestForm1::coilGroupFollowsOperationAndView() {
+    auto* group = control<QGroupBox>("frmCoil");
+    auto* coilLine = control<QAction>("actionCoilLine");
+    QVERIFY(!coilLine->isChecked() && !m_session->chart().showCoilLine);
+    for (int op : {1, 0}) {
+        control<QRadioButton>(op ? "OptCoolHeat_1" : "OptCoolHeat_0")->click();
+        typeAndLeave(Field::txtOutdoorTemp, QStringLiteral("60"));
+        typeAndLeave(Field::txtOutdoorRH, QStringLiteral("50"));
+        QCOMPARE(group->title(), op ? "Heating Coil and Room" : "Cooling Coil and Room");
+        QCOMPARE(field(Field::txtCoilADP)->text().isEmpty(), op == 1);
+        QVERIFY(!field(Field::txtCoilSHR)->text().isEmpty());
+    }
+    coilLine->trigger();
+    QVERIFY(m_session->chart().showCoilLine);
+    m_form = std::make_unique<ui::Form1>(*m_session, m_store.get());
+    QVERIFY(control<QAction>("actionCoilLine")->isChecked());
+}
 
 void TestForm1::controlsAreBoundBothWays() {
     // Start-up texts come from the Session; derived fields are read-only.

@@ -1,0 +1,127 @@
+#include "coil.h"
+
+#include "chart_geometry.h"
+#include "numconv.h"
+
+#include <cmath>
+
+namespace psychro {
+
+namespace {
+
+constexpr double MinChartT = 35, MaxChartT = 120;
+constexpr double TopRatio = 0.03; // the plot's top edge, lb/lb
+
+double chordRatio(double T) {
+    const double T0 = std::min(std::floor(T), MaxChartT - 1);
+    const double w0 = saturationRatio(T0), w1 = saturationRatio(T0 + 1);
+    return w0 + (w1 - w0) * (T - T0);
+}
+
+QString formatted(double x, const char* pattern) {
+    return std::isfinite(x) ? FormatNumber(x, QString::fromLatin1(pattern)) : QString();
+}
+
+} // namespace
+
+double moistAirEnthalpy(double T, double W) {
+    return 0.24 * T + W * (1061.2 + 0.444 * T);
+}
+
+bool apparatusDewPoint(double Tm, double Wm, double Ts, double Ws, double& adp) {
+    if (!(Ts < Tm) || Ts < MinChartT || Ts > MaxChartT)
+        return false;
+    const double slope = (Wm - Ws) / (Tm - Ts);
+    // Distance of the line above the curve: it starts below (or on) the
+    // curve at the supply point and the ADP is where it first reaches it.
+    auto gap = [&](double T) { return Ws + slope * (T - Ts) - chordRatio(T); };
+    double hi = Ts;
+    double gHi = gap(hi);
+    if (gHi > 0)
+        return false;
+    // Walk down the chords; each is straight, so a crossing inside one is exact.
+    while (hi > MinChartT) {
+        const double lo = std::max(MinChartT, hi == std::floor(hi) ? hi - 1 : std::floor(hi));
+        const double gLo = gap(lo);
+        if (gLo >= 0) {
+            const double T = gHi == gLo ? hi : hi + (lo - hi) * gHi / (gHi - gLo);
+            if (chordRatio(T) > TopRatio) // on the cut-off part, not the curve
+                return false;
+            adp = T;
+            return true;
+        }
+        hi = lo;
+        gHi = gLo;
+    }
+    return false;
+}
+
+QString coilCaption(bool heating) {
+    return heating ? QStringLiteral("Heating Coil and Room")
+                   : QStringLiteral("Cooling Coil and Room");
+}
+
+void RunCoilAnalysis(Sheet& sh, ChartState& s, bool heating) {
+    using F = Field;
+    for (F f :
+         {F::txtCoilSensible, F::txtCoilLatent, F::txtCoilSHR, F::txtCoilADP, F::txtCoilBypass,
+          F::txtRoomSensible, F::txtRoomLatent, F::txtRoomTotal, F::txtRoomSHR})
+        sh[f].clear();
+    s.coilAdpShown = false;
+    if (sh.warning)
+        return;
+
+    bool ok = true;
+    auto number = [&](F f) {
+        bool good = false;
+        const double v = StrictNumber(sh[f], &good);
+        ok = ok && good && std::isfinite(v);
+        return v;
+    };
+    // The supply flow as the load reads it.
+    const double cfm = number(F::txtSupplyFlow);
+    ok = ok && cfm == LeadingNumber(sh[F::txtSupplyFlow]);
+    const double Ts = number(F::txtSupplyTemp);
+    const double Ws = number(F::txtSupplyRatio);
+    const double hS = number(F::txtSupplyEnthalpy);
+    if (!ok)
+        return;
+    auto shr = [](double sensible, double total) {
+        return total != 0 ? formatted(sensible / total, "0.00") : QString();
+    };
+
+    // Coil: mixed air to supply.
+    const double Tm = number(F::txtMixedTemp);
+    const double Wm = number(F::txtMixedRatio);
+    const double hM = number(F::txtMixedEnthalpy);
+    if (ok) {
+        const double total = cfm * 4.5 * (hM - hS); // as the load is computed
+        const double sensible = 4.5 * cfm * (moistAirEnthalpy(Tm, Ws) - hS);
+        sh[F::txtCoilSensible] = formatted(sensible, "#,##0");
+        sh[F::txtCoilLatent] = formatted(total - sensible, "#,##0");
+        sh[F::txtCoilSHR] = shr(sensible, total);
+        double adp = 0;
+        if (!heating && Ts < Tm && hS < hM && apparatusDewPoint(Tm, Wm, Ts, Ws, adp)) {
+            sh[F::txtCoilADP] = formatted(adp, "##0.0");
+            sh[F::txtCoilBypass] = formatted((Ts - adp) / (Tm - adp), "0.00");
+            s.coilAdpShown = true;
+            s.coilAdpT = adp;
+            s.coilAdpW = chordRatio(adp);
+        }
+    }
+
+    // Room: supply air to return air.
+    ok = true;
+    const double Tr = number(F::txtReturnTemp);
+    const double hR = number(F::txtReturnEnthalpy);
+    if (ok) {
+        const double total = 4.5 * cfm * (hR - hS);
+        const double sensible = 4.5 * cfm * (moistAirEnthalpy(Tr, Ws) - hS);
+        sh[F::txtRoomSensible] = formatted(sensible, "#,##0");
+        sh[F::txtRoomLatent] = formatted(total - sensible, "#,##0");
+        sh[F::txtRoomTotal] = formatted(total, "#,##0");
+        sh[F::txtRoomSHR] = shr(sensible, total);
+    }
+}
+
+} // namespace psychro

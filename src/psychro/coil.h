@@ -1,0 +1,27 @@
+#pragma once
+
+#include "chart_state.h"
+#include "sheet.h"
+
+#include <QString>
+
+// The coil's and the room's load split, read from the sheet as displayed.
+namespace psychro {
+
+// h = 0.24 T + W (1061.2 + 0.444 T), BTU/lb, unrounded.
+double moistAirEnthalpy(double T, double W);
+
+// Where the coil line from (Tm, Wm) through (Ts, Ws), extended past the
+// supply point, meets the saturation curve as the chart draws it (whole-
+// degree chords, cut at the top of the plot). False when it does not
+// meet it inside the chart.
+bool apparatusDewPoint(double Tm, double Wm, double Ts, double Ws, double& adp);
+
+// Caption of the coil and room group: the coil heats in heating mode.
+QString coilCaption(bool heating);
+
+// Fills the coil and room fields from the displayed sheet, and the ADP the
+// chart marks (s.coilAdpShown). Runs after RunConversions.
+void RunCoilAnalysis(Sheet& sheet, ChartState& s, bool heating);
+
+} // namespace psychro
