@@ -32,6 +32,10 @@ QByteArray sampleObservation() {
     return readAll(QStringLiteral(QUORVEL_TEST_DATA "/current-observation-KDTO.xml"));
 }
 
+QByteArray sampleFile(const QString& name) {
+    return readAll(QStringLiteral(QUORVEL_TEST_DATA "/") + name);
+}
+
 qint64 peakGrowthKb(const std::function<void()>& run) {
     auto peak = [] {
         const QByteArray status = readAll(QStringLiteral("/proc/self/status"));

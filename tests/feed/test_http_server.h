@@ -10,6 +10,8 @@ class QTcpSocket;
 
 // The station document of the feed samples.
 QByteArray sampleObservation();
+// A file of the feed samples.
+QByteArray sampleFile(const QString& name);
 
 // How much the process's peak resident memory (VmHWM) grows while run
 // runs, in kB; more than any bound where the system does not tell.
