@@ -65,6 +65,7 @@ TestHttpServer::TestHttpServer() {
                 if (!request.contains("\r\n\r\n"))
                     return;
                 disconnect(socket, &QTcpSocket::readyRead, this, nullptr); // answered once
+                lastRequest = request;
                 const QString path = QUrl(QString::fromLatin1(request.split(' ').value(1))).path();
                 answer(socket, m_routes.value(path, {Mode::Fixed, "not found", 404}));
             });

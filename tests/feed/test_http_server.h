@@ -46,6 +46,8 @@ public:
     TestHttpServer();
     QString url(const QString& pathAndQuery) const;
     void setRoute(const QString& path, const Route& route) { m_routes[path] = route; }
+    // The last request's line and headers (for a server on the test's thread).
+    QByteArray lastRequest;
 
 private:
     void answer(QTcpSocket* socket, const Route& r);

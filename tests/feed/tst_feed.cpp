@@ -379,6 +379,13 @@ private slots:
             << latest << day << 404 << untouched << "station KPWM not found";
         QTest::newRow("429") << latest << day << 429 << untouched << busy.arg(429);
         QTest::newRow("503") << latest << day << 503 << untouched << busy.arg(503);
+        // The history may take four times the latest observation's size.
+        const QByteArray mib(1 << 20, ' ');
+        QTest::newRow("latest over 1 MiB, history 2 MiB")
+            << latest + mib << day + mib + mib << 200 << untouched.mid(0, 8) + kept << "";
+        QTest::newRow("history over 4 MiB") << latest << day + mib.repeated(4) << 200
+                                            << QStringList{"60.1", "90"} + panel + QStringList{"0"}
+                                            << "document larger than 4194304 bytes";
         QTest::newRow("truncated")
             << latest.left(2000) << day.left(100000) << 200 << untouched
             << "not a weather-service document (not JSON: unterminated object at offset 100000)";
@@ -393,6 +400,7 @@ private slots:
         settings.feedSource = "nws";
         settings.nwsStation = "KPWM";
         settings.nwsBaseUrl = m_server->url("/");
+        settings.nwsContact = "ops@example.com";
         m_server->setRoute("/stations/KPWM/observations/latest", {Mode::Fixed, latest, status});
         m_server->setRoute("/stations/KPWM/observations", {Mode::Fixed, observations, status});
         m_feed.setNow(QDateTime::fromString("2019-08-17T12:00:00Z", Qt::ISODate));
@@ -413,6 +421,12 @@ private slots:
             m_server->url("/stations/KPWM/observations?start=2019-08-17T00:00:00-05:00");
         QCOMPARE(m_messages.join(u'|'),
                  message.isEmpty() ? "" : "Failed to Load Data\n" + history + ": " + message);
+        // The service asks every client who it is and how to reach them.
+        QVERIFY(m_server->lastRequest.contains("\r\nAccept: application/geo+json\r\n"));
+        QVERIFY(QRegularExpression("\r\nUser-Agent: Quorvel Psychrometry/[0-9.]+ "
+                                   "\\(ops@example.com\\)\r\n")
+                    .match(m_server->lastRequest)
+                    .hasMatch());
     }
 
     void manualEntryMeanwhile() {
