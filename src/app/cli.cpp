@@ -9,6 +9,7 @@
 #include "chart/image_surface.h"
 #include "feed/feed_settings.h"
 #include "feed/station_feed.h"
+#include "feed/weather_service.h"
 #include "model/design.h"
 #include "model/session.h"
 #include "model/sheet_export.h"
@@ -22,11 +23,13 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringDecoder>
@@ -142,6 +145,24 @@ bool splitPair(const QString& value, Pair& out) {
     return true;
 }
 
+// The day's history as kept in its slots, oldest first, times in UTC.
+QJsonArray historyAsJson(const model::ObservationHistory& h) {
+    QJsonArray out;
+    // A float's shortest text, as the document gave it.
+    auto number = [](float x) { return QString::number(x).toDouble(); };
+    for (qint16 i = 0; i < h.obsIndex; ++i) {
+        const QString& text = h.obsTime[size_t(i)];
+        QDateTime t = QDateTime::fromString(text, Qt::ISODate);
+        if (!t.isValid())
+            t = QDateTime::fromString(text, Qt::RFC2822Date);
+        out.append(QJsonObject{
+            {QStringLiteral("time"), t.isValid() ? t.toUTC().toString(Qt::ISODate) : text},
+            {QStringLiteral("temperature"), number(h.obsTemperature[size_t(i)])},
+            {QStringLiteral("dewpoint"), number(h.obsDewPoint[size_t(i)])}});
+    }
+    return out;
+}
+
 QByteArray sheetAsJson(const model::Session& s) {
     QJsonObject fields;
     for (int i = 0; i < psychro::FieldCount; ++i)
@@ -150,6 +171,8 @@ QByteArray sheetAsJson(const model::Session& s) {
     QJsonObject root;
     root.insert(QStringLiteral("fields"), fields);
     root.insert(QStringLiteral("warning"), s.warning());
+    if (s.liveFeed())
+        root.insert(QStringLiteral("history"), historyAsJson(s.history()));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -230,9 +253,22 @@ int run(int argc, char* argv[]) {
         QStringLiteral("save-design"),
         QStringLiteral("Write the design (inputs, choices, title block) to FILE and exit."),
         QStringLiteral("FILE"));
+    const QCommandLineOption station(
+        QStringLiteral("station"),
+        QStringLiteral("Take the live feed from this weather-service station (3 to 5 letters "
+                       "and digits) for this run."),
+        QStringLiteral("ID"));
+    const QCommandLineOption weatherApi(
+        QStringLiteral("weather-api"),
+        QStringLiteral("The weather service's base address for this run."), QStringLiteral("URL"));
+    const QCommandLineOption at(
+        QStringLiteral("at"),
+        QStringLiteral("Take this moment (ISO 8601, with its zone) as now, to replay a day."),
+        QStringLiteral("TIME"));
     for (const QCommandLineOption& o :
-         {screenshot, sheet, json, outdoor, ret, supply, cfm, fresh, city, heating, live, settings,
-          printPdf, exportChart, csv, design, saveDesign})
+         {screenshot, sheet,  json,       outdoor, ret,        supply,   cfm,
+          fresh,      city,   heating,    live,    settings,   printPdf, exportChart,
+          csv,        design, saveDesign, station, weatherApi, at})
         parser.addOption(o);
     parser.addPositionalArgument(QStringLiteral("design"),
                                  QStringLiteral("A design file (.qpsy) to open, as --design."),
@@ -303,6 +339,21 @@ int run(int argc, char* argv[]) {
             return ExitUsage;
         }
     }
+    if (parser.isSet(station) && !feed::isStationId(parser.value(station))) {
+        printErr(QStringLiteral("quorvel: --station takes 3 to 5 letters and digits, for "
+                                "example KDTO"));
+        return ExitUsage;
+    }
+    QDateTime now;
+    if (parser.isSet(at)) {
+        now = QDateTime::fromString(parser.value(at), Qt::ISODate);
+        // Without a zone the moment would depend on the machine's.
+        if (!now.isValid() || now.timeSpec() == Qt::LocalTime) {
+            printErr(QStringLiteral("quorvel: --at takes an ISO 8601 time with its zone, for "
+                                    "example 2019-08-17T12:00:00Z"));
+            return ExitUsage;
+        }
+    }
     if (parser.isSet(json) && !parser.isSet(sheet)) {
         printErr(QStringLiteral("quorvel: --json goes with --sheet"));
         return ExitUsage;
@@ -365,8 +416,9 @@ int run(int argc, char* argv[]) {
             ? parser.value(settings)
             : feed::settingsFilePath(QCoreApplication::applicationDirPath(), &seed);
     feed::IniSettingsStore store(settingsPath, seed);
-    feed::StationFeed station;
-    model::Session session(&station, &store);
+    feed::StationFeed stationFeed;
+    stationFeed.setNow(now);
+    model::Session session(&stationFeed, &store);
 
     if (!headless) {
         ui::Form1 w(session, &store);
@@ -397,6 +449,12 @@ int run(int argc, char* argv[]) {
         session.chooseOperation(1);
     if (cityRow >= 0)
         session.chooseCity(cityRow);
+    if (parser.isSet(station)) {
+        session.feedSettings().feedSource = QStringLiteral("nws");
+        session.feedSettings().nwsStation = parser.value(station);
+    }
+    if (parser.isSet(weatherApi))
+        session.feedSettings().nwsBaseUrl = parser.value(weatherApi);
     if (parser.isSet(live))
         session.chooseLive(0);
     // What a user does: type the text into the field (one change of its

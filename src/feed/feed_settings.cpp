@@ -49,6 +49,11 @@ void LoadFeedSettings(model::FeedSettings& settings, int ReadFile, const QString
     settings.gXMLCurrent = defaultCurrentUrl();
     settings.gXMLDaily = defaultDailyUrl();
     settings.gGMTOffset = 5;
+    const model::FeedSettings defaults;
+    settings.feedSource = defaults.feedSource;
+    settings.nwsStation = defaults.nwsStation;
+    settings.nwsBaseUrl = defaults.nwsBaseUrl;
+    settings.nwsContact = defaults.nwsContact;
     if (ReadFile == 0)
         return;
 
@@ -58,13 +63,24 @@ void LoadFeedSettings(model::FeedSettings& settings, int ReadFile, const QString
     const QStringList v =
         iniValues(text, QString::fromLatin1(IniSection),
                   {QString::fromLatin1(IniKeyCurrent), QString::fromLatin1(IniKeyDaily),
-                   QString::fromLatin1(IniKeyOffset)});
+                   QString::fromLatin1(IniKeyOffset), QString::fromLatin1(IniKeySource),
+                   QString::fromLatin1(IniKeyStation), QString::fromLatin1(IniKeyBaseUrl),
+                   QString::fromLatin1(IniKeyContact)});
     if (!v[0].isEmpty())
         settings.gXMLCurrent = v[0];
     if (!v[1].isEmpty())
         settings.gXMLDaily = v[1];
     if (!v[2].isEmpty())
         convertGmtOffset(v[2], &settings.gGMTOffset); // out of range: the default stays
+    // Anything but "nws" is the station documents, as before the key.
+    if (v[3].trimmed().compare(QLatin1String("nws"), Qt::CaseInsensitive) == 0)
+        settings.feedSource = QStringLiteral("nws");
+    if (!v[4].isEmpty())
+        settings.nwsStation = v[4].trimmed();
+    if (!v[5].isEmpty())
+        settings.nwsBaseUrl = v[5];
+    if (!v[6].isEmpty())
+        settings.nwsContact = v[6];
 }
 
 namespace {
@@ -90,12 +106,27 @@ QString latin1Url(const QString& url) {
 bool saveFeedSettings(const model::FeedSettings& settings) {
     if (!settings.gIniSeed.isEmpty())
         QDir().mkpath(QFileInfo(settings.gIniFile).absolutePath());
-    return writeIniKeys(settings.gIniFile, QString::fromLatin1(IniSection),
-                        {{QString::fromLatin1(IniKeyCurrent), latin1Url(settings.gXMLCurrent)},
-                         {QString::fromLatin1(IniKeyDaily), latin1Url(settings.gXMLDaily)},
-                         {QString::fromLatin1(IniKeyOffset),
-                          psychro::FormatNumber(settings.gGMTOffset, QStringLiteral("##0"))}},
-                        settings.gIniSeed) == QLatin1String("OK");
+    const QString section = QString::fromLatin1(IniSection);
+    QList<IniEntry> entries = {
+        {QString::fromLatin1(IniKeyCurrent), latin1Url(settings.gXMLCurrent)},
+        {QString::fromLatin1(IniKeyDaily), latin1Url(settings.gXMLDaily)},
+        {QString::fromLatin1(IniKeyOffset),
+         psychro::FormatNumber(settings.gGMTOffset, QStringLiteral("##0"))}};
+    const model::FeedSettings defaults;
+    const bool weatherServiceSet =
+        settings.feedSource != defaults.feedSource || settings.nwsStation != defaults.nwsStation ||
+        settings.nwsBaseUrl != defaults.nwsBaseUrl || settings.nwsContact != defaults.nwsContact;
+    QByteArray text;
+    if (weatherServiceSet ||
+        (readIniFile(settings.gIniFile, &text, settings.gIniSeed) &&
+         !iniValues(text, section, {QString::fromLatin1(IniKeySource)})[0].isEmpty()))
+        entries +=
+            QList<IniEntry>{{QString::fromLatin1(IniKeySource), settings.feedSource},
+                            {QString::fromLatin1(IniKeyStation), settings.nwsStation},
+                            {QString::fromLatin1(IniKeyBaseUrl), latin1Url(settings.nwsBaseUrl)},
+                            {QString::fromLatin1(IniKeyContact), latin1Url(settings.nwsContact)}};
+    return writeIniKeys(settings.gIniFile, section, entries, settings.gIniSeed) ==
+           QLatin1String("OK");
 }
 
 bool isWritableDir(const QString& dir) {

@@ -20,6 +20,10 @@ inline constexpr char IniSection[] = "XMLSetup";
 inline constexpr char IniKeyCurrent[] = "XMLCurrent";
 inline constexpr char IniKeyDaily[] = "XMLDaily";
 inline constexpr char IniKeyOffset[] = "XMLGMTOffset";
+inline constexpr char IniKeySource[] = "FeedSource";
+inline constexpr char IniKeyStation[] = "NWSStation";
+inline constexpr char IniKeyBaseUrl[] = "NWSBaseURL";
+inline constexpr char IniKeyContact[] = "NWSContact";
 
 // Built-in URLs on the weather-station host and station chosen at build time.
 QString defaultCurrentUrl();
@@ -37,7 +41,9 @@ bool convertGmtOffset(const QString& text, qint16* offset);
 // anything but a regular file of at most 1 MiB, leaves the defaults in place.
 void LoadFeedSettings(model::FeedSettings& settings, int ReadFile, const QString& iniPath);
 
-// Writes the three settings into gIniFile in one save. A URL is stored as
+// Writes the settings into gIniFile in one save; the weather-service keys
+// only once one of them is set or the file has them, so that a file from
+// before them keeps its lines. A URL is stored as
 // typed, except that characters beyond Latin-1 (the file's encoding) are
 // percent-encoded. Returns false when the file could not be written; it is
 // then as it was.

@@ -1,6 +1,8 @@
 #include "feed/station_feed.h"
 
 #include "feed/observations.h"
+#include "feed/weather_service.h"
+#include "version.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -47,6 +49,18 @@ QString networkErrorText(const QNetworkReply& reply) {
 StationFeed::StationFeed() = default;
 StationFeed::~StationFeed() = default;
 
+model::FeedAddresses StationFeed::addresses(const model::FeedSettings& settings) {
+    m_weatherService = settings.feedSource == QLatin1String("nws");
+    if (!m_weatherService)
+        return {settings.gXMLCurrent, settings.gXMLDaily};
+    m_station = settings.nwsStation.trimmed();
+    m_contact = settings.nwsContact.trimmed();
+    m_to = m_now.isValid() ? m_now : QDateTime::currentDateTimeUtc();
+    m_from = dayStart(m_to, settings.gGMTOffset);
+    m_historyUrl = observationsUrl(settings.nwsBaseUrl, m_station, m_from);
+    return {latestObservationUrl(settings.nwsBaseUrl, m_station), m_historyUrl};
+}
+
 bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
     body.clear();
     auto failed = [&](const QString& text) {
@@ -63,6 +77,16 @@ bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
         m_network = std::make_unique<QNetworkAccessManager>();
 
     QNetworkRequest request(url);
+    qint64 maxBytes = m_maxBytes;
+    if (m_weatherService) {
+        // The service refuses clients that do not say who they are.
+        QString agent = QStringLiteral("Quorvel Psychrometry/") + QLatin1String(version::Text);
+        if (!m_contact.isEmpty())
+            agent += QStringLiteral(" (") + m_contact + u')';
+        request.setHeader(QNetworkRequest::UserAgentHeader, agent);
+        request.setRawHeader("Accept", "application/geo+json");
+        maxBytes = typed == m_historyUrl ? MaxObservationsBytes : MaxLatestBytes;
+    }
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(MaxRedirects);
@@ -74,7 +98,6 @@ bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
     // Qt's network thread reads ahead of this one as far as the read buffer
     // lets it: without a limit a busy window lets hundreds of megabytes
     // pile up before the count below sees them.
-    const qint64 maxBytes = m_maxBytes;
     if (maxBytes >= 0)
         reply->setReadBufferSize(maxBytes + 1);
     QEventLoop loop;
@@ -114,7 +137,13 @@ bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
     if (failure.isEmpty()) {
         body += reply->readAll();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (status >= 400)
+        if (m_weatherService && status == 404)
+            failure = QStringLiteral("station %1 not found").arg(m_station);
+        else if (m_weatherService && (status == 429 || status == 503))
+            failure = QStringLiteral("the weather service is busy (HTTP %1); trying again at "
+                                     "the next update")
+                          .arg(status);
+        else if (status >= 400)
             failure = (QStringLiteral("HTTP %1 ").arg(status) +
                        reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
                           .trimmed();
@@ -129,11 +158,15 @@ bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
 
 bool StationFeed::readCurrent(const QByteArray& document, QList<model::CurrentReading>& readings,
                               QString* why) {
+    if (m_weatherService)
+        return readLatestObservation(document, readings, why);
     return DisplayNode(document, readings, why);
 }
 
 bool StationFeed::readHistory(const QByteArray& document, model::ObservationHistory& history,
                               QString* why) {
+    if (m_weatherService)
+        return readObservations(document, m_from, m_to, history, why);
     return DisplayNode2(document, history, why);
 }
 

@@ -3,6 +3,7 @@
 #include "model/feed_types.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -16,11 +17,15 @@ namespace feed {
 inline constexpr qint64 MaxDocumentBytes = 1024 * 1024;
 
 // The weather station as the Session sees it: documents fetched over HTTP
-// and read with the walks of observations.h.
+// and read with the walks of observations.h, or, when the settings choose
+// the weather service, its API's observations read as weather_service.h
+// reads them.
 class StationFeed : public model::FeedSource {
 public:
     StationFeed();
     ~StationFeed() override;
+
+    model::FeedAddresses addresses(const model::FeedSettings& settings) override;
 
     // GETs url (http or https, blanks around it ignored). The call looks
     // synchronous but runs a local event loop while it waits, so the window
@@ -39,6 +44,9 @@ public:
     int timeoutMs() const { return m_timeoutMs; }
     void setMaxBytes(qint64 bytes) { m_maxBytes = bytes; }
     qint64 maxBytes() const { return m_maxBytes; }
+    // The moment taken as now for the weather service's day; invalid (the
+    // default) for the clock's.
+    void setNow(const QDateTime& now) { m_now = now; }
 
 private:
     // Made on the first fetch: most runs never go live, and start-up need
@@ -46,6 +54,15 @@ private:
     std::unique_ptr<QNetworkAccessManager> m_network;
     int m_timeoutMs = 10000;
     qint64 m_maxBytes = MaxDocumentBytes;
+    QDateTime m_now;
+    // Set by addresses(): which kind of source the next fetches and reads
+    // are for, and the weather service's day.
+    bool m_weatherService = false;
+    QString m_station;
+    QString m_contact;
+    QString m_historyUrl;
+    QDateTime m_from;
+    QDateTime m_to;
 };
 
 } // namespace feed

@@ -13,12 +13,18 @@
 // Session a real local server through the same implementation.
 namespace model {
 
-// The three feed settings and where they persist.
+// The feed settings and where they persist.
 struct FeedSettings {
     QString gXMLCurrent;   // URL of the current-conditions document
     QString gXMLDaily;     // URL of the daily-history document
     qint16 gGMTOffset = 5; // local time = GMT hour - this, in whole hours
-    QString gIniFile;      // full path of the settings file
+    // "xml": the two documents above; "nws": a station of the weather
+    // service's web API at nwsBaseUrl.
+    QString feedSource = QStringLiteral("xml");
+    QString nwsStation;
+    QString nwsBaseUrl = QStringLiteral("https://api.weather.gov");
+    QString nwsContact; // the service asks every client to say who runs it
+    QString gIniFile;   // full path of the settings file
     // Read instead of gIniFile while that does not exist, and copied whole
     // by the first save; set only for the file in the user's configuration
     // directory, whose directory that save creates.
@@ -54,12 +60,21 @@ struct LivePanel {
     QString lblDewC = QStringLiteral("lblDewC");
 };
 
+// Where a refresh finds its two documents.
+struct FeedAddresses {
+    QString current;
+    QString history;
+};
+
 // Fetching and reading the station's two documents. Each call returns false
 // with a short reason ("connection refused", "HTTP 500", "not a station
 // document (...)") when nothing could be loaded.
 class FeedSource {
 public:
     virtual ~FeedSource() = default;
+    // The documents the settings name; the fetches and reads that follow
+    // treat them as the kind of source the settings choose.
+    virtual FeedAddresses addresses(const FeedSettings& settings) = 0;
     // GETs url, bounded in time and size; the event loop keeps running.
     virtual bool fetch(const QString& url, QByteArray& body, QString* why) = 0;
     // The current conditions' elements in document order, each element once

@@ -319,27 +319,29 @@ void Session::refreshLiveFeed() {
 
     // Current conditions: a document that cannot be loaded is skipped
     // silently; the panel and the fields keep their values.
+    const FeedAddresses at = m_feed ? m_feed->addresses(m_settings)
+                                    : FeedAddresses{m_settings.gXMLCurrent, m_settings.gXMLDaily};
     QByteArray body;
     QString why = noFeed;
     QList<CurrentReading> readings;
-    if (m_feed && m_feed->fetch(m_settings.gXMLCurrent, body, &why) &&
+    if (m_feed && m_feed->fetch(at.current, body, &why) &&
         m_feed->readCurrent(body, readings, &why)) {
         for (const CurrentReading& r : readings)
             applyCurrent(r);
     } else {
-        failed(m_settings.gXMLCurrent, why);
+        failed(at.current, why);
     }
 
     QCoreApplication::processEvents();
 
     why = noFeed;
-    bool dailyLoaded = m_feed && m_feed->fetch(m_settings.gXMLDaily, body, &why);
+    bool dailyLoaded = m_feed && m_feed->fetch(at.history, body, &why);
     if (dailyLoaded) {
         QCoreApplication::processEvents();
         dailyLoaded = m_feed->readHistory(body, m_history, &why);
     }
     if (!dailyLoaded)
-        failed(m_settings.gXMLDaily, why);
+        failed(at.history, why);
     m_lastFailure = failures.join(u'\n');
 
     // The refresh is over before the message is shown: refreshes started

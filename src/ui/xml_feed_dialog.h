@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -28,11 +29,19 @@ public:
     QLineEdit* txtXMLDaily = nullptr;
     QLabel* Lablel3 = nullptr;
     QLineEdit* txtGMTOffet = nullptr;
+    // Which source: the two station documents above, or a station of the
+    // weather service's web API named below.
+    QComboBox* cboSource = nullptr;
+    QLineEdit* txtNWSStation = nullptr;
+    QLineEdit* txtNWSBaseURL = nullptr;
+    QLineEdit* txtNWSContact = nullptr;
     QPushButton* Command2 = nullptr; // "Set to Default"
     QPushButton* Command1 = nullptr; // "OK"
 
 private:
     void fillFields();
+    // Only the chosen source's fields can be edited.
+    void enableSourceFields();
     void Command2_Click();
     void Command1_Click();
 

@@ -32,6 +32,10 @@ QByteArray sampleObservation() {
     return readAll(QStringLiteral(QUORVEL_TEST_DATA "/current-observation-KDTO.xml"));
 }
 
+QByteArray sampleFile(const QString& name) {
+    return readAll(QStringLiteral(QUORVEL_TEST_DATA "/") + name);
+}
+
 qint64 peakGrowthKb(const std::function<void()>& run) {
     auto peak = [] {
         const QByteArray status = readAll(QStringLiteral("/proc/self/status"));
@@ -61,6 +65,7 @@ TestHttpServer::TestHttpServer() {
                 if (!request.contains("\r\n\r\n"))
                     return;
                 disconnect(socket, &QTcpSocket::readyRead, this, nullptr); // answered once
+                lastRequest = request;
                 const QString path = QUrl(QString::fromLatin1(request.split(' ').value(1))).path();
                 answer(socket, m_routes.value(path, {Mode::Fixed, "not found", 404}));
             });

@@ -10,6 +10,8 @@ class QTcpSocket;
 
 // The station document of the feed samples.
 QByteArray sampleObservation();
+// A file of the feed samples.
+QByteArray sampleFile(const QString& name);
 
 // How much the process's peak resident memory (VmHWM) grows while run
 // runs, in kB; more than any bound where the system does not tell.
@@ -44,6 +46,8 @@ public:
     TestHttpServer();
     QString url(const QString& pathAndQuery) const;
     void setRoute(const QString& path, const Route& route) { m_routes[path] = route; }
+    // The last request's line and headers (for a server on the test's thread).
+    QByteArray lastRequest;
 
 private:
     void answer(QTcpSocket* socket, const Route& r);

@@ -8,6 +8,9 @@
 #include "model/session.h"
 #include "test_http_server.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkProxy>
 #include <QtTest>
 
@@ -51,6 +54,24 @@ QStringList slots3(const model::ObservationHistory& h) {
         out << h.obsTime[i] +
                    QStringLiteral("/%1/%2").arg(h.obsTemperature[i]).arg(h.obsDewPoint[i]);
     return out;
+}
+
+// doc with one quantity of its observation (or of the collection's feature
+// at index) replaced.
+QByteArray edited(const QByteArray& doc, int index, const QString& name, const QJsonValue& q) {
+    auto edit = [&](QJsonObject f) {
+        QJsonObject p = f.value("properties").toObject();
+        p.insert(name, q);
+        f.insert("properties", p);
+        return f;
+    };
+    QJsonObject root = QJsonDocument::fromJson(doc).object();
+    if (index < 0)
+        return QJsonDocument(edit(root)).toJson();
+    QJsonArray features = root.value("features").toArray();
+    features.replace(index, edit(features[index].toObject()));
+    root.insert("features", features);
+    return QJsonDocument(root).toJson();
 }
 
 } // namespace
@@ -320,6 +341,94 @@ private slots:
 
     // Manual entry chosen while the station is being asked: that station
     // is no longer told of.
+    // The weather service's API: a day replayed at 12:00 UTC, the station
+    // five hours behind. The collection's feature 21 is 05:18 UTC, the
+    // second observation of that day.
+    void weatherService_data() {
+        QTest::addColumn<QByteArray>("latest");
+        QTest::addColumn<QByteArray>("observations");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("shown"); // fields, panel, kept, kept 0, 1 and last
+        QTest::addColumn<QString>("message");
+        const QByteArray latest = sampleFile("nws-api-latest-KPWM.json");
+        const QByteArray day = sampleFile("nws-api-observations-KCNK.json");
+        const QStringList panel = {
+            "Wed, 21 Aug 2019 09:51:00 +0000", "Temperature: 60.1 deg F", " 15.6 deg C",
+            "Relative Humidity: 90 %",         "Dew Point: 57.0 deg F",   " 13.9 deg C"};
+        const QStringList kept = {"23", "2019-08-17T05:03:00Z 78.1 73.9",
+                                  "2019-08-17T05:18:00Z 77.0 73.9",
+                                  "2019-08-17T11:55:00Z 68.0 64.0"};
+        const QJsonObject nullTemp{{"value", QJsonValue::Null}, {"unitCode", "wmoUnit:degC"}};
+        const QJsonObject tempF{{"value", 60.08}, {"unitCode", "wmoUnit:degF"}};
+        const QString busy =
+            "the weather service is busy (HTTP %1); trying again at the next update";
+        QTest::newRow("samples") << latest << day << 200 << QStringList{"60.1", "90"} + panel + kept
+                                 << "";
+        QStringList nulls =
+            QStringList{"95", "90", panel[0], "lblTempF", "lblTempC"} + panel.mid(3) + kept;
+        nulls[8] = "22";
+        nulls[10] = "2019-08-17T05:55:00Z 77.0 73.9";
+        QTest::newRow("null temperature")
+            << edited(latest, -1, "temperature", nullTemp)
+            << edited(day, 21, "temperature", nullTemp) << 200 << nulls << "";
+        QTest::newRow("degrees F") << edited(latest, -1, "temperature", tempF) << day << 200
+                                   << QStringList{"60.1", "90"} + panel + kept << "";
+        const QStringList untouched = {"95",    "51",      "lblTime", "lblTempF", "lblTempC",
+                                       "lblRH", "lblDewF", "lblDewC", "0"};
+        QTest::newRow("unknown station")
+            << latest << day << 404 << untouched << "station KPWM not found";
+        QTest::newRow("429") << latest << day << 429 << untouched << busy.arg(429);
+        QTest::newRow("503") << latest << day << 503 << untouched << busy.arg(503);
+        // The history may take four times the latest observation's size.
+        const QByteArray mib(1 << 20, ' ');
+        QTest::newRow("latest over 1 MiB, history 2 MiB")
+            << latest + mib << day + mib + mib << 200 << untouched.mid(0, 8) + kept << "";
+        QTest::newRow("history over 4 MiB") << latest << day + mib.repeated(4) << 200
+                                            << QStringList{"60.1", "90"} + panel + QStringList{"0"}
+                                            << "document larger than 4194304 bytes";
+        QTest::newRow("truncated")
+            << latest.left(2000) << day.left(100000) << 200 << untouched
+            << "not a weather-service document (not JSON: unterminated object at offset 100000)";
+    }
+    void weatherService() {
+        QFETCH(QByteArray, latest);
+        QFETCH(QByteArray, observations);
+        QFETCH(int, status);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, message);
+        model::FeedSettings& settings = m_session->feedSettings();
+        settings.feedSource = "nws";
+        settings.nwsStation = "KPWM";
+        settings.nwsBaseUrl = m_server->url("/");
+        settings.nwsContact = "ops@example.com";
+        m_server->setRoute("/stations/KPWM/observations/latest", {Mode::Fixed, latest, status});
+        m_server->setRoute("/stations/KPWM/observations", {Mode::Fixed, observations, status});
+        m_feed.setNow(QDateTime::fromString("2019-08-17T12:00:00Z", Qt::ISODate));
+        m_session->chooseLive(0);
+        m_feed.setNow({});
+        settings.feedSource = "xml";
+        QStringList out = this->shown().mid(0, 8);
+        const model::ObservationHistory& h = m_session->history();
+        out << QString::number(h.obsIndex);
+        for (int i : {0, 1, h.obsIndex - 1})
+            if (h.obsIndex > 0)
+                out << QStringLiteral("%1 %2 %3")
+                           .arg(h.obsTime[size_t(i)])
+                           .arg(h.obsTemperature[size_t(i)], 0, 'f', 1)
+                           .arg(h.obsDewPoint[size_t(i)], 0, 'f', 1);
+        QCOMPARE(out, shown);
+        const QString history =
+            m_server->url("/stations/KPWM/observations?start=2019-08-17T00:00:00-05:00");
+        QCOMPARE(m_messages.join(u'|'),
+                 message.isEmpty() ? "" : "Failed to Load Data\n" + history + ": " + message);
+        // The service asks every client who it is and how to reach them.
+        QVERIFY(m_server->lastRequest.contains("\r\nAccept: application/geo+json\r\n"));
+        QVERIFY(QRegularExpression("\r\nUser-Agent: Quorvel Psychrometry/[0-9.]+ "
+                                   "\\(ops@example.com\\)\r\n")
+                    .match(m_server->lastRequest)
+                    .hasMatch());
+    }
+
     void manualEntryMeanwhile() {
         model::Session& s = *m_session;
         serve(sampleObservation(), "down", 500);

@@ -173,6 +173,40 @@ private slots:
         QCOMPARE(int(next.gGMTOffset), -7);
     }
 
+    // The weather-service keys: read when there, and written back only once
+    // the file has them or they are set, in either case as xml after a
+    // switch back.
+    void weatherServiceKeys_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("loaded");   // source station base contact
+        QTest::addColumn<QByteArray>("saved"); // after a switch to xml; empty: no source key
+        QTest::newRow("without") << QByteArray("[XMLSetup]\nXMLCurrent=h://c\n")
+                                 << "xml  https://api.weather.gov " << QByteArray();
+        QTest::newRow("nws") << QByteArray("[XMLSetup]\nFeedSource=NWS\nNWSStation= KPWM \n"
+                                           "NWSBaseURL=h://api\nNWSContact=a@b\n; x\n")
+                             << "nws KPWM h://api a@b"
+                             << QByteArray("FeedSource=xml\nNWSStation=KPWM\nNWSBaseURL=h://api\n"
+                                           "NWSContact=a@b\n; x\n");
+        QTest::newRow("unknown source") << QByteArray("[XMLSetup]\nFeedSource=json\n")
+                                        << "xml  https://api.weather.gov " << QByteArray("=xml");
+    }
+    void weatherServiceKeys() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, loaded);
+        QFETCH(QByteArray, saved);
+        QVERIFY(writeBytes(file(), text));
+        feed::IniSettingsStore store(file());
+        model::FeedSettings s;
+        store.LoadFeedSettings(s, 1);
+        QCOMPARE(QStringList({s.feedSource, s.nwsStation, s.nwsBaseUrl, s.nwsContact}).join(' '),
+                 loaded);
+        s.feedSource = "xml";
+        QVERIFY(store.save(s));
+        const QByteArray after = readBytes(file());
+        QVERIFY2(saved.isEmpty() ? !after.contains("FeedSource") : after.contains(saved),
+                 after.constData());
+    }
+
     // An installed program's directory is not the user's to write: the
     // settings then live in the user's configuration directory, starting
     // from the file installed beside the program.

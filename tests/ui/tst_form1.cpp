@@ -239,8 +239,17 @@ void TestForm1::readoutOfThePointer() {
 }
 
 void TestForm1::dialogsAndMessages() {
-    // The settings dialog: its caption whole, Enter presses OK, which saves.
+    // The settings dialog: its caption whole, Enter presses OK, which saves
+    // the chosen source among lines it does not know.
+    const QByteArray others = "[Other]\nx=1\n[XMLSetup]\n; kept\nXMLCurrent=http://a/c\n";
+    QFile ini(m_dir.filePath(QStringLiteral("q.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write(others) == others.size());
+    ini.close();
     m_form->runFeedDialog = [](ui::frmXMLFeed& d) {
+        QVERIFY(!d.txtNWSStation->isEnabled());
+        d.cboSource->setCurrentIndex(1);
+        QVERIFY(d.txtNWSStation->isEnabled() && !d.txtXMLDaily->isEnabled());
+        d.txtNWSStation->setText(QStringLiteral("kpwm"));
         QVERIFY(d.Lablel3->width() >= d.Lablel3->sizeHint().width());
         QVERIFY(d.txtGMTOffet->geometry().left() > d.Lablel3->geometry().right());
         d.show();
@@ -251,8 +260,12 @@ void TestForm1::dialogsAndMessages() {
     };
     control<QPushButton>("cmdLiveSet")->click();
     QCOMPARE(m_session->feedSettings().gGMTOffset, qint16(2));
-    QFile ini(m_dir.filePath(QStringLiteral("q.ini")));
-    QVERIFY(ini.open(QIODevice::ReadOnly) && ini.readAll().contains("XMLGMTOffset=2"));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QByteArray saved = ini.readAll();
+    for (const char* line :
+         {"[Other]\nx=1\n[XMLSetup]\n; kept\nXMLCurrent=", "XMLGMTOffset=2", "FeedSource=nws",
+          "NWSStation=KPWM", "NWSBaseURL=https://api.weather.gov"})
+        QVERIFY2(saved.contains(line), saved.constData());
     // A print cancelled in its dialog prints nothing and says so.
     m_form->runPrintDialog = [](QPrinter&) { return false; };
     control<QPushButton>("cmdPrint")->click();

@@ -2,12 +2,18 @@
 // without the real observation service. It listens on 127.0.0.1 and answers
 //   GET /weatherstation/WXCurrentObXML.asp?ID=<station>
 //   GET /weatherstation/WXDailyHistory.asp?ID=<station>&format=XML
+// and the same weather in the shape of the weather service's web API,
+//   GET /stations/<station>/observations/latest
+//   GET /stations/<station>/observations?start=<ISO 8601>
 // with a Texas summer day that follows a smooth daily curve, and 404 to
 // anything else. HTTP/1.0, one request per connection.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -163,6 +169,50 @@ QByteArray dailyHistory(const QString& station, const QDateTime& now) {
     return x.toLatin1();
 }
 
+// One observation as the weather service's API writes it: temperatures in
+// C, humidity in percent, each with its unit and quality-control code.
+QJsonObject apiObservation(const QString& station, const QDateTime& t) {
+    const Weather w = weatherAt(t);
+    auto quantity = [](double value, const char* unit) {
+        return QJsonObject{{QStringLiteral("value"), std::round(value * 10.0) / 10.0},
+                           {QStringLiteral("unitCode"), QString::fromLatin1(unit)},
+                           {QStringLiteral("qualityControl"), QStringLiteral("V")}};
+    };
+    const QString stamp = t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss+00:00"));
+    const QString id = QStringLiteral("/stations/%1/observations/%2").arg(station, stamp);
+    return QJsonObject{
+        {QStringLiteral("id"), id},
+        {QStringLiteral("type"), QStringLiteral("Feature")},
+        {QStringLiteral("properties"),
+         QJsonObject{{QStringLiteral("@id"), id},
+                     {QStringLiteral("station"), QStringLiteral("/stations/") + station},
+                     {QStringLiteral("timestamp"), stamp},
+                     {QStringLiteral("textDescription"), QStringLiteral("Clear")},
+                     {QStringLiteral("temperature"), quantity(fToC(w.tempF), "wmoUnit:degC")},
+                     {QStringLiteral("dewpoint"), quantity(fToC(w.dewF), "wmoUnit:degC")},
+                     {QStringLiteral("relativeHumidity"),
+                      quantity(relativeHumidity(w.tempF, w.dewF), "wmoUnit:percent")}}}};
+}
+
+// The last reporting time at or before now.
+QDateTime lastReport(const QDateTime& now) {
+    const qint64 step = kHistoryStepMinutes * 60;
+    return QDateTime::fromSecsSinceEpoch(now.toSecsSinceEpoch() / step * step, Qt::UTC);
+}
+
+// The observations from start (at most two days back) to now, newest first
+// as the service lists them.
+QByteArray apiObservations(const QString& station, QDateTime start, const QDateTime& now) {
+    if (!start.isValid() || start < now.addDays(-2))
+        start = now.addDays(-1);
+    QJsonArray features;
+    for (QDateTime t = lastReport(now); t >= start; t = t.addSecs(-kHistoryStepMinutes * 60))
+        features.append(apiObservation(station, t));
+    return QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("FeatureCollection")},
+                                     {QStringLiteral("features"), features}})
+        .toJson(QJsonDocument::Compact);
+}
+
 QByteArray response(int status, const QByteArray& reason, const QByteArray& contentType,
                     const QByteArray& body) {
     return "HTTP/1.0 " + QByteArray::number(status) + ' ' + reason + "\r\n" +
@@ -183,11 +233,34 @@ QByteArray answer(const QByteArray& requestLine, int* status) {
         return notFound();
     const QUrl target(QString::fromLatin1(parts[1]));
     const QUrlQuery query(target);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+
+    // The API's paths: /stations/<id>/observations[/latest].
+    const QStringList api = target.path().split(u'/');
+    if (api.size() >= 4 && api.size() <= 5 && api[0].isEmpty() &&
+        api[1] == QLatin1String("stations") && api[3] == QLatin1String("observations") &&
+        !api[2].isEmpty() && api[2].size() <= 5) {
+        const QByteArray json = "application/geo+json";
+        *status = 200;
+        if (api.size() == 5 && api[4] == QLatin1String("latest"))
+            return response(200, "OK", json,
+                            QJsonDocument(apiObservation(api[2], lastReport(now))).toJson());
+        if (api.size() == 4)
+            return response(
+                200, "OK", json,
+                apiObservations(api[2],
+                                QDateTime::fromString(query.queryItemValue(QStringLiteral("start"),
+                                                                           QUrl::FullyDecoded),
+                                                      Qt::ISODate),
+                                now));
+        *status = 404;
+        return notFound();
+    }
+
     const QString station = query.queryItemValue(QStringLiteral("ID"), QUrl::FullyDecoded);
     if (station.isEmpty() || station.size() > 32)
         return notFound();
     const QString path = target.path();
-    const QDateTime now = QDateTime::currentDateTimeUtc();
     const QByteArray xml = "text/xml; charset=ISO-8859-1";
 
     if (path.compare(QLatin1String("/weatherstation/WXCurrentObXML.asp"), Qt::CaseInsensitive) ==
@@ -269,6 +342,8 @@ int main(int argc, char* argv[]) {
             serve(socket);
     });
     QTextStream(stdout) << "Demo station on http://127.0.0.1:" << port
-                        << "/weatherstation/WXCurrentObXML.asp?ID=KDTO" << Qt::endl;
+                        << "/weatherstation/WXCurrentObXML.asp?ID=KDTO" << Qt::endl
+                        << "Weather service API on http://127.0.0.1:" << port << " (station KDTO)"
+                        << Qt::endl;
     return app.exec();
 }
