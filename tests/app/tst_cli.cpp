@@ -165,7 +165,8 @@ void TestCli::badUsageExitsWithTwo_data() {
     for (const char* row :
          {"--sheet --outdoor 80", "--colour", "--sheet --cfm", "--sheet --city 100", "--json",
           "--sheet extra", "--csv --sheet", "--settings --sheet --sheet", "--sheet --csv -x.csv",
-          "--sheet a.qpsy b.qpsy", "--sheet --design a.qpsy b.qpsy", "--save-design --sheet"})
+          "--sheet a.qpsy b.qpsy", "--sheet --design a.qpsy b.qpsy", "--save-design --sheet",
+          "--sheet --live --station K1", "--sheet --live --at 2019-08-17T12:00"})
         QTest::newRow(row) << QString::fromLatin1(row).split(u' ') << QString();
     QTest::newRow("unknown city") << QStringList{"--sheet", "--city", "Atlantis, XX"} << QString();
     // A file name that is not UTF-8 would silently become another name.
