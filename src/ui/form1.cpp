@@ -90,8 +90,11 @@ void Form1::showTitle() {
                             psychro::FormatNumber(version::Major, QStringLiteral("##0")) + u'.' +
                             psychro::FormatNumber(version::Minor, QStringLiteral("##0"));
     const bool named = !m_fileName.isEmpty();
-    setWindowTitle(named ? QFileInfo(m_fileName).fileName() + QStringLiteral("[*] — ") + caption
-                         : caption);
+    const QString title =
+        named ? QFileInfo(m_fileName).fileName() + QStringLiteral("[*] — ") + caption : caption;
+    // Called on every keystroke: the platform hears only of a real change.
+    if (title != windowTitle())
+        setWindowTitle(title);
     // Without a name there is no [*] to mark.
     setWindowModified(named && hasUnsavedChanges());
 }
@@ -528,7 +531,7 @@ void Form1::setCoilLine(bool on) {
 
 void Form1::drawCharts() {
     Timer2->stop(); // no tick on a half-drawn chart
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    setCursor(Qt::WaitCursor);
     chart::ImageSurface& g = picGraph->surface();
     chart::ImageSurface& c = picChart->surface();
     const psychro::ChartState& state = m_session.chart();
@@ -554,7 +557,7 @@ void Form1::drawCharts() {
     }
     picGraph->update();
     picChart->update();
-    QApplication::restoreOverrideCursor();
+    unsetCursor();
     Timer2->start();
 }
 
