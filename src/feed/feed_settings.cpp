@@ -1,12 +1,13 @@
 #include "feed/feed_settings.h"
 
+#include "fileio/safe_write.h"
+
 #include "feed/ini_file.h"
 #include "psychro/numconv.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QUrl>
 
 #include <cmath>
@@ -142,8 +143,7 @@ QString settingsFilePath(const QString& exeDir, QString* seed,
     // An installed copy: each user keeps their own, starting from the one
     // installed beside the program.
     *seed = besideExe;
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u'/' +
-           QLatin1String(IniFileName);
+    return fileio::userConfigFile(QLatin1String(IniFileName));
 }
 
 IniSettingsStore::IniSettingsStore(QString iniPath, QString seed)

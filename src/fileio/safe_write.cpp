@@ -1,9 +1,10 @@
 #include "fileio/safe_write.h"
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstdio>
@@ -67,6 +68,16 @@ bool writeFile(const QString& path, const QByteArray& data, QString* error) {
     if (!file.commit())
         return fail(error, path, file.errorString());
     return true;
+}
+
+QString userConfigFile(const QString& name) {
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u'/' + name;
+}
+
+bool writeUserConfigFile(const QString& name, const QByteArray& data, QString* error) {
+    const QString path = userConfigFile(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return writeFile(path, data, error);
 }
 
 bool readRegularFile(const QString& path, qint64 maxBytes, QByteArray* data, QString* error) {

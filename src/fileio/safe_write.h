@@ -18,6 +18,12 @@ inline constexpr char StdoutName[] = "-";
 // user in *error (the file name and what went wrong).
 bool writeFile(const QString& path, const QByteArray& data, QString* error = nullptr);
 
+// The program's file of this name in the user's configuration directory
+// (settings of an installed copy, the recent designs, the view's choices).
+QString userConfigFile(const QString& name);
+// writeFile into that directory, which the first write creates.
+bool writeUserConfigFile(const QString& name, const QByteArray& data, QString* error = nullptr);
+
 // Reads a regular file of at most maxBytes in one go. Returns false, with
 // *error set, for anything else (missing, a FIFO, a device, a directory,
 // larger than maxBytes, unreadable).

@@ -2,13 +2,13 @@
 
 #include "fileio/safe_write.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace ui::recent {
 
 namespace {
+
+const QString FileName = QStringLiteral("recent-designs.txt");
 
 // Eight paths are a few KiB; anything far larger is not this list.
 constexpr qint64 MaxListBytes = 64 * 1024;
@@ -16,8 +16,7 @@ constexpr qint64 MaxListBytes = 64 * 1024;
 } // namespace
 
 QString listPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-           QStringLiteral("/recent-designs.txt");
+    return fileio::userConfigFile(FileName);
 }
 
 QStringList load() {
@@ -30,9 +29,7 @@ QStringList load() {
 }
 
 void store(const QStringList& paths) {
-    // The configuration directory may not exist before the first save.
-    QDir().mkpath(QFileInfo(listPath()).absolutePath());
-    fileio::writeFile(listPath(), (paths.join(u'\n') + u'\n').toUtf8());
+    fileio::writeUserConfigFile(FileName, (paths.join(u'\n') + u'\n').toUtf8());
 }
 
 QStringList withFirst(QStringList paths, const QString& path) {

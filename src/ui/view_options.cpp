@@ -2,13 +2,14 @@
 
 #include "fileio/safe_write.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
+#include <QStringList>
+
 
 namespace ui::viewoptions {
 
 namespace {
+
+const QString FileName = QStringLiteral("view.txt");
 
 constexpr qint64 MaxBytes = 4 * 1024;
 const QString CoilLineKey = QStringLiteral("coilLine=");
@@ -16,8 +17,7 @@ const QString CoilLineKey = QStringLiteral("coilLine=");
 } // namespace
 
 QString path() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-           QStringLiteral("/view.txt");
+    return fileio::userConfigFile(FileName);
 }
 
 bool coilLine() {
@@ -31,8 +31,7 @@ bool coilLine() {
 }
 
 void setCoilLine(bool on) {
-    QDir().mkpath(QFileInfo(path()).absolutePath());
-    fileio::writeFile(path(), (CoilLineKey + (on ? u'1' : u'0') + u'\n').toUtf8());
+    fileio::writeUserConfigFile(FileName, (CoilLineKey + (on ? u'1' : u'0') + u'\n').toUtf8());
 }
 
 } // namespace ui::viewoptions
