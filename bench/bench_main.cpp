@@ -114,7 +114,7 @@ int main(int argc, char* argv[]) {
 
     feed::IniSettingsStore store(ini);
     model::Session session(nullptr, &store);
-    ui::Form1 w(session, &store);
+    ui::Form1 w(session);
     w.messageBox = [](const QString&) {};
     w.show();
     QApplication::processEvents();

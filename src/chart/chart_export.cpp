@@ -7,6 +7,7 @@
 #include "assets.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
@@ -17,9 +18,7 @@ namespace chart {
 namespace {
 
 void drawOn(Surface& surface, const psychro::ChartState& s) {
-    const psychro::clsGraph& g = s.objMyGraph;
-    surface.FontSize(8);
-    surface.Scale(g.MinXScale, g.MaxYScale, g.MaxXScale, g.MinYScale);
+    SetScale(surface, s.objMyGraph);
     surface.Cls();
     drawPsychrometricChart(surface, s);
 }
@@ -39,6 +38,10 @@ bool drawVector(QPaintDevice& device, const psychro::ChartState& s) {
 }
 
 } // namespace
+
+QString chartFormatOf(const QString& path, const QString& format) {
+    return format.isEmpty() ? QFileInfo(path).suffix().toLower() : format.toLower();
+}
 
 QImage renderGraphImage(const psychro::ChartState& s, qreal devicePixelRatio) {
     ImageSurface surface(GraphWidthPx, GraphHeightPx, devicePixelRatio);

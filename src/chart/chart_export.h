@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 // The psychrometric chart away from the screen: drawn afresh from the state
 // a recompute left, sharp at any resolution, for printing and exporting.
@@ -15,12 +16,19 @@ namespace chart {
 inline constexpr int GraphWidthPx = 669, GraphHeightPx = 429;
 inline constexpr int HistoryWidthPx = 669, HistoryHeightPx = 205;
 
+// The formats the chart exports as, each its file suffix.
+inline const QStringList ChartFormats = {QStringLiteral("png"), QStringLiteral("svg"),
+                                         QStringLiteral("pdf")};
+
+// The format of a chart file: format when given, else the file's suffix.
+QString chartFormatOf(const QString& path, const QString& format = QString());
+
 // The chart with its background at a device pixel ratio.
 QImage renderGraphImage(const psychro::ChartState& s, qreal devicePixelRatio);
 
-// The chart as the bytes of a file of the given suffix: "png" (twice the
+// The chart as the bytes of a file of the given format: "png" (twice the
 // screen size), "svg" or "pdf" (vectors, the background too). False with a
-// reason for any other suffix or when drawing failed.
+// reason for any other format or when drawing failed.
 bool encodeChart(const psychro::ChartState& s, const QString& suffix, QByteArray* out,
                  QString* error);
 

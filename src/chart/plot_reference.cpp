@@ -20,6 +20,11 @@ constexpr QRgb SaturationColour = qRgb(12, 0, 0);
 constexpr double CharWidth = 5.0 / 72.0;
 } // namespace
 
+void SetScale(Surface& surface, const clsGraph& g) {
+    surface.FontSize(8);
+    surface.Scale(g.MinXScale, g.MaxYScale, g.MaxXScale, g.MinYScale);
+}
+
 void Plot_WetBulb(Surface& g, const ChartState& s) {
     const clsGraph& graph = s.objMyGraph;
     const psychro::LineTables& t = s.tables;

@@ -12,6 +12,10 @@
 // that lay down reference lines also fill the tables the sheet reads.
 namespace chart {
 
+// The scale and font every chart surface is drawn with: the 0..14 user
+// field of the graph settings, y upward, and 8-point labels.
+void SetScale(Surface& surface, const psychro::clsGraph& g);
+
 // Psychrometric chart (picGraph), in pipeline order. Every layer is drawn
 // from the state a recompute left (tables, positions, mixed point) and
 // changes none of it.

@@ -38,14 +38,13 @@ QString defaultDailyUrl() {
 
 bool convertGmtOffset(const QString& text, qint16* offset) {
     const double hours = psychro::RoundHalfEven(psychro::LeadingNumber(text));
-    if (!std::isfinite(hours) || hours < std::numeric_limits<qint16>::min() ||
-        hours > std::numeric_limits<qint16>::max())
+    if (!std::isfinite(hours) || hours < model::MinGmtOffset || hours > model::MaxGmtOffset)
         return false;
     *offset = qint16(hours);
     return true;
 }
 
-void LoadFeedSettings(model::FeedSettings& settings, int ReadFile, const QString& iniPath) {
+QString LoadFeedSettings(model::FeedSettings& settings, int ReadFile, const QString& iniPath) {
     settings.gIniFile = iniPath;
     settings.gXMLCurrent = defaultCurrentUrl();
     settings.gXMLDaily = defaultDailyUrl();
@@ -56,11 +55,17 @@ void LoadFeedSettings(model::FeedSettings& settings, int ReadFile, const QString
     settings.nwsBaseUrl = defaults.nwsBaseUrl;
     settings.nwsContact = defaults.nwsContact;
     if (ReadFile == 0)
-        return;
+        return QString();
 
     QByteArray text;
-    if (!readIniFile(settings.gIniFile, &text, settings.gIniSeed))
-        return;
+    QString why;
+    if (!readIniFile(settings.gIniFile, &text, settings.gIniSeed, &why))
+        return why;
+    const QString section = QString::fromLatin1(IniSection);
+    // Any text reads as settings; binary data with no section of ours in it
+    // was given by mistake.
+    if (text.contains('\0') && !text.toLower().contains(section.toLower().toLatin1()))
+        return QStringLiteral("'%1' holds binary data, not settings").arg(settings.gIniFile);
     const QStringList v =
         iniValues(text, QString::fromLatin1(IniSection),
                   {QString::fromLatin1(IniKeyCurrent), QString::fromLatin1(IniKeyDaily),
@@ -80,8 +85,9 @@ void LoadFeedSettings(model::FeedSettings& settings, int ReadFile, const QString
         settings.nwsStation = v[4].trimmed();
     if (!v[5].isEmpty())
         settings.nwsBaseUrl = v[5];
-    if (!v[6].isEmpty())
+    if (!v[6].isEmpty() && model::isContactText(v[6])) // a line break would start a header
         settings.nwsContact = v[6];
+    return QString();
 }
 
 namespace {
@@ -149,9 +155,9 @@ QString settingsFilePath(const QString& exeDir, QString* seed,
 IniSettingsStore::IniSettingsStore(QString iniPath, QString seed)
     : m_iniPath(std::move(iniPath)), m_seed(std::move(seed)) {}
 
-void IniSettingsStore::LoadFeedSettings(model::FeedSettings& settings, int ReadFile) {
+QString IniSettingsStore::LoadFeedSettings(model::FeedSettings& settings, int ReadFile) {
     settings.gIniSeed = m_seed;
-    feed::LoadFeedSettings(settings, ReadFile, m_iniPath);
+    return feed::LoadFeedSettings(settings, ReadFile, m_iniPath);
 }
 
 bool IniSettingsStore::save(const model::FeedSettings& settings) {

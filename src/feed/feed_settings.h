@@ -31,15 +31,17 @@ QString defaultDailyUrl();
 
 // Converts an offset text the way the settings file and the dialog do: the
 // leading number, rounded to whole hours with halves going to the even
-// neighbour. Returns false (and leaves *offset alone) when the result does
-// not fit a 16-bit signed integer.
+// neighbour. Returns false (and leaves *offset alone) when the result lies
+// outside the offsets the settings accept.
 bool convertGmtOffset(const QString& text, qint16* offset);
 
 // Sets gIniFile to iniPath and the settings to their defaults; when ReadFile
 // is not 0, overlays them with the non-empty values of the settings file
 // (or of gIniSeed while there is none). A missing file, section or key, or
-// anything but a regular file of at most 1 MiB, leaves the defaults in place.
-void LoadFeedSettings(model::FeedSettings& settings, int ReadFile, const QString& iniPath);
+// anything but a regular file of at most 1 MiB, leaves the defaults in place;
+// a contact with a control character in it is not taken. Returns why the
+// file could not be read (not a regular file, too large, binary), or empty.
+QString LoadFeedSettings(model::FeedSettings& settings, int ReadFile, const QString& iniPath);
 
 // Writes the settings into gIniFile in one save; the weather-service keys
 // only once one of them is set or the file has them, so that a file from
@@ -65,7 +67,7 @@ public:
     // seed: read while iniPath does not exist (see FeedSettings::gIniSeed).
     explicit IniSettingsStore(QString iniPath, QString seed = QString());
 
-    void LoadFeedSettings(model::FeedSettings& settings, int ReadFile) override;
+    QString LoadFeedSettings(model::FeedSettings& settings, int ReadFile) override;
     bool save(const model::FeedSettings& settings) override;
 
 private:

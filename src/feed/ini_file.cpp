@@ -196,11 +196,14 @@ void setValue(IniText& ini, const QString& section, const QString& key, const QS
 
 } // namespace
 
-bool readIniFile(const QString& path, QByteArray* bytes, const QString& seedPath) {
+bool readIniFile(const QString& path, QByteArray* bytes, const QString& seedPath, QString* why) {
     const QString from = !seedPath.isEmpty() && nothingAt(path) ? seedPath : path;
-    if (fileio::readRegularFile(from, MaxIniBytes, bytes))
+    QString error;
+    if (fileio::readRegularFile(from, MaxIniBytes, bytes, &error))
         return true;
     bytes->clear();
+    if (why && !nothingAt(from))
+        *why = error;
     return false;
 }
 

@@ -30,8 +30,10 @@ using IniEntry = std::pair<QString, QString>;
 
 // Reads the settings file at path in one go; while nothing exists at path,
 // the one at seedPath (if given) instead. Returns false, with *bytes
-// empty, when what is there is not a regular file of at most MaxIniBytes.
-bool readIniFile(const QString& path, QByteArray* bytes, const QString& seedPath = QString());
+// empty, when what is there is not a regular file of at most MaxIniBytes
+// (then *why says so) or when there is nothing (*why untouched).
+bool readIniFile(const QString& path, QByteArray* bytes, const QString& seedPath = QString(),
+                 QString* why = nullptr);
 
 // The values of keys in section of the settings text, in the order of keys;
 // empty text for a section or key that does not exist.

@@ -14,21 +14,18 @@ namespace feed {
 
 namespace {
 
-// The histories hold 500 readings. The walk stops storing once they are
-// full, so the dew point of the 500th, which lands a slot late, is lost.
-constexpr qint16 MaxReadings = 500;
+// The histories hold MaxHistoryReadings. The walk stops storing once they
+// are full, so the dew point of the last, which lands a slot late, is lost.
 
-// Element text as a single-precision number, or nothing when the text is
-// not a number or does not fit a single.
-std::optional<float> numberOf(const QString& v) {
+// A temperature's text as a single-precision number, or nothing when the
+// text is not a number or no air can be that warm or cold.
+std::optional<float> temperatureOf(const QString& v) {
     bool ok = false;
     const double x = psychro::StrictNumber(v.trimmed(), &ok);
-    if (!ok)
+    if (!ok ||
+        !model::readingProblem(model::CurrentElement::TempF, x, QStringLiteral("F")).isEmpty())
         return std::nullopt;
-    const float f = psychro::ToSingle(x);
-    if (!std::isfinite(f))
-        return std::nullopt;
-    return f;
+    return psychro::ToSingle(x);
 }
 
 // Observation documents are a few levels deep.
@@ -156,7 +153,7 @@ bool DisplayNode2(const QByteArray& document, model::ObservationHistory& history
     const bool loaded = readNodes(
         document, error, [](QStringView name) { return indexOf(names, name); },
         [&h](int e, const QString& value) {
-            if (h.obsIndex >= MaxReadings)
+            if (h.obsIndex >= model::MaxHistoryReadings)
                 return;
             if (e == Time) {
                 h.obsTime[size_t(h.obsIndex)] = value;
@@ -164,13 +161,13 @@ bool DisplayNode2(const QByteArray& document, model::ObservationHistory& history
                 // A reading that is not a number is treated like a dropped
                 // one: its slot, and the time already stored there, are
                 // reused.
-                const auto x = numberOf(value);
+                const auto x = temperatureOf(value);
                 if (!x)
                     return;
                 h.obsTemperature[size_t(h.obsIndex)] = *x;
                 if (*x != 0.0f) // a 0 reading is a missing one; its slot is reused
                     ++h.obsIndex;
-            } else if (const auto x = numberOf(value)) {
+            } else if (const auto x = temperatureOf(value)) {
                 h.obsDewPoint[size_t(h.obsIndex)] = *x;
             }
         });

@@ -40,8 +40,21 @@ QString networkErrorText(const QNetworkReply& reply) {
     case QNetworkReply::ProtocolUnknownError: // only a redirect can lead there
         return QStringLiteral("redirected to an address that is not http or https");
     default:
-        return reply.errorString();
+        break;
     }
+    // Qt says what failed after a colon, and says nothing there when zlib
+    // gave no message (damaged data, or an answer that would unpack to far
+    // more than it sent).
+    const QString text = reply.errorString();
+    for (const QLatin1String prefix : {QLatin1String("Decompression failed:"),
+                                       QLatin1String("Failed to initialize decompression:")})
+        if (text.startsWith(prefix)) {
+            const QString detail = text.mid(prefix.size()).trimmed();
+            return QStringLiteral("the compressed answer could not be unpacked (%1)")
+                .arg(detail.isEmpty() ? QStringLiteral("damaged, or far larger unpacked than sent")
+                                      : detail);
+        }
+    return text;
 }
 
 } // namespace
@@ -49,27 +62,35 @@ QString networkErrorText(const QNetworkReply& reply) {
 StationFeed::StationFeed() = default;
 StationFeed::~StationFeed() = default;
 
-model::FeedAddresses StationFeed::addresses(const model::FeedSettings& settings) {
+bool StationFeed::addresses(const model::FeedSettings& settings, model::FeedAddresses& out,
+                            QString* why) {
     m_weatherService = settings.feedSource == QLatin1String("nws");
-    if (!m_weatherService)
-        return {settings.gXMLCurrent, settings.gXMLDaily};
+    if (!m_weatherService) {
+        out = {settings.gXMLCurrent, settings.gXMLDaily};
+        return true;
+    }
     m_station = settings.nwsStation.trimmed();
     m_contact = settings.nwsContact.trimmed();
     m_to = m_now.isValid() ? m_now : QDateTime::currentDateTimeUtc();
     m_from = dayStart(m_to, settings.gGMTOffset);
-    m_historyUrl = observationsUrl(settings.nwsBaseUrl, m_station, m_from);
-    return {latestObservationUrl(settings.nwsBaseUrl, m_station), m_historyUrl};
+    if (!weatherServiceAddresses(settings, m_from, m_now, &out, why))
+        return false;
+    m_historyUrl = out.history;
+    return true;
 }
 
 bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
     body.clear();
+    const QUrl url(typed.trimmed());
     auto failed = [&](const QString& text) {
         body.clear();
+        // Qt's texts may quote the address; its password is not shown.
         if (why)
-            *why = text;
+            *why = url.password().isEmpty()
+                       ? text
+                       : QString(text).replace(url.password(), QStringLiteral("***"));
         return false;
     };
-    const QUrl url(typed.trimmed());
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return failed(QStringLiteral("not an http or https address"));
@@ -81,11 +102,12 @@ bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
     if (m_weatherService) {
         // The service refuses clients that do not say who they are.
         QString agent = QStringLiteral("Quorvel Psychrometry/") + QLatin1String(version::Text);
-        if (!m_contact.isEmpty())
+        if (!m_contact.isEmpty() && model::isContactText(m_contact))
             agent += QStringLiteral(" (") + m_contact + u')';
         request.setHeader(QNetworkRequest::UserAgentHeader, agent);
         request.setRawHeader("Accept", "application/geo+json");
-        maxBytes = typed == m_historyUrl ? MaxObservationsBytes : MaxLatestBytes;
+        // A moment replayed reads its current conditions from a collection.
+        maxBytes = typed == m_historyUrl || m_now.isValid() ? MaxObservationsBytes : MaxLatestBytes;
     }
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -158,9 +180,14 @@ bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
 
 bool StationFeed::readCurrent(const QByteArray& document, QList<model::CurrentReading>& readings,
                               QString* why) {
-    if (m_weatherService)
-        return readLatestObservation(document, readings, why);
-    return DisplayNode(document, readings, why);
+    if (!m_weatherService)
+        return DisplayNode(document, readings, why);
+    // A moment replayed takes the last observation at or before it; the
+    // clock's now allows the station's clock to run a little ahead.
+    constexpr int ClockSkewS = 10 * 60;
+    if (m_now.isValid())
+        return readObservationAt(document, m_now, readings, why);
+    return readLatestObservation(document, m_to.addSecs(ClockSkewS), readings, why);
 }
 
 bool StationFeed::readHistory(const QByteArray& document, model::ObservationHistory& history,

@@ -25,7 +25,8 @@ public:
     StationFeed();
     ~StationFeed() override;
 
-    model::FeedAddresses addresses(const model::FeedSettings& settings) override;
+    bool addresses(const model::FeedSettings& settings, model::FeedAddresses& out,
+                   QString* why) override;
 
     // GETs url (http or https, blanks around it ignored). The call looks
     // synchronous but runs a local event loop while it waits, so the window

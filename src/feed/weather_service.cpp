@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QLocale>
 #include <QTimeZone>
+#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -14,8 +15,6 @@
 namespace feed {
 
 namespace {
-
-constexpr qint16 MaxReadings = 500;
 
 QString notJson(const QString& why) {
     return QStringLiteral("not a weather-service document (%1)").arg(why);
@@ -95,21 +94,91 @@ bool parse(const QByteArray& document, QJsonObject* root, QString* error) {
     return true;
 }
 
-} // namespace
-
-bool isStationId(const QString& id) {
-    if (id.size() < 3 || id.size() > 5)
-        return false;
-    return std::all_of(id.begin(), id.end(),
-                       [](QChar c) { return c.unicode() < 128 && (c.isLetterOrNumber()); });
+QString isoOffset(const QDateTime& t) {
+    QString text = t.toString(Qt::ISODate);
+    if (text.endsWith(u'Z')) // the service writes offsets, never Z
+        text = text.chopped(1) + QStringLiteral("+00:00");
+    return text;
 }
 
-QString latestObservationUrl(const QString& base, const QString& station) {
-    QString b = base.trimmed();
-    while (b.endsWith(u'/'))
-        b.chop(1);
-    return b + QStringLiteral("/stations/") + station.trimmed() +
-           QStringLiteral("/observations/latest");
+// An observation's properties as the readings of the station documents. A
+// quantity no air can have is passed on as sent (in C, or %), unrounded:
+// the Session refuses it and names it.
+QList<model::CurrentReading> readingsOf(const QJsonObject& p) {
+    using model::CurrentElement;
+    QList<model::CurrentReading> found = {{CurrentElement::Time, rfc822(timestampOf(p))}};
+    auto temperature = [&](const char* name, CurrentElement f, CurrentElement c) {
+        const auto t = celsius(p.value(QLatin1String(name)));
+        if (!t)
+            return;
+        if (!model::readingProblem(c, *t, QStringLiteral("C")).isEmpty())
+            found << model::CurrentReading{c, QString::number(*t)};
+        else
+            found << model::CurrentReading{f, oneDecimal(fahrenheit(*t))}
+                  << model::CurrentReading{c, oneDecimal(round1(*t))};
+    };
+    temperature("temperature", CurrentElement::TempF, CurrentElement::TempC);
+    if (const auto rh = percent(p.value(QLatin1String("relativeHumidity")))) {
+        const bool plausible =
+            model::readingProblem(CurrentElement::RelativeHumidity, *rh, QStringLiteral("%"))
+                .isEmpty();
+        found << model::CurrentReading{CurrentElement::RelativeHumidity,
+                                       plausible ? QString::number(std::lround(*rh))
+                                                 : QString::number(*rh)};
+    }
+    temperature("dewpoint", CurrentElement::DewPointF, CurrentElement::DewPointC);
+    return found;
+}
+
+} // namespace
+
+bool weatherServiceAddresses(const model::FeedSettings& settings, const QDateTime& from,
+                             const QDateTime& replayAt, model::FeedAddresses* out, QString* why) {
+    auto refuse = [why](const QString& text) {
+        if (why)
+            *why = text;
+        return false;
+    };
+    const QString station = settings.nwsStation.trimmed();
+    if (station.isEmpty())
+        return refuse(QStringLiteral("no weather-service station is set"));
+    if (!model::isStationId(station))
+        return refuse(QStringLiteral("weather-service station '%1' is not 3 to 5 letters and "
+                                     "digits")
+                          .arg(station));
+    if (!model::isContactText(settings.nwsContact))
+        return refuse(QStringLiteral("the contact for the weather service is not one line of "
+                                     "text"));
+    QUrl base(settings.nwsBaseUrl.trimmed(), QUrl::StrictMode);
+    const QString scheme = base.scheme().toLower();
+    if (!base.isValid() || base.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return refuse(QStringLiteral("the weather service's address '%1' is not an http or https "
+                                     "address")
+                          .arg(model::shownAddress(settings.nwsBaseUrl)));
+    QString path = base.path(QUrl::FullyEncoded);
+    while (path.endsWith(u'/'))
+        path.chop(1);
+    path += QStringLiteral("/stations/") + QString::fromLatin1(QUrl::toPercentEncoding(station)) +
+            QStringLiteral("/observations");
+    auto at = [&base, &path](const QString& tail, const QString& query) {
+        QUrl u = base;
+        u.setPath(path + tail, QUrl::StrictMode);
+        u.setQuery(query.isEmpty() ? QString() : query, QUrl::StrictMode);
+        u.setFragment(QString());
+        return u.toString(QUrl::FullyEncoded);
+    };
+    // '+' of an offset would arrive as a blank; ':' may stay as it is.
+    auto param = [](const char* name, const QDateTime& t) {
+        return QLatin1String(name) + u'=' +
+               QString::fromLatin1(QUrl::toPercentEncoding(isoOffset(t), ":"));
+    };
+    out->history = at(QString(), param("start", from));
+    out->current =
+        replayAt.isValid()
+            ? at(QString(), param("start", replayAt.addDays(-1)) + u'&' + param("end", replayAt))
+            : at(QStringLiteral("/latest"), QString());
+    return true;
 }
 
 QDateTime dayStart(const QDateTime& now, qint16 gmtOffset) {
@@ -118,19 +187,8 @@ QDateTime dayStart(const QDateTime& now, qint16 gmtOffset) {
     return QDateTime(day, QTime(0, 0), zone);
 }
 
-QString observationsUrl(const QString& base, const QString& station, const QDateTime& from) {
-    QString b = base.trimmed();
-    while (b.endsWith(u'/'))
-        b.chop(1);
-    QString start = from.toString(Qt::ISODate);
-    if (start.endsWith(u'Z')) // the service writes offsets, never Z
-        start = start.chopped(1) + QStringLiteral("+00:00");
-    return b + QStringLiteral("/stations/") + station.trimmed() +
-           QStringLiteral("/observations?start=") + start.replace(u'+', QStringLiteral("%2B"));
-}
-
-bool readLatestObservation(const QByteArray& document, QList<model::CurrentReading>& readings,
-                           QString* error) {
+bool readLatestObservation(const QByteArray& document, const QDateTime& latest,
+                           QList<model::CurrentReading>& readings, QString* error) {
     QJsonObject root;
     if (!parse(document, &root, error))
         return false;
@@ -141,18 +199,45 @@ bool readLatestObservation(const QByteArray& document, QList<model::CurrentReadi
             *error = notJson(QStringLiteral("no observation time"));
         return false;
     }
-    using model::CurrentElement;
-    QList<model::CurrentReading> found = {{CurrentElement::Time, rfc822(time)}};
-    if (const auto t = celsius(p.value(QLatin1String("temperature"))))
-        found << model::CurrentReading{CurrentElement::TempF, oneDecimal(fahrenheit(*t))}
-              << model::CurrentReading{CurrentElement::TempC, oneDecimal(round1(*t))};
-    if (const auto rh = percent(p.value(QLatin1String("relativeHumidity"))))
-        found << model::CurrentReading{CurrentElement::RelativeHumidity,
-                                       QString::number(std::lround(*rh))};
-    if (const auto d = celsius(p.value(QLatin1String("dewpoint"))))
-        found << model::CurrentReading{CurrentElement::DewPointF, oneDecimal(fahrenheit(*d))}
-              << model::CurrentReading{CurrentElement::DewPointC, oneDecimal(round1(*d))};
-    readings = found;
+    if (latest.isValid() && time > latest) {
+        if (error)
+            *error =
+                QStringLiteral("the latest observation is dated %1, later than now (%2)")
+                    .arg(time.toUTC().toString(Qt::ISODate), latest.toUTC().toString(Qt::ISODate));
+        return false;
+    }
+    readings = readingsOf(p);
+    return true;
+}
+
+bool readObservationAt(const QByteArray& document, const QDateTime& at,
+                       QList<model::CurrentReading>& readings, QString* error) {
+    QJsonObject root;
+    if (!parse(document, &root, error))
+        return false;
+    const QJsonValue features = root.value(QLatin1String("features"));
+    if (!features.isArray()) {
+        if (error)
+            *error = notJson(QStringLiteral("no observations"));
+        return false;
+    }
+    QJsonObject newest;
+    QDateTime newestTime;
+    for (const QJsonValue& f : features.toArray()) {
+        const QJsonObject p = f.toObject().value(QLatin1String("properties")).toObject();
+        const QDateTime time = timestampOf(p);
+        if (time.isValid() && time <= at && (!newestTime.isValid() || time > newestTime)) {
+            newest = p;
+            newestTime = time;
+        }
+    }
+    if (!newestTime.isValid()) {
+        if (error)
+            *error = QStringLiteral("no observation at or before %1")
+                         .arg(at.toUTC().toString(Qt::ISODate));
+        return false;
+    }
+    readings = readingsOf(newest);
     return true;
 }
 
@@ -179,7 +264,13 @@ bool readObservations(const QByteArray& document, const QDateTime& from, const Q
             continue;
         const auto t = celsius(p.value(QLatin1String("temperature")));
         const auto d = celsius(p.value(QLatin1String("dewpoint")));
-        if (t && d)
+        const bool plausible =
+            t && d &&
+            model::readingProblem(model::CurrentElement::TempC, *t, QStringLiteral("C"))
+                .isEmpty() &&
+            model::readingProblem(model::CurrentElement::DewPointC, *d, QStringLiteral("C"))
+                .isEmpty();
+        if (plausible)
             kept.push_back({time.toUTC(), float(fahrenheit(*t)), float(fahrenheit(*d))});
     }
     // Newest first as served; the chart draws them oldest first.
@@ -187,7 +278,7 @@ bool readObservations(const QByteArray& document, const QDateTime& from, const Q
                      [](const Ob& a, const Ob& b) { return a.time < b.time; });
     model::ObservationHistory h = history;
     for (const Ob& o : kept) {
-        if (h.obsIndex >= MaxReadings)
+        if (h.obsIndex >= model::MaxHistoryReadings)
             break;
         const size_t i = size_t(h.obsIndex++);
         h.obsTime[i] = o.time.toString(Qt::ISODate);

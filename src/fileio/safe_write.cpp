@@ -33,11 +33,9 @@ bool writeStdout(const QByteArray& data, QString* error) {
     return true;
 }
 
-} // namespace
-
-bool writeFile(const QString& path, const QByteArray& data, QString* error) {
-    if (path == QLatin1String(StdoutName))
-        return writeStdout(data, error);
+// Where a file of the batch stands: refused destinations are told before
+// anything is written.
+bool checkDestination(const QString& path, QString* error) {
     if (path.isEmpty())
         return fail(error, path, QStringLiteral("no file name"));
     // lstat's view, then the link's target: a link to a FIFO is a FIFO.
@@ -49,25 +47,66 @@ bool writeFile(const QString& path, const QByteArray& data, QString* error) {
     if (!info.absoluteDir().exists())
         return fail(error, path,
                     QStringLiteral("directory '%1' does not exist").arg(info.absolutePath()));
+    return true;
+}
 
+} // namespace
+
+struct FileBatch::Entry {
+    QString path;
+    QByteArray data;
     // Unbuffered, so that every write's failure is seen here: a buffered
     // QSaveFile can commit after its final flush failed.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(error, path, file.errorString());
-    qint64 done = 0;
-    while (done < data.size()) {
-        const qint64 n = file.write(data.constData() + done, data.size() - done);
-        if (n <= 0) {
-            const QString why = file.errorString();
-            file.cancelWriting();
-            return fail(error, path, why);
+    std::unique_ptr<QSaveFile> file;
+
+    bool prepare(QString* error) {
+        if (!checkDestination(path, error))
+            return false;
+        file = std::make_unique<QSaveFile>(path);
+        if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return fail(error, path, file->errorString());
+        qint64 done = 0;
+        while (done < data.size()) {
+            const qint64 n = file->write(data.constData() + done, data.size() - done);
+            if (n <= 0)
+                return fail(error, path, file->errorString());
+            done += n;
         }
-        done += n;
+        return true;
     }
-    if (!file.commit())
-        return fail(error, path, file.errorString());
+};
+
+FileBatch::FileBatch() = default;
+
+FileBatch::~FileBatch() {
+    for (const auto& e : m_entries)
+        if (e->file)
+            e->file->cancelWriting();
+}
+
+void FileBatch::add(const QString& path, const QByteArray& data) {
+    m_entries.push_back(std::make_unique<Entry>(Entry{path, data, nullptr}));
+}
+
+bool FileBatch::commit(QString* error) {
+    const QString out = QString::fromLatin1(StdoutName);
+    for (const auto& e : m_entries)
+        if (e->path != out && !e->prepare(error))
+            return false; // the destructor throws the prepared ones away
+    for (const auto& e : m_entries)
+        if (e->file && !e->file->commit())
+            return fail(error, e->path, e->file->errorString());
+    for (const auto& e : m_entries)
+        if (e->path == out && !writeStdout(e->data, error))
+            return false;
+    m_entries.clear();
     return true;
+}
+
+bool writeFile(const QString& path, const QByteArray& data, QString* error) {
+    FileBatch batch;
+    batch.add(path, data);
+    return batch.commit(error);
 }
 
 QString userConfigFile(const QString& name) {

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+#include <vector>
+
 // The one way the program writes a file. The bytes are prepared in memory
 // first; the file is then replaced atomically (a temporary file beside it,
 // every write checked, renamed over the old one only when all went well).
@@ -21,6 +24,27 @@ bool writeFile(const QString& path, const QByteArray& data, QString* error = nul
 // The program's file of this name in the user's configuration directory
 // (settings of an installed copy, the recent designs, the view's choices).
 QString userConfigFile(const QString& name);
+// Several files that stand or fall together: each is prepared beside its
+// destination (every write checked), and only when all of them are ready
+// are they put in place, standard output last. Should any fail, none is
+// replaced and nothing is printed.
+class FileBatch {
+public:
+    FileBatch();
+    ~FileBatch();
+    FileBatch(const FileBatch&) = delete;
+    FileBatch& operator=(const FileBatch&) = delete;
+
+    void add(const QString& path, const QByteArray& data);
+    // False, with the first failure's message in *error, when any file
+    // could not be prepared or put in place.
+    bool commit(QString* error = nullptr);
+
+private:
+    struct Entry;
+    std::vector<std::unique_ptr<Entry>> m_entries;
+};
+
 // writeFile into that directory, which the first write creates.
 bool writeUserConfigFile(const QString& name, const QByteArray& data, QString* error = nullptr);
 

@@ -98,22 +98,25 @@ bool readDesign(const QByteArray& json, Design* d, QString* why) {
         *why = QStringLiteral("not a Quorvel design (\"format\" is not \"%1\")").arg(FormatName);
         return false;
     }
+    // Any whole number is a version: one beyond int's range is simply a
+    // newer one.
     const QJsonValue versionValue = root.take(VersionKey);
-    const std::optional<int> version = wholeNumber(versionValue);
-    if (!version) {
+    const double version = versionValue.toDouble(qQNaN());
+    if (!versionValue.isDouble() || version != std::floor(version)) {
         *why = versionValue.isUndefined() ? QStringLiteral("no \"version\"")
                                           : QStringLiteral("\"version\" is not a whole number");
         return false;
     }
-    if (*version > DesignVersion) {
+    const QString versionText = QString::number(version, 'f', 0);
+    if (version > DesignVersion) {
         *why = QStringLiteral("made by a newer version: design version %1 (this program reads "
                               "version %2)")
-                   .arg(*version)
+                   .arg(versionText)
                    .arg(DesignVersion);
         return false;
     }
-    if (*version < DesignVersion) {
-        *why = QStringLiteral("unknown design version %1").arg(*version);
+    if (version < DesignVersion) {
+        *why = QStringLiteral("unknown design version %1").arg(versionText);
         return false;
     }
 
@@ -207,7 +210,7 @@ Design designOf(const Session& s) {
     return d;
 }
 
-QByteArray designToJson(const Design& d) {
+QByteArray designToJson(const Design& d, QJsonDocument::JsonFormat format) {
     // Unknown keys first: a key this version writes always wins.
     QJsonObject root = d.unknown;
     root.insert(FormatKey, FormatName);
@@ -225,7 +228,25 @@ QByteArray designToJson(const Design& d) {
     for (const auto& [key, member] : TitleKeys)
         title.insert(QLatin1String(key), d.title.*member);
     root.insert(TitleKey, title);
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    return QJsonDocument(root).toJson(format);
+}
+
+bool designFileBytes(const Design& d, QByteArray* bytes, QString* error) {
+    // Indented to be read by people, unless only the compact form fits what
+    // the program reads back.
+    QByteArray out = designToJson(d);
+    if (out.size() > MaxDesignBytes)
+        out = designToJson(d, QJsonDocument::Compact);
+    if (out.size() > MaxDesignBytes) {
+        if (error)
+            *error = QStringLiteral("the design would take %1 bytes, more than the %2 a design "
+                                    "may have to be opened again")
+                         .arg(out.size())
+                         .arg(MaxDesignBytes);
+        return false;
+    }
+    *bytes = out;
+    return true;
 }
 
 bool designFromJson(const QByteArray& json, Design* d, QString* error) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -54,7 +55,14 @@ const std::array<const char*, 8>& designInputNames();
 Design designOf(const Session& s);
 
 // The JSON text of a design ("format": "quorvel-design", "version": 1).
-QByteArray designToJson(const Design& d);
+QByteArray designToJson(const Design& d,
+                        QJsonDocument::JsonFormat format = QJsonDocument::Indented);
+
+// The bytes of a design file: indented, or compact when only that fits the
+// size a design may have to be opened again. False, with the reason, when
+// not even the compact form fits: the program never writes a design it
+// would refuse to open.
+bool designFileBytes(const Design& d, QByteArray* bytes, QString* error);
 
 // Reads a design from JSON text. False with a reason for the user when it is
 // not a design this program can open: not JSON, not an object, not

@@ -31,14 +31,32 @@ struct FeedSettings {
     QString gIniSeed;
 };
 
+// What settings the feed can use. The settings file, the settings dialog
+// and the command line refuse anything else.
+// The weather service names its stations with 3 to 5 ASCII letters and digits.
+bool isStationId(const QString& id);
+// Offsets from GMT the settings accept, whole hours.
+inline constexpr qint16 MinGmtOffset = -12;
+inline constexpr qint16 MaxGmtOffset = 14;
+// The contact goes into an HTTP header: no control characters (a line
+// break would start a header of its own).
+bool isContactText(const QString& contact);
+// Why these settings cannot be used, for the user; empty when they can.
+// The settings dialog and the command line check this before they take them.
+QString settingsProblem(const FeedSettings& settings);
+
+// The most the history keeps of a day's observations; its slots run one
+// further (a dew point can land a slot late).
+inline constexpr qint16 MaxHistoryReadings = 500;
+
 // The day's observations as the outside-air history chart reads them.
 // Slots are overwritten, never cleared: the chart reads up to the first
 // empty time text, not up to obsIndex.
 struct ObservationHistory {
-    std::array<QString, 501> obsTime;        // "observation_time_rfc822" as delivered
-    std::array<float, 501> obsTemperature{}; // dry bulb, F
-    std::array<float, 501> obsDewPoint{};    // dew point, F
-    qint16 obsIndex = 0;                     // observations kept; the next slot
+    std::array<QString, MaxHistoryReadings + 1> obsTime; // "observation_time_rfc822" as delivered
+    std::array<float, MaxHistoryReadings + 1> obsTemperature{}; // dry bulb, F
+    std::array<float, MaxHistoryReadings + 1> obsDewPoint{};    // dew point, F
+    qint16 obsIndex = 0;                                        // observations kept; the next slot
 };
 
 // The elements of the current conditions the program uses.
@@ -48,6 +66,22 @@ struct CurrentReading {
     CurrentElement element;
     QString text; // as delivered
 };
+
+// What air a station can plausibly report: temperatures in F, relative
+// humidity in %.
+inline constexpr double MinReadingTempF = -100, MaxReadingTempF = 200;
+// Why a reading cannot be used ("station sent relative humidity 1e19"):
+// a number that is not finite, or outside what air can be. Empty for a
+// usable number, and for text that is no number at all (that element is
+// skipped). Temperatures in C for the _c elements, F for the others.
+QString readingProblem(const CurrentReading& r);
+// The same for a reader that has the number already (unit "F", "C" or
+// "%"); asSent names it as the station wrote it, when known.
+QString readingProblem(CurrentElement e, double value, const QString& unit,
+                       const QString& asSent = QString());
+
+// An address as messages show it: a password in it as "***".
+QString shownAddress(const QString& url);
 
 // The captions of the live panel; before the first observation each shows
 // its own name.
@@ -73,8 +107,9 @@ class FeedSource {
 public:
     virtual ~FeedSource() = default;
     // The documents the settings name; the fetches and reads that follow
-    // treat them as the kind of source the settings choose.
-    virtual FeedAddresses addresses(const FeedSettings& settings) = 0;
+    // treat them as the kind of source the settings choose. False, with
+    // the reason, when the settings name no documents it can fetch.
+    virtual bool addresses(const FeedSettings& settings, FeedAddresses& out, QString* why) = 0;
     // GETs url, bounded in time and size; the event loop keeps running.
     virtual bool fetch(const QString& url, QByteArray& body, QString* why) = 0;
     // The current conditions' elements in document order, each element once
@@ -92,8 +127,9 @@ class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
     // The built-in defaults, overlaid with the file's values when ReadFile
-    // is not 0.
-    virtual void LoadFeedSettings(FeedSettings& settings, int ReadFile) = 0;
+    // is not 0. Returns why the file could not be read (the defaults then
+    // stay), or empty: read, or there is none yet.
+    virtual QString LoadFeedSettings(FeedSettings& settings, int ReadFile) = 0;
     // Writes the settings; false (the file as it was) when that failed.
     virtual bool save(const FeedSettings& settings) = 0;
 };

@@ -57,7 +57,7 @@ Session::Session(FeedSource* feed, SettingsStore* store, QObject* parent)
 void Session::startUp() {
     psychro::setGraphBounds(m_chart.objMyGraph);
     if (m_store)
-        m_store->LoadFeedSettings(m_settings, 1);
+        m_settingsProblem = m_store->LoadFeedSettings(m_settings, 1);
     // The list's first row, "Manual Entry", for cooling: two field writes,
     // two recomputes, still without the fresh-air share.
     chooseCity(0);
@@ -294,6 +294,24 @@ void Session::Timer1_Timer() {
     recompute();
 }
 
+FeedSettings Session::defaultFeedSettings() const {
+    FeedSettings defaults = m_settings;
+    if (m_store)
+        m_store->LoadFeedSettings(defaults, 0);
+    else
+        defaults = FeedSettings{};
+    return defaults;
+}
+
+QString Session::useFeedSettings(const FeedSettings& settings, bool save) {
+    if (QString problem = model::settingsProblem(settings); !problem.isEmpty())
+        return problem;
+    m_settings = settings;
+    if (save && m_store)
+        m_store->save(m_settings);
+    return QString();
+}
+
 // The same as a tick: the history again from its first slot, a refresh
 // with the new settings in live mode, and a recompute.
 void Session::settingsEdited() {
@@ -313,29 +331,43 @@ void Session::refreshLiveFeed() {
     setRefreshing(true);
     QStringList failures;
     auto failed = [&failures](const QString& url, const QString& why) {
-        failures << QStringLiteral("%1: %2").arg(url.trimmed(), why);
+        failures << QStringLiteral("%1: %2").arg(shownAddress(url), why);
     };
-    const QString noFeed = QStringLiteral("no weather feed in this run");
+    QString why = QStringLiteral("no weather feed in this run");
+    FeedAddresses at{m_settings.gXMLCurrent, m_settings.gXMLDaily};
+    if (!m_feed || !m_feed->addresses(m_settings, at, &why)) {
+        // Nothing to fetch: the settings name no documents.
+        m_lastFailure = why;
+        setRefreshing(false);
+        reportFailure(why);
+        return;
+    }
 
     // Current conditions: a document that cannot be loaded is skipped
-    // silently; the panel and the fields keep their values.
-    const FeedAddresses at = m_feed ? m_feed->addresses(m_settings)
-                                    : FeedAddresses{m_settings.gXMLCurrent, m_settings.gXMLDaily};
+    // silently; the panel and the fields keep their values. Values no air
+    // can have are refused whole, and said.
     QByteArray body;
-    QString why = noFeed;
     QList<CurrentReading> readings;
-    if (m_feed && m_feed->fetch(at.current, body, &why) &&
-        m_feed->readCurrent(body, readings, &why)) {
+    bool implausible = false;
+    const bool currentLoaded =
+        m_feed->fetch(at.current, body, &why) && m_feed->readCurrent(body, readings, &why);
+    if (currentLoaded) {
         for (const CurrentReading& r : readings)
-            applyCurrent(r);
-    } else {
-        failed(at.current, why);
+            if (const QString bad = readingProblem(r); !bad.isEmpty() && !implausible) {
+                implausible = true;
+                why = bad;
+            }
+        if (!implausible)
+            for (const CurrentReading& r : readings)
+                applyCurrent(r);
     }
+    if (!currentLoaded || implausible)
+        failed(at.current, why);
 
     QCoreApplication::processEvents();
 
-    why = noFeed;
-    bool dailyLoaded = m_feed && m_feed->fetch(at.history, body, &why);
+    why.clear();
+    bool dailyLoaded = m_feed->fetch(at.history, body, &why);
     if (dailyLoaded) {
         QCoreApplication::processEvents();
         dailyLoaded = m_feed->readHistory(body, m_history, &why);
@@ -347,8 +379,8 @@ void Session::refreshLiveFeed() {
     // The refresh is over before the message is shown: refreshes started
     // while it is open run normally, they only do not stack a second one.
     setRefreshing(false);
-    if (!dailyLoaded)
-        reportFailure(failures.back());
+    if (!dailyLoaded || implausible)
+        reportFailure(dailyLoaded ? failures.front() : failures.back());
 }
 
 // Captions show the text as delivered; the numbers go into the working

@@ -56,11 +56,15 @@ public:
     bool refreshing() const { return m_refreshing; }
     const LivePanel& livePanel() const { return m_panel; }
     const ObservationHistory& history() const { return m_history; }
-    FeedSettings& feedSettings() { return m_settings; }
     const FeedSettings& feedSettings() const { return m_settings; }
+    // The built-in feed settings, for the settings file this Session reads.
+    FeedSettings defaultFeedSettings() const;
     int redrawCount() const { return m_redrawCount; }
     // Whether the last refresh of the live feed failed, and why.
     const QString& lastFeedFailure() const { return m_lastFailure; }
+    // Why the settings file could not be read at start-up (the built-in
+    // settings are used), or empty.
+    const QString& settingsProblem() const { return m_settingsProblem; }
     // The design document's title block, and the keys of an opened design
     // this version does not know (written back when it is saved).
     const TitleBlock& titleBlock() const { return m_title; }
@@ -82,6 +86,11 @@ public:
     void toggleSliderLock();
     void chooseLive(int index); // 0 live feed, 1 manual entry
     void Timer1_Timer();
+    // New feed settings (the settings dialog, the command line); saved in
+    // the settings file as well when save is true (a failed save leaves
+    // them in effect for this run). Refused, with the reason and nothing
+    // changed, when the feed could not use them.
+    QString useFeedSettings(const FeedSettings& settings, bool save = false);
     // The feed settings were edited (the settings dialog closed).
     void settingsEdited();
     // View -> Coil Line: the chart shows the coil line's extension to the
@@ -129,6 +138,7 @@ private:
     ObservationHistory m_history;
     LivePanel m_panel;
     QString m_lastFailure;
+    QString m_settingsProblem;
     TitleBlock m_title;
     QJsonObject m_designExtras;
     int m_cityRow = -1;

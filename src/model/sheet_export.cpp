@@ -3,6 +3,12 @@
 #include "model/session.h"
 
 #include "psychro/coil.h"
+#include "psychro/numconv.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <algorithm>
 #include <array>
@@ -40,7 +46,21 @@ const std::array<std::pair<const char*, psychro::Field>, 9>& coilRows() {
     return rows;
 }
 
-QString csvCell(const QString& s) {
+// A spreadsheet runs a cell that starts with one of these as a formula
+// (=HYPERLINK(...) from a title block); such a text is written with a
+// leading apostrophe, which spreadsheets take as "text". Numbers ("-10",
+// "-1,234") stay numbers.
+QString spreadsheetText(const QString& s) {
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (s.isEmpty() || !formulaStarts.contains(s.front()))
+        return s;
+    bool number = false;
+    psychro::StrictNumber(s, &number);
+    return number ? s : u'\'' + s;
+}
+
+QString csvCell(const QString& text) {
+    const QString s = spreadsheetText(text);
     if (!s.contains(u',') && !s.contains(u'"') && !s.contains(u'\n'))
         return s;
     QString q = s;
@@ -80,8 +100,12 @@ QList<QStringList> sheetAsShown(const Session& s) {
 
 QString sheetAsTsv(const Session& s) {
     QString out;
-    for (const QStringList& row : sheetAsShown(s))
-        out += row.join(u'\t') + u'\n';
+    for (const QStringList& row : sheetAsShown(s)) {
+        QStringList cells;
+        for (const QString& c : row)
+            cells.append(spreadsheetText(c));
+        out += cells.join(u'\t') + u'\n';
+    }
     return out;
 }
 
@@ -94,6 +118,41 @@ QString sheetAsCsv(const Session& s) {
         out += cells.join(u',') + QStringLiteral("\r\n");
     }
     return out;
+}
+
+namespace {
+
+// The day's history as kept in its slots, oldest first, times in UTC.
+QJsonArray historyAsJson(const ObservationHistory& h) {
+    QJsonArray out;
+    // A float's shortest text, as the document gave it.
+    auto number = [](float x) { return QString::number(x).toDouble(); };
+    for (qint16 i = 0; i < h.obsIndex; ++i) {
+        const QString& text = h.obsTime[size_t(i)];
+        QDateTime t = QDateTime::fromString(text, Qt::ISODate);
+        if (!t.isValid())
+            t = QDateTime::fromString(text, Qt::RFC2822Date);
+        out.append(QJsonObject{
+            {QStringLiteral("time"), t.isValid() ? t.toUTC().toString(Qt::ISODate) : text},
+            {QStringLiteral("temperature"), number(h.obsTemperature[size_t(i)])},
+            {QStringLiteral("dewpoint"), number(h.obsDewPoint[size_t(i)])}});
+    }
+    return out;
+}
+
+} // namespace
+
+QByteArray sheetAsJson(const Session& s) {
+    QJsonObject fields;
+    for (int i = 0; i < psychro::FieldCount; ++i)
+        fields.insert(QLatin1String(psychro::fieldName(psychro::Field(i))),
+                      s.text(psychro::Field(i)));
+    QJsonObject root;
+    root.insert(QStringLiteral("fields"), fields);
+    root.insert(QStringLiteral("warning"), s.warning());
+    if (s.liveFeed())
+        root.insert(QStringLiteral("history"), historyAsJson(s.history()));
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
 QString sheetAsText(const Session& s) {

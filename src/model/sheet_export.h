@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -16,11 +17,17 @@ class Session;
 // the warning's words alone on a row when it is shown.
 QList<QStringList> sheetAsShown(const Session& s);
 
-// Tab-separated lines, for pasting into a spreadsheet as a table.
+// Tab-separated lines, for pasting into a spreadsheet as a table. Here and
+// in the CSV a text that a spreadsheet would run as a formula is written
+// with a leading apostrophe.
 QString sheetAsTsv(const Session& s);
 // Comma-separated values, quoted where a text holds a comma or a quote.
 QString sheetAsCsv(const Session& s);
 // Columns padded for a terminal, each at least a blank apart.
 QString sheetAsText(const Session& s);
+// Every field's text under its name ("fields"), whether the warning is
+// shown, and in live mode the day's "history" as kept for the chart, oldest
+// first, times in UTC.
+QByteArray sheetAsJson(const Session& s);
 
 } // namespace model

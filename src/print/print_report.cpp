@@ -1,7 +1,9 @@
 #include "print_report.h"
 
-#include "chart/surface.h"
-#include "fileio/safe_write.h"
+#include "chart/chart_export.h"
+#include "chart/image_surface.h"
+#include "chart/plots.h"
+#include "model/session.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -245,9 +247,9 @@ bool printReport(QPagedPaintDevice& printer, const ReportContent& report, chart:
     }
 }
 
-bool printReportToPdf(const QString& fileName, const ReportContent& report,
-                      chart::Surface& picGraph, const ChartRenderer& renderChart, QString* error) {
-    // Drawn into memory; only a whole document replaces the file.
+bool reportPdf(const ReportContent& report, chart::Surface& picGraph,
+               const ChartRenderer& renderChart, QByteArray* out, QString* error) {
+    // Drawn into memory: only a whole document is ever written.
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
     {
@@ -261,11 +263,32 @@ bool printReportToPdf(const QString& fileName, const ReportContent& report,
         writer.setPageMargins(QMarginsF(36, 36, 36, 36), QPageLayout::Point);
         if (!printReport(writer, report, picGraph, renderChart)) {
             if (error)
-                *error = QStringLiteral("cannot draw the report for '%1'").arg(fileName);
+                *error = QStringLiteral("cannot draw the report");
             return false;
         }
     }
-    return fileio::writeFile(fileName, pdf.data(), error);
+    *out = pdf.data();
+    return true;
+}
+
+namespace {
+
+ChartRenderer chartOf(const model::Session& s) {
+    return [&state = s.chart()](qreal dpr) { return chart::renderGraphImage(state, dpr); };
+}
+
+} // namespace
+
+bool printSession(QPagedPaintDevice& device, const model::Session& s, chart::Surface& picGraph) {
+    return printReport(device, reportContent(s), picGraph, chartOf(s));
+}
+
+bool sessionPdf(const model::Session& s, QByteArray* out, QString* error) {
+    // The report switches picGraph's scale to twips while it prints;
+    // without a window, a scratch surface of the chart's size stands in.
+    chart::ImageSurface picGraph(chart::GraphWidthPx, chart::GraphHeightPx);
+    chart::SetScale(picGraph, s.chart().objMyGraph);
+    return reportPdf(reportContent(s), picGraph, chartOf(s), out, error);
 }
 
 } // namespace print

@@ -11,6 +11,9 @@ class QPagedPaintDevice;
 namespace chart {
 class Surface;
 }
+namespace model {
+class Session;
+}
 
 // The printed report: the chart at its on-screen size at the top of the
 // page, the four state blocks below it and the cooling load, on any paged
@@ -43,12 +46,16 @@ using ChartRenderer = std::function<QImage(qreal devicePixelRatio)>;
 bool printReport(QPagedPaintDevice& device, const ReportContent& report, chart::Surface& picGraph,
                  const ChartRenderer& renderChart);
 
-// Prints the report into the PDF file fileName (created or replaced whole,
-// never left half written) on the default page size of the system's
-// locale. False on any failure, such as a path that cannot be written, with
-// the reason in *error.
-bool printReportToPdf(const QString& fileName, const ReportContent& report,
-                      chart::Surface& picGraph, const ChartRenderer& renderChart,
-                      QString* error = nullptr);
+// The report as the bytes of a PDF document on the default page size of
+// the system's locale. False, with the reason in *error, when it could not
+// be drawn.
+bool reportPdf(const ReportContent& report, chart::Surface& picGraph,
+               const ChartRenderer& renderChart, QByteArray* out, QString* error = nullptr);
+
+// The report of what a Session shows, its chart drawn afresh from the
+// Session's state: on a printer the window's dialog chose, or as a PDF
+// document (with a scratch surface of the chart's size for picGraph).
+bool printSession(QPagedPaintDevice& device, const model::Session& s, chart::Surface& picGraph);
+bool sessionPdf(const model::Session& s, QByteArray* out, QString* error = nullptr);
 
 } // namespace print

@@ -29,6 +29,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -56,8 +57,7 @@ constexpr const char* Caption = "System Quorvel - Psychrometry";
 
 } // namespace
 
-Form1::Form1(model::Session& session, model::SettingsStore* store, QWidget* parent)
-    : QMainWindow(parent), m_session(session), m_store(store) {
+Form1::Form1(model::Session& session, QWidget* parent) : QMainWindow(parent), m_session(session) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QLatin1String(Caption));
     messageBox = [this](const QString& text) {
@@ -75,6 +75,9 @@ Form1::Form1(model::Session& session, model::SettingsStore* store, QWidget* pare
     buildControls();
     bindSession();
     m_session.startUp();
+    if (!m_session.settingsProblem().isEmpty())
+        statusBar()->showMessage(
+            tr("%1; using the built-in feed settings").arg(m_session.settingsProblem()));
     trackDesign();
     Timer1->start();
     Timer2->start();
@@ -541,9 +544,7 @@ void Form1::drawCharts() {
         // background, font and scale once; they stay for every redraw.
         if (surface->picture().isNull()) {
             surface->Picture(chart::renderArtwork(art, surface->devicePixelRatio()));
-            const psychro::clsGraph& b = state.objMyGraph;
-            surface->FontSize(8);
-            surface->Scale(b.MinXScale, b.MaxYScale, b.MaxXScale, b.MinYScale);
+            chart::SetScale(*surface, state.objMyGraph);
         }
         surface->Cls();
     }
@@ -602,10 +603,10 @@ void Form1::showLivePanel() {
 }
 
 void Form1::cmdLiveSet_Click() {
-    if (m_session.refreshing() || !m_store)
+    if (m_session.refreshing())
         return;
     {
-        frmXMLFeed dialog(m_session.feedSettings(), *m_store, this);
+        frmXMLFeed dialog(m_session, this);
         runFeedDialog(dialog);
     }
     m_session.settingsEdited();
@@ -621,11 +622,7 @@ void Form1::cmdPrint_Click() {
         // the chart's scale is switched.
         QCoreApplication::processEvents();
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const psychro::ChartState state = m_session.chart();
-        ok = printer.isValid() &&
-             print::printReport(
-                 printer, print::reportContent(m_session), picGraph->surface(),
-                 [&state](qreal dpr) { return chart::renderGraphImage(state, dpr); }) &&
+        ok = printer.isValid() && print::printSession(printer, m_session, picGraph->surface()) &&
              printer.printerState() != QPrinter::Error;
         QApplication::restoreOverrideCursor();
     }

@@ -38,9 +38,8 @@ class frmXMLFeed;
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    // Binds the window to session and runs the session's start-up; store
-    // saves what the settings dialog edits (may be null: no dialog saves).
-    Form1(model::Session& session, model::SettingsStore* store, QWidget* parent = nullptr);
+    // Binds the window to session and runs the session's start-up.
+    explicit Form1(model::Session& session, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Every message box goes through here; tests and headless runs replace it.
@@ -116,7 +115,6 @@ private:
     QLineEdit* field(psychro::Field f) const { return m_fields[size_t(f)]; }
 
     model::Session& m_session;
-    model::SettingsStore* m_store;
     chart::AnimationState m_anim;
     std::array<QLineEdit*, psychro::FieldCount> m_fields{};
     bool m_cityChangedBeforeActivation = false;

@@ -147,7 +147,9 @@ bool Form1::saveTo(QString path) {
     if (QFileInfo(path).suffix().compare(Suffix, Qt::CaseInsensitive) != 0)
         path += u'.' + Suffix;
     QString error;
-    if (!fileio::writeFile(path, model::designToJson(model::designOf(m_session)), &error)) {
+    QByteArray bytes;
+    if (!model::designFileBytes(model::designOf(m_session), &bytes, &error) ||
+        !fileio::writeFile(path, bytes, &error)) {
         // writeFile's message names the file and what went wrong.
         messageBox(tr("The design was not saved: %1").arg(error));
         return false;

@@ -9,19 +9,23 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace model {
+class Session;
+}
+
 namespace ui {
 
-// The modal "XML Feed" dialog in which the user edits the feed settings.
-// It edits the FeedSettings it is given: "Set to Default" resets them in
-// memory at once, "OK" takes the typed values and writes the settings file,
-// the close box saves nothing. The controls carry their historic names
-// (also as objectName) so callers and tests find them with findChild.
+// The modal "XML Feed" dialog in which the user edits the feed settings of
+// a Session. "Restore Defaults" puts the built-in settings in effect at
+// once; "OK" hands the typed ones to the Session, which saves them in the
+// settings file or refuses them (the dialog then stays open and says why);
+// Cancel and the close box change nothing more. The controls carry their
+// historic names (also as objectName) so callers and tests find them.
 class frmXMLFeed : public QDialog {
     Q_OBJECT
 
 public:
-    frmXMLFeed(model::FeedSettings& settings, model::SettingsStore& store,
-               QWidget* parent = nullptr);
+    explicit frmXMLFeed(model::Session& session, QWidget* parent = nullptr);
 
     QLabel* Label1 = nullptr;
     QLineEdit* txtXMLCurrent = nullptr;
@@ -35,18 +39,18 @@ public:
     QLineEdit* txtNWSStation = nullptr;
     QLineEdit* txtNWSBaseURL = nullptr;
     QLineEdit* txtNWSContact = nullptr;
-    QPushButton* Command2 = nullptr; // "Set to Default"
-    QPushButton* Command1 = nullptr; // "OK"
+    QLabel* lblProblem = nullptr;    // why OK was refused
+    QPushButton* Command2 = nullptr; // Restore Defaults
+    QPushButton* Command1 = nullptr; // OK
 
 private:
-    void fillFields();
+    void fillFields(const model::FeedSettings& s);
     // Only the chosen source's fields can be edited.
     void enableSourceFields();
     void Command2_Click();
     void Command1_Click();
 
-    model::FeedSettings& m_settings;
-    model::SettingsStore& m_store;
+    model::Session& m_session;
 };
 
 } // namespace ui

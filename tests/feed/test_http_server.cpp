@@ -66,6 +66,7 @@ TestHttpServer::TestHttpServer() {
                     return;
                 disconnect(socket, &QTcpSocket::readyRead, this, nullptr); // answered once
                 lastRequest = request;
+                requested << QString::fromLatin1(request.split(' ').value(1));
                 const QString path = QUrl(QString::fromLatin1(request.split(' ').value(1))).path();
                 answer(socket, m_routes.value(path, {Mode::Fixed, "not found", 404}));
             });

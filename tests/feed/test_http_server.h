@@ -46,8 +46,10 @@ public:
     TestHttpServer();
     QString url(const QString& pathAndQuery) const;
     void setRoute(const QString& path, const Route& route) { m_routes[path] = route; }
-    // The last request's line and headers (for a server on the test's thread).
+    // The last request's line and headers, and the target (path and query)
+    // of every request (for a server on the test's thread).
     QByteArray lastRequest;
+    QStringList requested;
 
 private:
     void answer(QTcpSocket* socket, const Route& r);

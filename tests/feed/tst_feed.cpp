@@ -120,7 +120,10 @@ private slots:
             {"/huge", {Mode::Huge, {}, 200, huge}},
             {"/unsized", {Mode::HugeNoLength, {}, 200, huge}},
             {"/chunked", {Mode::HugeChunked, {}, 200, huge}},
-            {"/f", {Mode::Raw, redirect("file:///etc/hostname")}}};
+            {"/f", {Mode::Raw, redirect("file:///etc/hostname")}},
+            {"/gz",
+             {Mode::Raw, "HTTP/1.0 200 OK\r\nContent-Encoding: gzip\r\n"
+                         "Content-Length: 12\r\n\r\nnot gzipped!"}}};
         for (const auto& [path, route] : routes)
             m_flood->setRoute(path, route);
         for (int i = 0; i <= 10; ++i) // /r0 -> /r1 -> ... -> /r10 -> /doc
@@ -144,8 +147,10 @@ private slots:
         connect(m_session.get(), &model::Session::message, this,
                 [this](const QString& text) { m_messages << text; });
         m_session->startUp();
-        m_session->feedSettings().gXMLCurrent = url("current");
-        m_session->feedSettings().gXMLDaily = url("daily");
+        model::FeedSettings settings = m_session->feedSettings();
+        settings.gXMLCurrent = url("current");
+        settings.gXMLDaily = url("daily");
+        QCOMPARE(m_session->useFeedSettings(settings), QString());
     }
 
     void fetch_data() {
@@ -169,7 +174,11 @@ private slots:
             {"silent", "http://@s/hang", silent, 0},
             {"drip", "http://@s/drip", silent, 0},
             {"to file", "http://@s/f", "redirected to an address that is not http or https", 0},
-            {"a file", "file:///etc/hostname", "not an http or https address", 0}};
+            {"a file", "file:///etc/hostname", "not an http or https address", 0},
+            {"broken gzip", "http://@s/gz",
+             "the compressed answer could not be unpacked (damaged, or far larger unpacked than "
+             "sent)",
+             0}};
         for (const auto& [name, url, error, size] : rows)
             QTest::newRow(name) << QString(url) << QString(error) << size;
     }
@@ -309,6 +318,11 @@ private slots:
              "3 96 37 <h1>HACKED</h1>", ""},
             {"0.9 MB of empty elements", empties + "<temp_f>96.0</temp_f></current_observation>",
              good, "2 96 51 lblTime", ""},
+            // Values no air can have change nothing and are told.
+            {"humidity 1e19", current("96.0", "1e19", "t"), good, "1 95 51 lblTime",
+             "~c: station sent relative humidity 1e19"},
+            {"temperature 1e999", current("1e999", "37", "t"), good, "1 95 51 lblTime",
+             "~c: station sent temperature 1e999 F"},
             {"daily declares entities", current("96.0", "37", "t"), entities, "3 96 37 t",
              "~d: not a station document (it declares entities)"},
             {"both broken", sampleObservation().left(1200), entities, "1 95 51 lblTime",
@@ -333,80 +347,115 @@ private slots:
                  shown);
         QCOMPARE(m_session->lastFeedFailure(),
                  failure.replace("~c", url("current")).replace("~d", url("daily")));
-        // Only the daily history's failure is told, with what failed.
+        // Of a document that cannot be loaded, only the daily history's
+        // failure is told, with what failed.
         const QString last = failure.section(u'\n', -1);
-        QCOMPARE(m_messages.join(u'|'),
-                 last.startsWith(url("daily")) ? "Failed to Load Data\n" + last : "");
+        const bool told = last.startsWith(url("daily")) || last.contains("station sent");
+        QCOMPARE(m_messages.join(u'|'), told ? "Failed to Load Data\n" + last : "");
     }
 
-    // Manual entry chosen while the station is being asked: that station
-    // is no longer told of.
-    // The weather service's API: a day replayed at 12:00 UTC, the station
-    // five hours behind. The collection's feature 21 is 05:18 UTC, the
-    // second observation of that day.
+    // The weather service's API, replayed at 12:00 UTC with the station five
+    // hours behind: the current conditions are the last observation at or
+    // before that moment (feature 0, 11:55 UTC), never a later one; the
+    // history is the day's since 05:00 UTC, whose second observation is
+    // feature 21. Without a moment, the latest observation, if not dated
+    // in the future.
     void weatherService_data() {
+        QTest::addColumn<QString>("at"); // empty: the clock's now
         QTest::addColumn<QByteArray>("latest");
         QTest::addColumn<QByteArray>("observations");
         QTest::addColumn<int>("status");
         QTest::addColumn<QStringList>("shown"); // fields, panel, kept, kept 0, 1 and last
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("failure");   // in what the refresh says failed
+        QTest::addColumn<bool>("told");         // "Failed to Load Data" shown
+        const QString noon = "2019-08-17T12:00:00Z";
         const QByteArray latest = sampleFile("nws-api-latest-KPWM.json");
         const QByteArray day = sampleFile("nws-api-observations-KCNK.json");
         const QStringList panel = {
-            "Wed, 21 Aug 2019 09:51:00 +0000", "Temperature: 60.1 deg F", " 15.6 deg C",
-            "Relative Humidity: 90 %",         "Dew Point: 57.0 deg F",   " 13.9 deg C"};
+            "Sat, 17 Aug 2019 11:55:00 +0000", "Temperature: 68.0 deg F", " 20.0 deg C",
+            "Relative Humidity: 87 %",         "Dew Point: 64.0 deg F",   " 17.8 deg C"};
         const QStringList kept = {"23", "2019-08-17T05:03:00Z 78.1 73.9",
                                   "2019-08-17T05:18:00Z 77.0 73.9",
                                   "2019-08-17T11:55:00Z 68.0 64.0"};
         const QJsonObject nullTemp{{"value", QJsonValue::Null}, {"unitCode", "wmoUnit:degC"}};
-        const QJsonObject tempF{{"value", 60.08}, {"unitCode", "wmoUnit:degF"}};
+        const QJsonObject tempF{{"value", 68.0}, {"unitCode", "wmoUnit:degF"}};
         const QString busy =
             "the weather service is busy (HTTP %1); trying again at the next update";
-        QTest::newRow("samples") << latest << day << 200 << QStringList{"60.1", "90"} + panel + kept
-                                 << "";
-        QStringList nulls =
-            QStringList{"95", "90", panel[0], "lblTempF", "lblTempC"} + panel.mid(3) + kept;
-        nulls[8] = "22";
-        nulls[10] = "2019-08-17T05:55:00Z 77.0 73.9";
+        QTest::newRow("replayed at noon") << noon << latest << day << 200
+                                          << QStringList{"68", "87"} + panel + kept << "" << false;
+        // 10:55 UTC, 20.6 C: 69.1 F.
+        const QStringList nulls =
+            QStringList{"95", "87", panel[0], "lblTempF", "lblTempC"} + panel.mid(3) +
+            QStringList{"22", kept[1], kept[2], "2019-08-17T10:55:00Z 69.1 64.0"};
         QTest::newRow("null temperature")
-            << edited(latest, -1, "temperature", nullTemp)
-            << edited(day, 21, "temperature", nullTemp) << 200 << nulls << "";
-        QTest::newRow("degrees F") << edited(latest, -1, "temperature", tempF) << day << 200
-                                   << QStringList{"60.1", "90"} + panel + kept << "";
+            << noon << latest << edited(day, 0, "temperature", nullTemp) << 200 << nulls << ""
+            << false;
+        QTest::newRow("degrees F") << noon << latest << edited(day, 0, "temperature", tempF) << 200
+                                   << QStringList{"68", "87"} + panel + kept << "" << false;
         const QStringList untouched = {"95",    "51",      "lblTime", "lblTempF", "lblTempC",
                                        "lblRH", "lblDewF", "lblDewC", "0"};
         QTest::newRow("unknown station")
-            << latest << day << 404 << untouched << "station KPWM not found";
-        QTest::newRow("429") << latest << day << 429 << untouched << busy.arg(429);
-        QTest::newRow("503") << latest << day << 503 << untouched << busy.arg(503);
-        // The history may take four times the latest observation's size.
+            << noon << latest << day << 404 << untouched << "station KPWM not found" << true;
+        QTest::newRow("429") << noon << latest << day << 429 << untouched << busy.arg(429) << true;
+        QTest::newRow("503") << noon << latest << day << 503 << untouched << busy.arg(503) << true;
+        // A collection may take four times the latest observation's size.
         const QByteArray mib(1 << 20, ' ');
-        QTest::newRow("latest over 1 MiB, history 2 MiB")
-            << latest + mib << day + mib + mib << 200 << untouched.mid(0, 8) + kept << "";
-        QTest::newRow("history over 4 MiB") << latest << day + mib.repeated(4) << 200
-                                            << QStringList{"60.1", "90"} + panel + QStringList{"0"}
-                                            << "document larger than 4194304 bytes";
+        QTest::newRow("collection of 3 MiB")
+            << noon << latest << day + mib.repeated(2) << 200
+            << QStringList{"68", "87"} + panel + kept << "" << false;
+        QTest::newRow("collection over 4 MiB")
+            << noon << latest << day + mib.repeated(4) << 200 << untouched
+            << "document larger than 4194304 bytes" << true;
         QTest::newRow("truncated")
-            << latest.left(2000) << day.left(100000) << 200 << untouched
-            << "not a weather-service document (not JSON: unterminated object at offset 100000)";
+            << noon << latest << day.left(100000) << 200 << untouched
+            << "not a weather-service document (not JSON: unterminated object at offset 100000)"
+            << true;
+        // The clock's today has none of 2019's observations.
+        QTest::newRow("latest") << "" << latest << day << 200
+                                << QStringList{"60.1",
+                                               "90",
+                                               "Wed, 21 Aug 2019 09:51:00 +0000",
+                                               "Temperature: 60.1 deg F",
+                                               " 15.6 deg C",
+                                               "Relative Humidity: 90 %",
+                                               "Dew Point: 57.0 deg F",
+                                               " 13.9 deg C",
+                                               "0"}
+                                << "" << false;
+        QTest::newRow("latest dated 2099")
+            << "" << edited(latest, -1, "timestamp", "2099-01-01T00:00:00+00:00") << day << 200
+            << untouched << "the latest observation is dated 2099-01-01T00:00:00Z, later than now"
+            << false;
+        QTest::newRow("humidity 1e19")
+            << ""
+            << edited(latest, -1, "relativeHumidity",
+                      QJsonObject{{"value", 1e19}, {"unitCode", "wmoUnit:percent"}})
+            << day << 200 << untouched << "station sent relative humidity 1e+19" << true;
+        QTest::newRow("temperature 1e308")
+            << ""
+            << edited(latest, -1, "temperature",
+                      QJsonObject{{"value", 1e308}, {"unitCode", "wmoUnit:degC"}})
+            << day << 200 << untouched << "station sent temperature 1e+308 C" << true;
     }
     void weatherService() {
+        QFETCH(QString, at);
         QFETCH(QByteArray, latest);
         QFETCH(QByteArray, observations);
         QFETCH(int, status);
         QFETCH(QStringList, shown);
-        QFETCH(QString, message);
-        model::FeedSettings& settings = m_session->feedSettings();
+        QFETCH(QString, failure);
+        QFETCH(bool, told);
+        model::FeedSettings settings = m_session->feedSettings();
         settings.feedSource = "nws";
         settings.nwsStation = "KPWM";
         settings.nwsBaseUrl = m_server->url("/");
         settings.nwsContact = "ops@example.com";
+        QCOMPARE(m_session->useFeedSettings(settings), QString());
         m_server->setRoute("/stations/KPWM/observations/latest", {Mode::Fixed, latest, status});
         m_server->setRoute("/stations/KPWM/observations", {Mode::Fixed, observations, status});
-        m_feed.setNow(QDateTime::fromString("2019-08-17T12:00:00Z", Qt::ISODate));
+        m_feed.setNow(QDateTime::fromString(at, Qt::ISODate));
         m_session->chooseLive(0);
         m_feed.setNow({});
-        settings.feedSource = "xml";
         QStringList out = this->shown().mid(0, 8);
         const model::ObservationHistory& h = m_session->history();
         out << QString::number(h.obsIndex);
@@ -417,10 +466,13 @@ private slots:
                            .arg(h.obsTemperature[size_t(i)], 0, 'f', 1)
                            .arg(h.obsDewPoint[size_t(i)], 0, 'f', 1);
         QCOMPARE(out, shown);
-        const QString history =
-            m_server->url("/stations/KPWM/observations?start=2019-08-17T00:00:00-05:00");
-        QCOMPARE(m_messages.join(u'|'),
-                 message.isEmpty() ? "" : "Failed to Load Data\n" + history + ": " + message);
+        QVERIFY2(failure.isEmpty() ? m_session->lastFeedFailure().isEmpty()
+                                   : m_session->lastFeedFailure().contains(failure),
+                 qPrintable(m_session->lastFeedFailure()));
+        QCOMPARE(m_messages.size(), told ? 1 : 0);
+        // Only the station's own documents are asked for.
+        for (const QString& target : m_server->requested)
+            QVERIFY2(target.startsWith("/stations/KPWM/observations"), qPrintable(target));
         // The service asks every client who it is and how to reach them.
         QVERIFY(m_server->lastRequest.contains("\r\nAccept: application/geo+json\r\n"));
         QVERIFY(QRegularExpression("\r\nUser-Agent: Quorvel Psychrometry/[0-9.]+ "
@@ -429,6 +481,41 @@ private slots:
                     .hasMatch());
     }
 
+    // Settings that name no station of the service, or one that is not
+    // its: nothing is asked outside the station's path, and the refresh
+    // fails naming the station.
+    void stationsOfTheService_data() {
+        QTest::addColumn<QString>("station");
+        QTest::addColumn<QString>("failure");
+        const char* notId = "weather-service station '%1' is not 3 to 5 letters and digits";
+        for (const char* id : {"KAAA/../../../etc", "KAAA?x=1#", "K-1", "KÄÄ", "KPWMXY"})
+            QTest::newRow(id) << QString::fromUtf8(id) << QString(notId).arg(QString::fromUtf8(id));
+        QTest::newRow("none") << QString() << "no weather-service station is set";
+    }
+    void stationsOfTheService() {
+        QFETCH(QString, station);
+        QFETCH(QString, failure);
+        QFile ini(m_dir.filePath("s.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[XMLSetup]\nFeedSource=nws\nNWSStation=" + station.toLatin1() +
+                  "\nNWSBaseURL=" + m_server->url("/api").toLatin1() + "\n");
+        ini.close();
+        model::Session s(&m_feed, &m_store);
+        s.startUp();
+        QFile::remove(ini.fileName());
+        QStringList messages;
+        connect(&s, &model::Session::message, this, [&](const QString& m) { messages << m; });
+        s.chooseLive(0);
+        QCOMPARE(s.lastFeedFailure(), failure);
+        QCOMPARE(messages, QStringList{"Failed to Load Data\n" + failure});
+        QCOMPARE(m_server->requested, QStringList());
+        // The settings dialog and the command line refuse it as well.
+        model::FeedSettings settings = s.feedSettings();
+        QVERIFY(!s.useFeedSettings(settings).isEmpty());
+    }
+
+    // Manual entry chosen while the station is being asked: that station
+    // is no longer told of.
     void manualEntryMeanwhile() {
         model::Session& s = *m_session;
         serve(sampleObservation(), "down", 500);

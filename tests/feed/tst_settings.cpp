@@ -113,30 +113,42 @@ private slots:
         QTest::addColumn<QByteArray>("text"); // of the file, for "file" and "link"
         QTest::addColumn<QString>("current"); // loaded; empty: the default
         QTest::addColumn<int>("offset");
+        QTest::addColumn<QString>("problem"); // said about the file; empty: nothing
         // Saved as read, so that the save keeps the size.
         const QByteArray edge = section("h://c", "h://t/d?at=Z\u00FCrich%E2%80%93Ost", "-7");
-        const std::tuple<const char*, const char*, QByteArray, const char*, int> rows[] = {
-            {"none", "none", {}, "", 5},
-            {"values", "file", "[xmlsetup]\r\nXMLCurrent= h://c\r\nxmldaily=h://d\r\n", "h://c", 5},
-            {"blanks", "file", "[XMLSetup]\nXMLCurrent= \nXMLDaily=\nXMLGMTOffset=\t\n", "", 5},
-            {"link", "link", section("h://l", "h://d", "3"), "h://l", 3},
-            {"1 MiB", "file", edge + QByteArray(1024 * 1024 - edge.size(), ';'), "h://c", -7},
-            {"over 1 MiB", "file", edge + QByteArray(1024 * 1024 + 1 - edge.size(), ';'), "", 5},
-            {"FIFO", "fifo", {}, "", 5},
-            {"/dev/zero", "zero", {}, "", 5},
-            // The offset's leading number, halves to even; the default when
-            // that does not fit 16 bits.
-            {"2.5", "file", "[XMLSetup]\nXMLGMTOffset=2.5", "", 2},
-            {"3.5 h", "file", "[XMLSetup]\nXMLGMTOffset=3.5 h", "", 4},
-            {"32767.5", "file", "[XMLSetup]\nXMLGMTOffset=32767.5", "", 5}};
-        for (const auto& [name, place, text, current, offset] : rows)
-            QTest::newRow(name) << QString::fromLatin1(place) << text << QString(current) << offset;
+        const char* irregular = "not a regular file";
+        const std::tuple<const char*, const char*, QByteArray, const char*, int, const char*>
+            rows[] = {{"none", "none", {}, "", 5, ""},
+                      {"values", "file", "[xmlsetup]\r\nXMLCurrent= h://c\r\nxmldaily=h://d\r\n",
+                       "h://c", 5, ""},
+                      {"blanks", "file", "[XMLSetup]\nXMLCurrent= \nXMLDaily=\nXMLGMTOffset=\t\n",
+                       "", 5, ""},
+                      {"link", "link", section("h://l", "h://d", "3"), "h://l", 3, ""},
+                      {"1 MiB", "file", edge + QByteArray(1024 * 1024 - edge.size(), ';'), "h://c",
+                       -7, ""},
+                      {"over 1 MiB", "file", edge + QByteArray(1024 * 1024 + 1 - edge.size(), ';'),
+                       "", 5, "larger than 1048576 bytes"},
+                      {"FIFO", "fifo", {}, "", 5, irregular},
+                      {"/dev/zero", "zero", {}, "", 5, irregular},
+                      {"binary", "file", garbage("\n"), "", 5, "holds binary data"},
+                      // The offset's leading number, halves to even; the default when
+                      // that lies outside -12..14 hours.
+                      {"2.5", "file", "[XMLSetup]\nXMLGMTOffset=2.5", "", 2, ""},
+                      {"3.5 h", "file", "[XMLSetup]\nXMLGMTOffset=3.5 h", "", 4, ""},
+                      {"14", "file", "[XMLSetup]\nXMLGMTOffset=14", "", 14, ""},
+                      {"15", "file", "[XMLSetup]\nXMLGMTOffset=15", "", 5, ""},
+                      {"-12", "file", "[XMLSetup]\nXMLGMTOffset=-12", "", -12, ""},
+                      {"-13", "file", "[XMLSetup]\nXMLGMTOffset=-13", "", 5, ""}};
+        for (const auto& [name, place, text, current, offset, problem] : rows)
+            QTest::newRow(name) << QString::fromLatin1(place) << text << QString(current) << offset
+                                << QString(problem);
     }
     void settings() {
         QFETCH(QString, place);
         QFETCH(QByteArray, text);
         QFETCH(QString, current);
         QFETCH(int, offset);
+        QFETCH(QString, problem);
         QVERIFY(place != "file" || writeBytes(file(), text));
         QVERIFY(place != "link" || (writeBytes(file("t"), text) && QFile::link(file("t"), file())));
         QVERIFY(place != "fifo" || mkfifo(QFile::encodeName(file()), 0600) == 0);
@@ -147,7 +159,8 @@ private slots:
         model::FeedSettings s;
         store.LoadFeedSettings(s, 0);
         QCOMPARE(s.gXMLCurrent, DefaultCurrent);
-        store.LoadFeedSettings(s, 1);
+        const QString said = store.LoadFeedSettings(s, 1);
+        QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.contains(problem), qPrintable(said));
         QCOMPARE(s.gIniFile, file());
         QCOMPARE(s.gXMLCurrent, current.isEmpty() ? DefaultCurrent : current);
         QCOMPARE(s.gXMLDaily == DefaultDaily, current.isEmpty());
@@ -189,6 +202,9 @@ private slots:
                                            "NWSContact=a@b\n; x\n");
         QTest::newRow("unknown source") << QByteArray("[XMLSetup]\nFeedSource=json\n")
                                         << "xml  https://api.weather.gov " << QByteArray("=xml");
+        // A line break would start a header of its own in the request.
+        QTest::newRow("contact with a CR") << QByteArray("[XMLSetup]\nNWSContact=a@b\rX-Evil: 1\n")
+                                           << "xml  https://api.weather.gov " << QByteArray();
     }
     void weatherServiceKeys() {
         QFETCH(QByteArray, text);

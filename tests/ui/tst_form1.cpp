@@ -24,6 +24,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -72,7 +73,7 @@ private slots:
         QFile::remove(ui::viewoptions::path());
         m_store = std::make_unique<feed::IniSettingsStore>(m_dir.filePath(QStringLiteral("q.ini")));
         m_session = std::make_unique<model::Session>(nullptr, m_store.get());
-        m_form = std::make_unique<ui::Form1>(*m_session, m_store.get());
+        m_form = std::make_unique<ui::Form1>(*m_session);
         m_form->messageBox = [this](const QString& text) { m_messages << text; };
         m_form->askSaveChanges = [this](const QString& question) {
             m_questions << question;
@@ -120,7 +121,7 @@ void TestForm1::coilGroupFollowsOperationAndView() {
     }
     coilLine->trigger();
     QVERIFY(m_session->chart().showCoilLine);
-    m_form = std::make_unique<ui::Form1>(*m_session, m_store.get());
+    m_form = std::make_unique<ui::Form1>(*m_session);
     QVERIFY(control<QAction>("actionCoilLine")->isChecked());
 }
 
@@ -249,10 +250,15 @@ void TestForm1::dialogsAndMessages() {
         QVERIFY(!d.txtNWSStation->isEnabled());
         d.cboSource->setCurrentIndex(1);
         QVERIFY(d.txtNWSStation->isEnabled() && !d.txtXMLDaily->isEnabled());
+        d.show();
+        // A station the service cannot have is refused, and the dialog says why.
+        d.txtNWSStation->setText(QStringLiteral("K-1"));
+        d.Command1->click();
+        QVERIFY(d.isVisible() && d.lblProblem->isVisible() &&
+                d.lblProblem->text().contains("'K-1'"));
         d.txtNWSStation->setText(QStringLiteral("kpwm"));
         QVERIFY(d.Lablel3->width() >= d.Lablel3->sizeHint().width());
         QVERIFY(d.txtGMTOffet->geometry().left() > d.Lablel3->geometry().right());
-        d.show();
         d.txtGMTOffet->setText(QStringLiteral("2.5"));
         d.txtGMTOffet->setFocus();
         QTest::keyClick(d.txtGMTOffet, Qt::Key_Return);
@@ -260,6 +266,13 @@ void TestForm1::dialogsAndMessages() {
     };
     control<QPushButton>("cmdLiveSet")->click();
     QCOMPARE(m_session->feedSettings().gGMTOffset, qint16(2));
+    // Settings that cannot be read are the defaults, and the window says so.
+    QVERIFY(QDir().mkdir(m_dir.filePath(QStringLiteral("dir.ini"))));
+    feed::IniSettingsStore folder(m_dir.filePath(QStringLiteral("dir.ini")));
+    model::Session other(nullptr, &folder);
+    ui::Form1 window(other);
+    QVERIFY(window.statusBar()->currentMessage().endsWith(
+        "not a regular file; using the built-in feed settings"));
     QVERIFY(ini.open(QIODevice::ReadOnly));
     const QByteArray saved = ini.readAll();
     for (const char* line :
