@@ -268,6 +268,7 @@ int run(int argc, char* argv[]) {
     feed::StationFeed stationFeed;
     stationFeed.setNow(r.now);
     model::Session session(&stationFeed, &store);
+    session.setNow(r.now);
     if (!r.headless)
         return runWindow(session, r.designPath);
 
@@ -276,6 +277,8 @@ int run(int argc, char* argv[]) {
     if (!r.screenshot.isEmpty()) {
         window = std::make_unique<ui::Form1>(session);
         window->messageBox = [](const QString& message) { printErr(message); };
+        // As it opens on a 1366 x 768 screen, less the window's title bar.
+        window->resize(1366, 740);
     } else {
         QObject::connect(&session, &model::Session::message,
                          [](const QString& message) { printErr(message); });

@@ -6,6 +6,19 @@
 
 namespace chart {
 
+namespace {
+
+// Qt scales a painter on an image by the image's pixel ratio only when that
+// is above 1; a chart shown smaller than 100 % would be drawn at full size
+// and cut off. The scale is made whole here.
+void scaleToRatio(QPainter& p, qreal dpr) {
+    const qreal applied = p.deviceTransform().m11();
+    if (applied != dpr)
+        p.scale(dpr / applied, dpr / applied);
+}
+
+} // namespace
+
 ImageSurface::ImageSurface(int widthPx, int heightPx, qreal devicePixelRatio)
     : PainterSurface(widthPx, heightPx), m_dpr(devicePixelRatio > 0 ? devicePixelRatio : 1.0),
       m_image(int(std::ceil(widthPx * m_dpr)), int(std::ceil(heightPx * m_dpr)),
@@ -28,6 +41,7 @@ ImageSurface::~ImageSurface() {
 QPainter& ImageSurface::painter() {
     if (!m_painter) {
         m_painter = std::make_unique<QPainter>(&m_image);
+        scaleToRatio(*m_painter, m_dpr);
         m_painter->setRenderHint(QPainter::Antialiasing, true);
         m_painter->setRenderHint(QPainter::TextAntialiasing, true);
     }
@@ -46,6 +60,7 @@ void ImageSurface::rebuildCleared() {
     m_cleared.fill(QColor::fromRgb(backColor()));
     if (!m_picture.isNull()) {
         QPainter p(&m_cleared);
+        scaleToRatio(p, m_dpr);
         p.setRenderHint(QPainter::SmoothPixmapTransform, true);
         p.drawImage(QRectF(QPointF(0, 0), m_picture.deviceIndependentSize()), m_picture);
     }

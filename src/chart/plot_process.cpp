@@ -82,12 +82,35 @@ void PlotCoilLine(Surface& g, const ChartState& s) {
         const double t1 = double(2 * i + 1) / (2 * dashes - 1);
         g.Line(p.supplyX + dx * t0, p.supplyY + dy * t0, p.supplyX + dx * t1, p.supplyY + dy * t1);
     }
-    g.FillStyle(0);
-    g.FillColor(marker::Adp);
-    g.Circle(ax, ay, 0.05, colour::Black);
+    // As large as the states' markers, to be seen beside the supply's.
+    RingMarker(g, ax, ay, marker::Adp);
+}
+
+void PlotLegend(Surface& g, const psychro::clsGraph& graph) {
+    // Top left inside the frame: above the saturation curve, where the
+    // chart draws nothing.
+    const std::pair<const char*, QRgb> entries[] = {{"OUTDOOR", marker::Outdoor},
+                                                    {"RETURN", marker::Return},
+                                                    {"SUPPLY", marker::Supply},
+                                                    {"MIXED AIR", marker::Mixed}};
+    constexpr double Step = 0.4, Inset = 0.25;
+    double y = graph.sngMaxYValue - Inset;
+    g.DrawWidth(1);
+    for (const auto& [text, c] : entries) {
+        RingMarker(g, graph.sngMinXValue + Inset, y, c);
+        g.ForeColor(colour::Black);
+        g.setCurrentX(graph.sngMinXValue + Inset + 0.2);
+        g.setCurrentY(y + 0.17);
+        g.Print(QString::fromLatin1(text));
+        y -= Step;
+    }
 }
 
 void drawPsychrometricChart(Surface& g, const ChartState& s) {
+    // Every line stays inside the frame, a state off the chart too (the
+    // warning says its values are out of range).
+    const psychro::clsGraph& frame = s.objMyGraph;
+    g.ClipTo(frame.sngMinXValue, frame.sngMinYValue, frame.sngMaxXValue, frame.sngMaxYValue);
     Plot_WetBulb(g, s);
     Plot_Y_Axis(g, s.objMyGraph);
     Plot_Saturation(g, s.objMyGraph);
@@ -95,6 +118,7 @@ void drawPsychrometricChart(Surface& g, const ChartState& s) {
     Plot_SPVol(g, s);
     PlotPoints(g, s);
     PlotCoilLine(g, s);
+    PlotLegend(g, s.objMyGraph);
 }
 
 } // namespace chart

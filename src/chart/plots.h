@@ -34,9 +34,12 @@ void PlotPoints(Surface& g, const psychro::ChartState& s);
 void PlotCoilLine(Surface& g, const psychro::ChartState& s);
 // Length of one dash of the coil line, in x units.
 inline constexpr double CoilDash = 0.08;
+// The four states' markers and names, top left inside the frame.
+void PlotLegend(Surface& g, const psychro::clsGraph& graph);
 
 // Every layer of the psychrometric chart in drawing order, from the
-// dry-bulb grid to the state markers.
+// dry-bulb grid to the state markers and the legend, every line and marker
+// clipped to the plot area's frame.
 void drawPsychrometricChart(Surface& g, const psychro::ChartState& s);
 
 // Working point of a curve drawn as chords: the previous point, 0 before

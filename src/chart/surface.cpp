@@ -69,10 +69,40 @@ void Surface::FontSize(double points) {
     fontChanged();
 }
 
+void Surface::ClipTo(double x1, double y1, double x2, double y2) {
+    m_clip = true;
+    m_clipLeft = std::min(x1, x2);
+    m_clipRight = std::max(x1, x2);
+    m_clipBottom = std::min(y1, y2);
+    m_clipTop = std::max(y1, y2);
+}
+
 void Surface::Line(double x1, double y1, double x2, double y2) {
-    drawLine(x1, y1, x2, y2);
     m_currentX = x2;
     m_currentY = y2;
+    if (!m_clip) {
+        drawLine(x1, y1, x2, y2);
+        return;
+    }
+    // Liang-Barsky: the part of the segment, t in [t0, t1], inside the rectangle.
+    const double dx = x2 - x1, dy = y2 - y1;
+    double t0 = 0, t1 = 1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1 - m_clipLeft, m_clipRight - x1, y1 - m_clipBottom, m_clipTop - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return; // parallel to this edge and outside it
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    if (t0 <= t1)
+        drawLine(x1 + t0 * dx, y1 + t0 * dy, x1 + t1 * dx, y1 + t1 * dy);
 }
 
 void Surface::LineBoxFilled(double x1, double y1, double x2, double y2, QRgb c) {
@@ -82,7 +112,8 @@ void Surface::LineBoxFilled(double x1, double y1, double x2, double y2, QRgb c) 
 }
 
 void Surface::Circle(double x, double y, double radius, QRgb outline) {
-    drawCircle(x, y, radius, outline);
+    if (!m_clip || (x >= m_clipLeft && x <= m_clipRight && y >= m_clipBottom && y <= m_clipTop))
+        drawCircle(x, y, radius, outline);
     m_currentX = x;
     m_currentY = y;
 }

@@ -80,7 +80,14 @@ public:
     void setCurrentX(double x) { m_currentX = x; }
     void setCurrentY(double y) { m_currentY = y; }
 
-    // Segment in ForeColor, DrawWidth pixels wide; ends at the second point.
+    // Lines and circles stay inside this rectangle of user coordinates (two
+    // opposite corners) until NoClip: a line is cut at its edges, a circle
+    // whose centre lies outside is not drawn. Text is never cut.
+    void ClipTo(double x1, double y1, double x2, double y2);
+    void NoClip() { m_clip = false; }
+
+    // Segment in ForeColor, DrawWidth pixels wide; ends at the second point
+    // (wherever the clip cuts it).
     void Line(double x1, double y1, double x2, double y2);
     // Solid rectangle filled and outlined in colour c; ends at the second corner.
     void LineBoxFilled(double x1, double y1, double x2, double y2, QRgb c);
@@ -134,6 +141,8 @@ private:
     double m_fontSize = 8;
     bool m_fontTransparent = true;
     double m_currentX = 0, m_currentY = 0;
+    bool m_clip = false;
+    double m_clipLeft = 0, m_clipBottom = 0, m_clipRight = 0, m_clipTop = 0;
 };
 
 } // namespace chart

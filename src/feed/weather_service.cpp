@@ -3,7 +3,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
 #include <QTimeZone>
 #include <QUrl>
 
@@ -65,17 +64,6 @@ QDateTime timestampOf(const QJsonObject& properties) {
                                  Qt::ISODate);
 }
 
-// "Wed, 21 Aug 2019 09:51:00 +0000", in the timestamp's own offset.
-QString rfc822(const QDateTime& t) {
-    const int offset = t.offsetFromUtc() / 60;
-    const int a = std::abs(offset);
-    return QLocale::c().toString(t, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss ")) +
-           (offset < 0 ? u'-' : u'+') +
-           QStringLiteral("%1%2")
-               .arg(a / 60, 2, 10, QLatin1Char('0'))
-               .arg(a % 60, 2, 10, QLatin1Char('0'));
-}
-
 bool parse(const QByteArray& document, QJsonObject* root, QString* error) {
     QJsonParseError e;
     const QJsonDocument doc = QJsonDocument::fromJson(document, &e);
@@ -106,7 +94,8 @@ QString isoOffset(const QDateTime& t) {
 // the Session refuses it and names it.
 QList<model::CurrentReading> readingsOf(const QJsonObject& p) {
     using model::CurrentElement;
-    QList<model::CurrentReading> found = {{CurrentElement::Time, rfc822(timestampOf(p))}};
+    QList<model::CurrentReading> found = {
+        {CurrentElement::Time, model::rfc822Time(timestampOf(p))}};
     auto temperature = [&](const char* name, CurrentElement f, CurrentElement c) {
         const auto t = celsius(p.value(QLatin1String(name)));
         if (!t)

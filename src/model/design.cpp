@@ -40,7 +40,11 @@ constexpr std::array<std::pair<const char*, QString TitleBlock::*>, 5> TitleKeys
 }};
 
 Field inputField(size_t i) {
-    return psychro::fieldByName(QLatin1String(designInputNames()[i]));
+    return psychro::inputFields()[i];
+}
+
+QString inputKey(size_t i) {
+    return QLatin1String(psychro::fieldName(inputField(i)));
 }
 
 // A JSON number that is a whole number within int's range.
@@ -53,15 +57,38 @@ std::optional<int> wholeNumber(const QJsonValue& v) {
     return int(x);
 }
 
+// A design's key as the user knows what it holds ("the OUTDOOR
+// temperature"), for the reasons a design is refused.
+QString shownKey(const QString& key) {
+    static const std::pair<const char*, const char*> names[] = {
+        {"txtOutdoorTemp", "the OUTDOOR temperature"},
+        {"txtOutdoorRH", "the OUTDOOR relative humidity"},
+        {"txtReturnTemp", "the RETURN temperature"},
+        {"txtReturnRH", "the RETURN relative humidity"},
+        {"txtSupplyTemp", "the SUPPLY temperature"},
+        {"txtSupplyRH", "the SUPPLY relative humidity"},
+        {"txtSupplyFlow", "the supply air flow"},
+        {"txtFreshMix", "the fresh-air share"},
+        {"title.project", "the project"},
+        {"title.airHandler", "the air handler"},
+        {"title.engineer", "the engineer"},
+        {"title.date", "the date"},
+        {"title.notes", "the notes"}};
+    for (const auto& [k, name] : names)
+        if (key == QLatin1String(k))
+            return QLatin1String(name);
+    return u'"' + key + u'"';
+}
+
 QString notText(const QString& key) {
-    return QStringLiteral("\"%1\" is not text").arg(key);
+    return QStringLiteral("%1 is not text").arg(shownKey(key));
 }
 
 bool readTitle(const QJsonValue& value, Design* d, QString* why) {
     if (value.isUndefined())
         return true;
     if (!value.isObject()) {
-        *why = QStringLiteral("\"title\" is not an object");
+        *why = QStringLiteral("the title block is not a set of texts");
         return false;
     }
     QJsonObject extra = value.toObject();
@@ -121,7 +148,7 @@ bool readDesign(const QByteArray& json, Design* d, QString* why) {
     }
 
     for (size_t i = 0; i < d->inputs.size(); ++i) {
-        const QString key = QLatin1String(designInputNames()[i]);
+        const QString key = inputKey(i);
         const QJsonValue v = root.take(key);
         if (v.isUndefined())
             continue;
@@ -133,14 +160,14 @@ bool readDesign(const QByteArray& json, Design* d, QString* why) {
     }
     if (const QJsonValue v = root.take(LockedKey); !v.isUndefined()) {
         if (!v.isBool()) {
-            *why = QStringLiteral("\"locked\" is not true or false");
+            *why = QStringLiteral("the slider's lock is not true or false");
             return false;
         }
         d->locked = v.toBool();
     }
     if (const QJsonValue v = root.take(OperationKey); !v.isUndefined()) {
         if (v != QJsonValue(OperationNames[0]) && v != QJsonValue(OperationNames[1])) {
-            *why = QStringLiteral("\"operation\" is neither \"cooling\" nor \"heating\"");
+            *why = QStringLiteral("the operation is neither \"cooling\" nor \"heating\"");
             return false;
         }
         d->operation = v == QJsonValue(OperationNames[1]) ? 1 : 0;
@@ -148,11 +175,11 @@ bool readDesign(const QByteArray& json, Design* d, QString* why) {
     if (const QJsonValue v = root.take(CityRowKey); !v.isUndefined() && !v.isNull()) {
         const std::optional<int> row = wholeNumber(v);
         if (!row) {
-            *why = QStringLiteral("\"cityRow\" is not a whole number");
+            *why = QStringLiteral("the design city is not a row number");
             return false;
         }
         if (*row < 0 || *row >= psychro::CityCount) {
-            *why = QStringLiteral("\"cityRow\" %1 is outside 0 to %2")
+            *why = QStringLiteral("the design city's row %1 is outside 0 to %2")
                        .arg(*row)
                        .arg(psychro::CityCount - 1);
             return false;
@@ -190,13 +217,6 @@ QList<QStringList> TitleBlock::rows() const {
     return out;
 }
 
-const std::array<const char*, 8>& designInputNames() {
-    static constexpr std::array<const char*, 8> names = {
-        "txtOutdoorTemp", "txtOutdoorRH", "txtReturnTemp", "txtReturnRH",
-        "txtSupplyTemp",  "txtSupplyRH",  "txtSupplyFlow", "txtFreshMix"};
-    return names;
-}
-
 Design designOf(const Session& s) {
     Design d;
     for (size_t i = 0; i < d.inputs.size(); ++i)
@@ -217,7 +237,7 @@ QByteArray designToJson(const Design& d, QJsonDocument::JsonFormat format) {
     root.insert(VersionKey, DesignVersion);
     for (size_t i = 0; i < d.inputs.size(); ++i)
         if (d.inputs[i])
-            root.insert(QLatin1String(designInputNames()[i]), *d.inputs[i]);
+            root.insert(inputKey(i), *d.inputs[i]);
     root.insert(LockedKey, d.locked);
     root.insert(OperationKey, OperationNames[d.operation == 1 ? 1 : 0]);
     if (d.cityRow && *d.cityRow > 0)

@@ -32,7 +32,7 @@ struct TitleBlock {
 struct Design {
     // The inputs as typed, by field name: txtOutdoorTemp, txtOutdoorRH,
     // txtReturnTemp, txtReturnRH, txtSupplyTemp, txtSupplyRH,
-    // txtSupplyFlow, txtFreshMix (designInputNames() gives the order). An
+    // txtSupplyFlow, txtFreshMix (psychro::inputFields() gives the order). An
     // input the file lacks keeps what the Session shows, so a city row can
     // give the outdoor point and a hand-written file need not list all.
     std::array<std::optional<QString>, 8> inputs;
@@ -45,10 +45,6 @@ struct Design {
     QJsonObject unknown;
     bool operator==(const Design&) const = default;
 };
-
-// The eight input fields in the order a design applies them (the command
-// line's order: outdoor, return, supply, flow, fresh air).
-const std::array<const char*, 8>& designInputNames();
 
 // The design a Session shows: its typed inputs, lock, operation, city row
 // and the title block and unknown keys it carries.
@@ -78,7 +74,7 @@ bool readDesignFile(const QString& path, Design* d, QString* error);
 
 // Applies a design to a Session through its procedures: the operation and
 // the city first (manual entry, row 0, when the design has none and the
-// Session shows a city), then each input typed and left in designInputNames()
+// Session shows a city), then each input typed and left in inputFields()
 // order, then the lock; the title block and unknown keys are kept on the
 // Session. Values the program would correct when typed (an RH of 250) are
 // corrected exactly as if typed. A Session in live mode is switched to

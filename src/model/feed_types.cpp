@@ -2,6 +2,7 @@
 
 #include "psychro/numconv.h"
 
+#include <QLocale>
 #include <QUrl>
 
 #include <algorithm>
@@ -71,6 +72,16 @@ QString readingProblem(const CurrentReading& r) {
             ? QStringLiteral("C")
             : QStringLiteral("F");
     return readingProblem(r.element, ok ? x : qQNaN(), unit, text);
+}
+
+QString rfc822Time(const QDateTime& t) {
+    const int offset = t.offsetFromUtc() / 60;
+    const int a = std::abs(offset);
+    return QLocale::c().toString(t, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss ")) +
+           (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1%2")
+               .arg(a / 60, 2, 10, QLatin1Char('0'))
+               .arg(a % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString shownAddress(const QString& url) {

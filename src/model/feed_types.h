@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -80,6 +81,10 @@ QString readingProblem(const CurrentReading& r);
 QString readingProblem(CurrentElement e, double value, const QString& unit,
                        const QString& asSent = QString());
 
+// A moment as the station documents write it: "Wed, 21 Aug 2019 09:51:00
+// +0000", in the moment's own offset.
+QString rfc822Time(const QDateTime& t);
+
 // An address as messages show it: a password in it as "***".
 QString shownAddress(const QString& url);
 
@@ -92,6 +97,9 @@ struct LivePanel {
     QString lblRH = QStringLiteral("lblRH");
     QString lblDewF = QStringLiteral("lblDewF");
     QString lblDewC = QStringLiteral("lblDewC");
+    // How old the values shown are ("observed 12 min ago"); empty before
+    // the first observation.
+    QString lblAge;
 };
 
 // Where a refresh finds its two documents.

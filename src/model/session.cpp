@@ -187,6 +187,26 @@ void Session::leaveField(Field f) {
     }
 }
 
+QString Session::withheld(Field f) const {
+    // A keystroke applies what lies inside the range its change procedure
+    // takes; leaving the field sets anything else into low..high.
+    const bool rh = f == Field::txtOutdoorRH || f == Field::txtReturnRH || f == Field::txtSupplyRH;
+    if (!rh && f != Field::txtFreshMix)
+        return QString();
+    double v = LeadingNumber(m_sheet[f]);
+    if (f == Field::txtOutdoorRH && v == 100)
+        v = 99; // shown as 100, placed as 99
+    const bool applied = f == Field::txtOutdoorRH ? v > 1 && v < 100 : v > 0 && v <= 100;
+    const double low = rh ? 1 : 0, high = 100;
+    if (applied)
+        return QString();
+    if (v > high)
+        return QStringLiteral("above %1: set to %1 when you leave the field").arg(high);
+    if (v < low)
+        return QStringLiteral("below %1: set to %1 when you leave the field").arg(low);
+    return QStringLiteral("%1: applied when you leave the field").arg(psychro::NumText(v));
+}
+
 // --- Design points -------------------------------------------------------
 
 void Session::chooseCity(int row) {
@@ -254,6 +274,8 @@ void Session::chooseLive(int index) {
     if (index == 0) {
         m_liveFeed = true;
         emit liveFeedChanged();
+        // A new look at the station: its first failure is told again.
+        m_outageSince = QDateTime();
         m_history.obsIndex = 0;
         // The outdoor fields start from the "Manual Entry" point, then
         // follow the station.
@@ -268,6 +290,7 @@ void Session::chooseLive(int index) {
     } else {
         m_liveFeed = false;
         emit liveFeedChanged();
+        setFeedStatus(QString());
         if (m_liveView) {
             m_liveView = false;
             emit liveViewChanged();
@@ -288,6 +311,7 @@ void Session::Timer1_Timer() {
     // is dropped rather than nested inside it.
     if (m_refreshing)
         return;
+    showAge();
     m_history.obsIndex = 0;
     if (m_liveFeed)
         refreshLiveFeed();
@@ -379,8 +403,13 @@ void Session::refreshLiveFeed() {
     // The refresh is over before the message is shown: refreshes started
     // while it is open run normally, they only do not stack a second one.
     setRefreshing(false);
-    if (!dailyLoaded || implausible)
+    showAge();
+    if (!dailyLoaded || implausible) {
         reportFailure(dailyLoaded ? failures.front() : failures.back());
+    } else {
+        m_outageSince = QDateTime();
+        setFeedStatus(QString());
+    }
 }
 
 // Captions show the text as delivered; the numbers go into the working
@@ -419,10 +448,17 @@ void Session::applyCurrent(const CurrentReading& r) {
         m_panel.lblDewC = caption(QStringLiteral(" "), v, QStringLiteral(" deg C"));
         emit livePanelChanged();
         break;
-    case CurrentElement::Time:
-        m_panel.lblTime = caption(QString(), v, QString());
+    case CurrentElement::Time: {
+        // Shown in the local time of the offset setting, whichever source
+        // it came from; as delivered when it is not a time.
+        QDateTime t = QDateTime::fromString(v.trimmed(), Qt::RFC2822Date);
+        if (!t.isValid())
+            t = QDateTime::fromString(v.trimmed(), Qt::ISODate);
+        m_observedAt = t;
+        m_panel.lblTime = t.isValid() ? rfc822Time(local(t)) : caption(QString(), v, QString());
         emit livePanelChanged();
         break;
+    }
     }
 }
 
@@ -435,12 +471,55 @@ void Session::setTitleBlock(const TitleBlock& title) {
 
 void Session::reportFailure(const QString& what) {
     // The user who went back to manual entry meanwhile is not told about a
-    // station they no longer look at; and one message at a time.
-    if (m_messageOpen || !m_liveFeed)
+    // station they no longer look at.
+    if (!m_liveFeed)
+        return;
+    // One message an outage: later failures of the same outage only keep
+    // the status up to date. One message at a time as well.
+    const bool first = !m_outageSince.isValid();
+    if (first)
+        m_outageSince = now();
+    setFeedStatus(QStringLiteral("station unreachable since %1")
+                      .arg(local(m_outageSince).toString(QStringLiteral("HH:mm"))));
+    if (!first || m_messageOpen)
         return;
     m_messageOpen = true;
     emit message(QStringLiteral("Failed to Load Data\n") + what);
     m_messageOpen = false;
+}
+
+void Session::setFeedStatus(const QString& status) {
+    if (m_feedStatus == status)
+        return;
+    m_feedStatus = status;
+    emit feedStatusChanged();
+}
+
+QDateTime Session::now() const {
+    return m_now.isValid() ? m_now.toUTC() : QDateTime::currentDateTimeUtc();
+}
+
+QDateTime Session::local(const QDateTime& t) const {
+    return t.toOffsetFromUtc(-int(m_settings.gGMTOffset) * 3600);
+}
+
+void Session::showAge() {
+    if (!m_observedAt.isValid())
+        return;
+    const qint64 minutes = m_observedAt.secsTo(now()) / 60;
+    QString age;
+    if (minutes < 1)
+        age = QStringLiteral("observed just now");
+    else if (minutes < 60)
+        age = QStringLiteral("observed %1 min ago").arg(minutes);
+    else if (minutes < 48 * 60)
+        age = QStringLiteral("observed %1 h %2 min ago").arg(minutes / 60).arg(minutes % 60);
+    else
+        age = QStringLiteral("observed %1 days ago").arg(minutes / (24 * 60));
+    if (m_panel.lblAge != age) {
+        m_panel.lblAge = age;
+        emit livePanelChanged();
+    }
 }
 
 } // namespace model

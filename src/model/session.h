@@ -6,6 +6,7 @@
 #include "psychro/chart_state.h"
 #include "psychro/sheet.h"
 
+#include <QDateTime>
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
@@ -42,6 +43,10 @@ public:
     // --- What is shown
     const psychro::Sheet& sheet() const { return m_sheet; }
     const QString& text(psychro::Field f) const { return m_sheet[f]; }
+    // Why the text an input field shows is not what the sheet was computed
+    // with while it is typed ("above 100: set to 100 when you leave the
+    // field"), or empty when it is.
+    QString withheld(psychro::Field f) const;
     bool warning() const { return m_sheet.warning; }
     const psychro::ChartState& chart() const { return m_chart; }
     float freshAirShare() const { return m_chart.in.gAirRate; } // 0..1
@@ -62,6 +67,13 @@ public:
     int redrawCount() const { return m_redrawCount; }
     // Whether the last refresh of the live feed failed, and why.
     const QString& lastFeedFailure() const { return m_lastFailure; }
+    // While the station stays unreachable: "station unreachable since
+    // 13:02" (local time of the offset setting); empty otherwise. Only the
+    // first failure of an outage is a message.
+    const QString& feedStatus() const { return m_feedStatus; }
+    // The moment taken as now for the live panel's age; invalid (the
+    // default) for the clock's.
+    void setNow(const QDateTime& now) { m_now = now; }
     // Why the settings file could not be read at start-up (the built-in
     // settings are used), or empty.
     const QString& settingsProblem() const { return m_settingsProblem; }
@@ -117,6 +129,7 @@ signals:
     void liveViewChanged();
     void livePanelChanged();
     void refreshingChanged();
+    void feedStatusChanged();
     void titleBlockChanged();
     // A message for the user ("Failed to Load Data", ...); the receiver
     // returns once the user has read it.
@@ -129,6 +142,13 @@ private:
     void applyCurrent(const CurrentReading& r);
     void setRefreshing(bool refreshing);
     void reportFailure(const QString& what);
+    void setFeedStatus(const QString& status);
+    // Now, as the clock or the moment replayed has it (UTC).
+    QDateTime now() const;
+    // A moment as the live panel shows it: in the local time of the offset
+    // setting.
+    QDateTime local(const QDateTime& t) const;
+    void showAge();
 
     FeedSource* m_feed;
     SettingsStore* m_store;
@@ -139,6 +159,10 @@ private:
     LivePanel m_panel;
     QString m_lastFailure;
     QString m_settingsProblem;
+    QString m_feedStatus;
+    QDateTime m_now;
+    QDateTime m_observedAt; // the current conditions' time, when known
+    QDateTime m_outageSince;
     TitleBlock m_title;
     QJsonObject m_designExtras;
     int m_cityRow = -1;

@@ -18,23 +18,17 @@ namespace model {
 
 namespace {
 
-// What a field shows: the fields the warning hides show nothing.
 QString shown(const Session& s, psychro::Field f) {
-    if (s.warning()) {
-        const auto& hidden = psychro::warningFields();
-        if (f == psychro::Field::txtLoad ||
-            std::find(hidden.begin(), hidden.end(), f) != hidden.end())
-            return QString();
-    }
-    return s.text(f);
+    return s.sheet().shown(f);
 }
 
 // The coil and room fields with their captions, in the window's order.
-const std::array<std::pair<const char*, psychro::Field>, 9>& coilRows() {
+const std::array<std::pair<const char*, psychro::Field>, 10>& coilRows() {
     using F = psychro::Field;
-    static const std::array<std::pair<const char*, F>, 9> rows = {{
+    static const std::array<std::pair<const char*, F>, 10> rows = {{
         {"Coil Sensible (BTU/hr)", F::txtCoilSensible},
         {"Coil Latent (BTU/hr)", F::txtCoilLatent},
+        {"Coil Total (BTU/hr)", F::txtCoilTotal},
         {"Coil SHR", F::txtCoilSHR},
         {"Coil ADP (F)", F::txtCoilADP},
         {"Coil Bypass Factor", F::txtCoilBypass},

@@ -158,6 +158,30 @@ void drawBlock(QPainter& p, PrintPosition& pos, const ReportBlock& block, double
     }
 }
 
+// The lines under the load, each broken at its double blanks into as many
+// printed lines as it takes to stay within width (twips from the left
+// column).
+QStringList wrapped(const QPainter& p, const QStringList& lines, double width) {
+    const QFontMetricsF fm(p.font(), p.device());
+    QStringList out;
+    for (const QString& line : lines) {
+        if (line.isEmpty())
+            continue;
+        QString current;
+        for (const QString& part : line.split(QStringLiteral("  "))) {
+            const QString joined = current.isEmpty() ? part : current + QStringLiteral("  ") + part;
+            if (!current.isEmpty() && fm.horizontalAdvance(joined) > width) {
+                out << current;
+                current = QStringLiteral("    ") + part;
+            } else {
+                current = joined;
+            }
+        }
+        out << current;
+    }
+    return out;
+}
+
 bool paintReport(QPainter& p, QPagedPaintDevice& printer, const ReportContent& report,
                  const QImage& chartImage, const QRectF& chartRect) {
     // Twips: 1440 logical units map onto one inch of printer dots.
@@ -176,27 +200,29 @@ bool paintReport(QPainter& p, QPagedPaintDevice& printer, const ReportContent& r
     setFontPoints(p, BasePoints);
     p.setPen(Qt::black);
 
+    const QRectF page = printer.pageLayout().paintRect(QPageLayout::Point);
+    const QStringList lines =
+        wrapped(p, {report.conditionsLine, report.coilLine, report.roomLine, report.warningLine},
+                page.width() * TwipsPerPoint - LeftColumnX);
     // The title block goes above the page as it stands, which moves down by
     // its height; should the whole then be taller than the page, it is
     // drawn smaller, so that it always stays one page.
-    if (!report.titleLines.isEmpty()) {
-        const double line = QFontMetricsF(p.font(), p.device()).lineSpacing();
-        const double titleHeight = (report.titleLines.size() + 1) * line;
-        // The last line of the page as it stands: the MIXED block, a blank
-        // line, the load and the conditions.
-        const double pageBottom = HeaderY[BlockCount - 1] + 10 * line;
-        const double available =
-            printer.pageLayout().paintRect(QPageLayout::Point).height() * TwipsPerPoint;
-        const double shrink = std::min(1.0, available / (titleHeight + pageBottom));
-        p.scale(shrink, shrink);
-        PrintPosition title(p);
-        for (const QString& text : report.titleLines) {
-            setBold(p, &text == &report.titleLines.front());
-            title.print(text, true);
-        }
-        setBold(p, false);
-        p.translate(0, titleHeight);
+    const double line = QFontMetricsF(p.font(), p.device()).lineSpacing();
+    const double titleHeight =
+        report.titleLines.isEmpty() ? 0 : (report.titleLines.size() + 1) * line;
+    // The last line of the page as it stands: the MIXED block, a blank
+    // line, the load and the lines under it, and a line for the headers and
+    // the load set one point larger.
+    const double pageBottom = HeaderY[BlockCount - 1] + (9 + lines.size()) * line;
+    const double shrink = std::min(1.0, page.height() * TwipsPerPoint / (titleHeight + pageBottom));
+    p.scale(shrink, shrink);
+    PrintPosition title(p);
+    for (const QString& text : report.titleLines) {
+        setBold(p, &text == &report.titleLines.front());
+        title.print(text, true);
     }
+    setBold(p, false);
+    p.translate(0, titleHeight);
 
     p.drawImage(chartRect, chartImage);
 
@@ -210,16 +236,11 @@ bool paintReport(QPainter& p, QPagedPaintDevice& printer, const ReportContent& r
     pos.x = LeftColumnX;
     pos.print(report.loadLine, true);
     setFontPoints(p, BasePoints);
-    if (!report.conditionsLine.isEmpty()) {
+    for (const QString& text : lines) {
+        setBold(p, text == report.warningLine);
         pos.x = LeftColumnX;
-        pos.print(report.conditionsLine, true);
+        pos.print(text, true);
     }
-    for (const QString* line : {&report.coilLine, &report.roomLine})
-        if (!line->isEmpty()) {
-            pos.x = LeftColumnX;
-            pos.print(*line, true);
-        }
-
     return p.end();
 }
 
@@ -238,6 +259,14 @@ bool printReport(QPagedPaintDevice& printer, const ReportContent& report, chart:
         if (chartImage.isNull())
             return false;
 
+        // Half an inch at least on every side, whatever the printer's own
+        // margins: nothing of the report reaches the paper's edge.
+        const QMarginsF m = printer.pageLayout().margins(QPageLayout::Point);
+        constexpr qreal LeastMarginPt = 36;
+        printer.setPageMargins(
+            QMarginsF(std::max(m.left(), LeastMarginPt), std::max(m.top(), LeastMarginPt),
+                      std::max(m.right(), LeastMarginPt), std::max(m.bottom(), LeastMarginPt)),
+            QPageLayout::Point);
         QPainter p;
         if (!p.begin(&printer))
             return false;

@@ -95,8 +95,15 @@ ReportContent reportContent(const model::Session& s) {
     const int row = s.cityRow();
     const QString city =
         row >= 0 ? QString::fromLatin1(psychro::cityTable()[size_t(row)].listText) : QString();
-    ReportContent report = reportContent(captions, s.sheet(), row, city);
-    report.loadLine += QStringLiteral("    Condensate (GPM): ") + s.text(Field::txtCondensate);
+    // The page shows what the window shows: with the warning, the values
+    // that could not be read off the chart are blank, and the warning says so.
+    psychro::Sheet shown = s.sheet();
+    for (int i = 0; i < psychro::FieldCount; ++i)
+        shown.text[size_t(i)] = s.sheet().shown(Field(i));
+    ReportContent report = reportContent(captions, shown, row, city);
+    report.loadLine += QStringLiteral("    Condensate (GPM): ") + shown[Field::txtCondensate];
+    if (s.warning())
+        report.warningLine = QStringLiteral("Values Outside Range of Program");
     report.conditionsLine =
         QStringLiteral("Fresh Air: %1 %    Operation: %2")
             .arg(s.text(Field::txtFreshMix), s.operation() == 1
@@ -104,10 +111,10 @@ ReportContent reportContent(const model::Session& s) {
                                                  : QStringLiteral("Cooling with Dehumidifcation"));
     using F = Field;
     report.coilLine =
-        QStringLiteral("%1: Sensible %2  Latent %3 BTU/HR  SHR %4  ADP %5 F  Bypass %6")
+        QStringLiteral("%1: Sensible %2  Latent %3  Total %4 BTU/HR  SHR %5  ADP %6 F  Bypass %7")
             .arg(psychro::coilCaption(s.operation() == 1), s.text(F::txtCoilSensible),
-                 s.text(F::txtCoilLatent), s.text(F::txtCoilSHR), s.text(F::txtCoilADP),
-                 s.text(F::txtCoilBypass));
+                 s.text(F::txtCoilLatent), s.text(F::txtCoilTotal), s.text(F::txtCoilSHR),
+                 s.text(F::txtCoilADP), s.text(F::txtCoilBypass));
     report.roomLine = QStringLiteral("Room: Sensible %1  Latent %2  Total %3 BTU/HR  SHR %4")
                           .arg(s.text(F::txtRoomSensible), s.text(F::txtRoomLatent),
                                s.text(F::txtRoomTotal), s.text(F::txtRoomSHR));

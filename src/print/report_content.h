@@ -71,6 +71,9 @@ struct ReportContent {
     // Under those: the coil's and the room's load split; empty prints nothing.
     QString coilLine;
     QString roomLine;
+    // "Values Outside Range of Program" when the values could not be read
+    // off the chart (the blank ones); empty prints nothing.
+    QString warningLine;
     // The design's title block, printed above everything else; none when
     // the design has none.
     QStringList titleLines;
@@ -84,7 +87,8 @@ struct ReportContent {
 ReportContent reportContent(const RowCaptions& captions, const psychro::Sheet& shown, int cityIndex,
                             const QString& cityName);
 // The report of what a Session shows, with the sheet's own row captions,
-// the condensate, the fresh-air share, the operation and the title block.
+// the condensate, the fresh-air share, the operation and the title block;
+// what the warning hides in the window is blank here too.
 ReportContent reportContent(const model::Session& s);
 // The title block as printed lines: each field that is filled in as
 // "Project: ...", "Air Handler: ...", "Engineer: ...", "Date: ...", then the

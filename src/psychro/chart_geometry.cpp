@@ -9,9 +9,7 @@
 namespace psychro {
 
 namespace {
-constexpr double FullScaleRatio = 0.03; // lb/lb at the top edge
-constexpr double ChartTempSpan = 85.0;  // 35..120 F across the plot
-constexpr double ChartMinTemp = 35.0;
+constexpr double ChartTempSpan = ChartMaxTemp - ChartMinTemp;
 
 struct Cubic {
     double a3, a2, a1, a0;
@@ -71,6 +69,23 @@ double rhCurveRatio(int k, double T) {
         return 0.0012 * std::exp(0.0365 * T);
     const Cubic& c = RhCubics[size_t(k)];
     return c.a3 * T * T * T - c.a2 * T * T + c.a1 * T - c.a0;
+}
+
+double rhAtPoint(const clsGraph& g, double T, double y) {
+    auto yOf = [&](int k) {
+        const double yk = yOfRatio(g, rhCurveRatio(k, T));
+        return k == 10 ? std::min(yk, double(g.sngMaxYValue)) : yk;
+    };
+    double below = yOf(1);
+    if (y < below)
+        return 0.5 + 9.5 * (y - g.sngMinYValue) / (below - g.sngMinYValue);
+    for (int k = 1; k < 10; ++k) {
+        const double above = yOf(k + 1);
+        if (y < above || k == 9)
+            return 10.0 * k + 10.0 * (y - below) / (above - below);
+        below = above;
+    }
+    return 100;
 }
 
 const std::array<RhLabel, 10>& rhLabels() {

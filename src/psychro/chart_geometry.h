@@ -11,6 +11,12 @@
 // Units: temperatures in F, humidity ratio W in lb water per lb dry air.
 namespace psychro {
 
+// The chart's range: dry bulb across its plot area, and the humidity ratio
+// at its top edge (lb/lb).
+inline constexpr double ChartMinTemp = 35;
+inline constexpr double ChartMaxTemp = 120;
+inline constexpr double FullScaleRatio = 0.03;
+
 // The plot bounds the scale setup gives the graph settings: plot area
 // (2,2)-(12,12) inside a 0..14 field.
 void setGraphBounds(clsGraph& g);
@@ -32,6 +38,12 @@ double saturationYOfX(const clsGraph& g, double x);
 // cubic fit of k x 10 % RH; k = 10 stands for 100 % (a slightly flatter
 // exponential than the drawn saturation curve, used only to place states).
 double rhCurveRatio(int k, double T);
+
+// The relative humidity (%) the curves give a point at dry bulb T and
+// height y: between the two curves that bracket it, in proportion, as the
+// states are placed between them; below the 10 % curve on the blend
+// towards 0.5 % at the bottom edge. Above the 100 % row it exceeds 100.
+double rhAtPoint(const clsGraph& g, double T, double y);
 
 // Label of relative-humidity curve k, printed at step T = labelT.
 struct RhLabel {

@@ -9,11 +9,8 @@ namespace psychro {
 
 namespace {
 
-constexpr double MinChartT = 35, MaxChartT = 120;
-constexpr double TopRatio = 0.03; // the plot's top edge, lb/lb
-
 double chordRatio(double T) {
-    const double T0 = std::min(std::floor(T), MaxChartT - 1);
+    const double T0 = std::min(std::floor(T), ChartMaxTemp - 1);
     const double w0 = saturationRatio(T0), w1 = saturationRatio(T0 + 1);
     return w0 + (w1 - w0) * (T - T0);
 }
@@ -29,7 +26,7 @@ double moistAirEnthalpy(double T, double W) {
 }
 
 bool apparatusDewPoint(double Tm, double Wm, double Ts, double Ws, double& adp) {
-    if (!(Ts < Tm) || Ts < MinChartT || Ts > MaxChartT)
+    if (!(Ts < Tm) || Ts < ChartMinTemp || Ts > ChartMaxTemp)
         return false;
     const double slope = (Wm - Ws) / (Tm - Ts);
     // Distance of the line above the curve: it starts below (or on) the
@@ -40,12 +37,12 @@ bool apparatusDewPoint(double Tm, double Wm, double Ts, double Ws, double& adp) 
     if (gHi > 0)
         return false;
     // Walk down the chords; each is straight, so a crossing inside one is exact.
-    while (hi > MinChartT) {
-        const double lo = std::max(MinChartT, hi == std::floor(hi) ? hi - 1 : std::floor(hi));
+    while (hi > ChartMinTemp) {
+        const double lo = std::max(ChartMinTemp, hi == std::floor(hi) ? hi - 1 : std::floor(hi));
         const double gLo = gap(lo);
         if (gLo >= 0) {
             const double T = gHi == gLo ? hi : hi + (lo - hi) * gHi / (gHi - gLo);
-            if (chordRatio(T) > TopRatio) // on the cut-off part, not the curve
+            if (chordRatio(T) > FullScaleRatio) // on the cut-off part, not the curve
                 return false;
             adp = T;
             return true;
@@ -63,10 +60,13 @@ QString coilCaption(bool heating) {
 
 void RunCoilAnalysis(Sheet& sh, ChartState& s, bool heating) {
     using F = Field;
-    for (F f :
-         {F::txtCoilSensible, F::txtCoilLatent, F::txtCoilSHR, F::txtCoilADP, F::txtCoilBypass,
-          F::txtRoomSensible, F::txtRoomLatent, F::txtRoomTotal, F::txtRoomSHR})
+    const F coilFields[] = {
+        F::txtCoilSensible, F::txtCoilLatent,   F::txtCoilTotal,  F::txtCoilSHR,   F::txtCoilADP,
+        F::txtCoilBypass,   F::txtRoomSensible, F::txtRoomLatent, F::txtRoomTotal, F::txtRoomSHR};
+    for (F f : coilFields) {
         sh[f].clear();
+        sh.emptyWhy[size_t(f)].clear();
+    }
     s.coilAdpShown = false;
     if (sh.warning)
         return;
@@ -86,8 +86,19 @@ void RunCoilAnalysis(Sheet& sh, ChartState& s, bool heating) {
     const double hS = number(F::txtSupplyEnthalpy);
     if (!ok)
         return;
-    auto shr = [](double sensible, double total) {
-        return total != 0 ? formatted(sensible / total, "0.00") : QString();
+    // A sensible heat ratio is a share of a cooling load: only for a
+    // positive total, and only between 0 and 1.
+    auto shr = [&](F field, double sensible, double total) {
+        const double r = sensible / total;
+        if (heating)
+            sh.emptyWhy[size_t(field)] = QStringLiteral("no sensible heat ratio in heating");
+        else if (!(total > 0))
+            sh.emptyWhy[size_t(field)] = QStringLiteral("no cooling load");
+        else if (!(r >= 0 && r <= 1))
+            sh.emptyWhy[size_t(field)] =
+                QStringLiteral("sensible and latent loads of opposite signs");
+        else
+            sh[field] = formatted(r, "0.00");
     };
 
     // Coil: mixed air to supply.
@@ -95,19 +106,28 @@ void RunCoilAnalysis(Sheet& sh, ChartState& s, bool heating) {
     const double Wm = number(F::txtMixedRatio);
     const double hM = number(F::txtMixedEnthalpy);
     if (ok) {
-        const double total = cfm * 4.5 * (hM - hS); // as the load is computed
-        const double sensible = 4.5 * cfm * (moistAirEnthalpy(Tm, Ws) - hS);
+        const double total = cfm * LoadFactor * (hM - hS); // as the load is computed
+        const double sensible = LoadFactor * cfm * (moistAirEnthalpy(Tm, Ws) - hS);
         sh[F::txtCoilSensible] = formatted(sensible, "#,##0");
         sh[F::txtCoilLatent] = formatted(total - sensible, "#,##0");
-        sh[F::txtCoilSHR] = shr(sensible, total);
+        sh[F::txtCoilTotal] = formatted(total, "#,##0");
+        shr(F::txtCoilSHR, sensible, total);
         double adp = 0;
-        if (!heating && Ts < Tm && hS < hM && apparatusDewPoint(Tm, Wm, Ts, Ws, adp)) {
+        QString why;
+        if (heating)
+            why = QStringLiteral("no apparatus dew point in heating");
+        else if (!(Ts < Tm && hS < hM))
+            why = QStringLiteral("supply not below mixed air");
+        else if (!apparatusDewPoint(Tm, Wm, Ts, Ws, adp))
+            why = QStringLiteral("the coil line does not reach saturation on the chart");
+        if (why.isEmpty()) {
             sh[F::txtCoilADP] = formatted(adp, "##0.0");
             sh[F::txtCoilBypass] = formatted((Ts - adp) / (Tm - adp), "0.00");
             s.coilAdpShown = true;
             s.coilAdpT = adp;
             s.coilAdpW = chordRatio(adp);
         }
+        sh.emptyWhy[size_t(F::txtCoilADP)] = sh.emptyWhy[size_t(F::txtCoilBypass)] = why;
     }
 
     // Room: supply air to return air.
@@ -115,12 +135,12 @@ void RunCoilAnalysis(Sheet& sh, ChartState& s, bool heating) {
     const double Tr = number(F::txtReturnTemp);
     const double hR = number(F::txtReturnEnthalpy);
     if (ok) {
-        const double total = 4.5 * cfm * (hR - hS);
-        const double sensible = 4.5 * cfm * (moistAirEnthalpy(Tr, Ws) - hS);
+        const double total = LoadFactor * cfm * (hR - hS);
+        const double sensible = LoadFactor * cfm * (moistAirEnthalpy(Tr, Ws) - hS);
         sh[F::txtRoomSensible] = formatted(sensible, "#,##0");
         sh[F::txtRoomLatent] = formatted(total - sensible, "#,##0");
         sh[F::txtRoomTotal] = formatted(total, "#,##0");
-        sh[F::txtRoomSHR] = shr(sensible, total);
+        shr(F::txtRoomSHR, sensible, total);
     }
 }
 

@@ -8,6 +8,10 @@
 // The coil's and the room's load split, read from the sheet as displayed.
 namespace psychro {
 
+// BTU/hr per CFM and BTU/lb: 60 min/hr times 0.075 lb of air per cu ft,
+// the standard air of the load formulas.
+inline constexpr double LoadFactor = 4.5;
+
 // h = 0.24 T + W (1061.2 + 0.444 T), BTU/lb, unrounded.
 double moistAirEnthalpy(double T, double W);
 
@@ -21,7 +25,8 @@ bool apparatusDewPoint(double Tm, double Wm, double Ts, double Ws, double& adp);
 QString coilCaption(bool heating);
 
 // Fills the coil and room fields from the displayed sheet, and the ADP the
-// chart marks (s.coilAdpShown). Runs after RunConversions.
+// chart marks (s.coilAdpShown). Runs after RunConversions. An ADP, bypass
+// factor or SHR left empty gets its reason in sheet.emptyWhy.
 void RunCoilAnalysis(Sheet& sheet, ChartState& s, bool heating);
 
 } // namespace psychro

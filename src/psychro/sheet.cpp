@@ -1,8 +1,11 @@
 #include "sheet.h"
 
+#include "chart_geometry.h"
+#include "coil.h"
 #include "numconv.h"
 #include "properties.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace psychro {
@@ -23,9 +26,10 @@ const std::array<const char*, FieldCount> Names = {
     "txtSupplyFlow",     "txtMixedFlow",      "txtOutdoorMass",
     "txtReturnMass",     "txtSupplyMass",     "txtMixedMass",
     "txtLoad",           "txtCondensate",     "txtFreshMix",
-    "txtCoilSensible",   "txtCoilLatent",     "txtCoilSHR",
-    "txtCoilADP",        "txtCoilBypass",     "txtRoomSensible",
-    "txtRoomLatent",     "txtRoomTotal",      "txtRoomSHR",
+    "txtCoilSensible",   "txtCoilLatent",     "txtCoilTotal",
+    "txtCoilSHR",        "txtCoilADP",        "txtCoilBypass",
+    "txtRoomSensible",   "txtRoomLatent",     "txtRoomTotal",
+    "txtRoomSHR",
 };
 
 // Downward corrections of the mixed air's saturation ratio: each threshold
@@ -53,6 +57,14 @@ constexpr std::array<Correction, 14> SaturationCorrections = {{
 
 } // namespace
 
+QString Sheet::shown(Field f) const {
+    const auto& hidden = warningFields();
+    if (warning &&
+        (f == Field::txtLoad || std::find(hidden.begin(), hidden.end(), f) != hidden.end()))
+        return QString();
+    return text[size_t(f)];
+}
+
 const char* fieldName(Field f) {
     return Names[size_t(f)];
 }
@@ -68,22 +80,51 @@ const std::array<SheetRow, 9>& sheetRows() {
     using F = Field;
     static const std::array<SheetRow, 9> rows = {{
         {"Temperature (F)",
+         "dry bulb",
+         "°F",
          {F::txtOutdoorTemp, F::txtReturnTemp, F::txtSupplyTemp, F::txtMixedTemp}},
-        {"Rel Humidity %", {F::txtOutdoorRH, F::txtReturnRH, F::txtSupplyRH, F::txtMixedRH}},
-        {"Dew Point (F)", {F::txtOutdoorDew, F::txtReturnDew, F::txtSupplyDew, F::txtMixedDew}},
+        {"Rel Humidity %",
+         "relative humidity",
+         "%",
+         {F::txtOutdoorRH, F::txtReturnRH, F::txtSupplyRH, F::txtMixedRH}},
+        {"Dew Point (F)",
+         "dew point",
+         "°F",
+         {F::txtOutdoorDew, F::txtReturnDew, F::txtSupplyDew, F::txtMixedDew}},
         {"Wet Bulb (F)",
+         "wet bulb",
+         "°F",
          {F::txtOutDoorWetBulb, F::txtReturnWetBulb, F::txtSupplyWetBulb, F::txtMixedWetBulb}},
         {"Humidity Ratio",
+         "humidity ratio",
+         "lb water / lb dry air",
          {F::txtOutdoorRatio, F::txtReturnRatio, F::txtSupplyRatio, F::txtMixedRatio}},
         {"Enthalpy (BTU/lb)",
+         "enthalpy",
+         "BTU / lb dry air",
          {F::txtOutdoorEnthalpy, F::txtReturnEnthalpy, F::txtSupplyEnthalpy, F::txtMixedEnthalpy}},
         {"Specific Volume",
+         "specific volume",
+         "cu ft / lb dry air",
          {F::txtOutdoorSpVol, F::txtReturnSpVol, F::txtSupplySpVol, F::txtMixedSpVol}},
         {"Air Flow (CFM)",
+         "air flow",
+         "CFM (cu ft / min)",
          {F::txtOutdoorFlow, F::txtReturnFlow, F::txtSupplyFlow, F::txtMixedFlow}},
-        {"Mass (#m/hr)", {F::txtOutdoorMass, F::txtReturnMass, F::txtSupplyMass, F::txtMixedMass}},
+        {"Mass (#m/hr)",
+         "mass flow",
+         "lb / hr",
+         {F::txtOutdoorMass, F::txtReturnMass, F::txtSupplyMass, F::txtMixedMass}},
     }};
     return rows;
+}
+
+const std::array<Field, 8>& inputFields() {
+    using F = Field;
+    static constexpr std::array<Field, 8> fields = {
+        F::txtOutdoorTemp, F::txtOutdoorRH, F::txtReturnTemp, F::txtReturnRH,
+        F::txtSupplyTemp,  F::txtSupplyRH,  F::txtSupplyFlow, F::txtFreshMix};
+    return fields;
 }
 
 const std::array<Field, 25>& warningFields() {
@@ -205,7 +246,7 @@ void RunConversions(Sheet& sh, ChartState& s) {
         const double hM = StrictNumber(sh[F::txtMixedEnthalpy], &okMixed);
         const double hS = StrictNumber(sh[F::txtSupplyEnthalpy], &okSupply);
         sh[F::txtLoad] = okFlow && okMixed && okSupply
-                             ? FormatNumber(cfm * 4.5 * (hM - hS), QStringLiteral("#,##0"))
+                             ? FormatNumber(cfm * LoadFactor * (hM - hS), QStringLiteral("#,##0"))
                              : QString();
     }
 
@@ -235,8 +276,15 @@ void RunConversions(Sheet& sh, ChartState& s) {
         sh[F::txtCondensate] = FormatNumber(c, QStringLiteral("#,##0.00"));
     }
 
-    // 12. Validity display.
-    sh.warning = failed;
+    // 12. Validity display. Beyond the chart's 35..120 F, or below W = 0,
+    // the values would be read off the tables' extensions: no values.
+    auto offChart = [](double T) { return !(T >= ChartMinTemp && T <= ChartMaxTemp); };
+    bool outside = offChart(s.in.gTemperature) || offChart(LeadingNumber(sh[F::txtReturnTemp])) ||
+                   offChart(LeadingNumber(sh[F::txtSupplyTemp])) ||
+                   (!sh[F::txtMixedTemp].isEmpty() && offChart(LeadingNumber(sh[F::txtMixedTemp])));
+    for (F ratio : {F::txtOutdoorRatio, F::txtReturnRatio, F::txtSupplyRatio, F::txtMixedRatio})
+        outside = outside || LeadingNumber(sh[ratio]) < 0;
+    sh.warning = failed || outside;
 }
 
 } // namespace psychro

@@ -53,6 +53,7 @@ enum class Field {
     txtFreshMix,
     txtCoilSensible,
     txtCoilLatent,
+    txtCoilTotal,
     txtCoilSHR,
     txtCoilADP,
     txtCoilBypass,
@@ -69,23 +70,37 @@ const char* fieldName(Field f);
 // The field a control name stands for; Field::Count when none.
 Field fieldByName(const QString& name);
 
-// Rows of the sheet in display order: caption and the four state columns
-// (OUTDOOR, RETURN, SUPPLY, MIXED AIR).
+// Rows of the sheet in display order: caption, what the row holds and its
+// unit as a user reads them, and the four state columns (OUTDOOR, RETURN,
+// SUPPLY, MIXED AIR).
 struct SheetRow {
     const char* caption;
+    const char* what;
+    const char* unit;
     std::array<Field, 4> fields;
 };
 const std::array<SheetRow, 9>& sheetRows();
+
+// The fields the user types, in the order a design applies them: outdoor,
+// return and supply (dry bulb, then RH), the flow, the fresh-air share.
+const std::array<Field, 8>& inputFields();
 
 // The fields hidden when a value cannot be read off the chart.
 const std::array<Field, 25>& warningFields();
 
 struct Sheet {
     std::array<QString, FieldCount> text;
+    // Why a field the sheet left empty is empty, for the user ("supply not
+    // below mixed air"); empty where the field is not empty or needs no
+    // reason.
+    std::array<QString, FieldCount> emptyWhy;
     bool warning = false; // the warning picture is shown, the 25 fields hidden
 
     QString& operator[](Field f) { return text[size_t(f)]; }
     const QString& operator[](Field f) const { return text[size_t(f)]; }
+    // What a field shows: with the warning, the fields it hides and the
+    // load show nothing.
+    QString shown(Field f) const;
 };
 
 // Fills every derived field from the state positions, the typed texts,

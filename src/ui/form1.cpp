@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -40,18 +41,6 @@ using psychro::Field;
 namespace {
 
 using namespace layout;
-
-template <typename T> T* named(T* w, const char* name) {
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
-QLabel* label(const QString& caption, const char* name = nullptr) {
-    auto* l = new QLabel(caption);
-    if (name)
-        l->setObjectName(QLatin1String(name));
-    return l;
-}
 
 constexpr const char* Caption = "System Quorvel - Psychrometry";
 
@@ -92,334 +81,14 @@ void Form1::showTitle() {
     const QString caption = QLatin1String(Caption) + QStringLiteral("   V") +
                             psychro::FormatNumber(version::Major, QStringLiteral("##0")) + u'.' +
                             psychro::FormatNumber(version::Minor, QStringLiteral("##0"));
-    const bool named = !m_fileName.isEmpty();
-    const QString title =
-        named ? QFileInfo(m_fileName).fileName() + QStringLiteral("[*] — ") + caption : caption;
+    // An untitled design that was changed is marked after the caption.
+    const QString title = m_fileName.isEmpty() ? caption + QStringLiteral("[*]")
+                                               : QFileInfo(m_fileName).fileName() +
+                                                     QStringLiteral("[*] — ") + caption;
     // Called on every keystroke: the platform hears only of a real change.
     if (title != windowTitle())
         setWindowTitle(title);
-    // Without a name there is no [*] to mark.
-    setWindowModified(named && hasUnsavedChanges());
-}
-
-void Form1::buildControls() {
-    auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("centralWidget"));
-    setCentralWidget(central);
-
-    picGraph =
-        named(new SurfaceWidget(chart::GraphWidthPx, chart::GraphHeightPx, central), "picGraph");
-    picGraph->move(px(GraphLeft), px(GraphTop));
-    picChart = named(new SurfaceWidget(chart::HistoryWidthPx, chart::HistoryHeightPx, central),
-                     "picChart");
-    picChart->move(px(ChartLeft), px(ChartTop));
-    picChart->hide();
-
-    // The background pictures at 100 %; each surface renders its own copy at
-    // its pixel ratio.
-    for (const auto& [name, art] : {std::pair{"Picture1", assets::graphBackground},
-                                    std::pair{"Picture2", assets::chartBackground}}) {
-        auto* holder = named(new QLabel(central), name);
-        holder->setPixmap(QPixmap::fromImage(chart::renderArtwork(art, 1.0)));
-        holder->hide();
-    }
-
-    m_sidePanel = buildSidePanel();
-    m_sidePanel->setParent(central);
-    m_sidePanel->setGeometry(SidePanelLeft, Margin, SidePanelWidth,
-                             px(ChartTop) + picChart->height() - Margin);
-
-    Timer1 = named(new QTimer(this), "Timer1");
-    Timer1->setInterval(40000);
-    Timer2 = named(new QTimer(this), "Timer2");
-    Timer2->setInterval(200);
-    buildWindowExtras();
-}
-
-QWidget* Form1::buildSheet() {
-    auto* sheet = new QWidget;
-    sheet->setObjectName(QStringLiteral("stateSheet"));
-    auto* grid = new QGridLayout(sheet);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(3);
-
-    const char* heads[4] = {"OUTDOOR", "RETURN", "SUPPLY", "MIXED AIR"};
-    const char* headNames[4] = {"lblHeadOutdoor", "lblHeadReturn", "lblHeadSupply", "lblHeadMixed"};
-    for (int c = 0; c < 4; ++c) {
-        QLabel* h = label(QLatin1String(heads[c]), headNames[c]);
-        QFont f = h->font();
-        f.setBold(true);
-        h->setFont(f);
-        h->setAlignment(Qt::AlignCenter);
-        grid->addWidget(h, 0, c + 1);
-    }
-
-    auto derived = [this](Field f) {
-        auto* e = new QLineEdit;
-        e->setObjectName(QLatin1String(psychro::fieldName(f)));
-        e->setReadOnly(true);
-        e->setFocusPolicy(Qt::NoFocus);
-        m_fields[size_t(f)] = e;
-        return e;
-    };
-    auto input = [this](Field f) {
-        auto* e = new InputField(QString());
-        e->setObjectName(QLatin1String(psychro::fieldName(f)));
-        m_fields[size_t(f)] = e;
-        return e;
-    };
-
-    txtOutdoorTemp = input(Field::txtOutdoorTemp);
-    txtReturnTemp = input(Field::txtReturnTemp);
-    txtSupplyTemp = input(Field::txtSupplyTemp);
-    derived(Field::txtMixedTemp);
-    txtOutdoorRH = input(Field::txtOutdoorRH);
-    txtReturnRH = input(Field::txtReturnRH);
-    txtSupplyRH = input(Field::txtSupplyRH);
-    derived(Field::txtMixedRH);
-    txtOutdoorDew = derived(Field::txtOutdoorDew);
-    derived(Field::txtReturnDew);
-    derived(Field::txtSupplyDew);
-    derived(Field::txtMixedDew);
-    derived(Field::txtOutDoorWetBulb);
-    derived(Field::txtReturnWetBulb);
-    derived(Field::txtSupplyWetBulb);
-    derived(Field::txtMixedWetBulb);
-    derived(Field::txtOutdoorRatio);
-    derived(Field::txtReturnRatio);
-    derived(Field::txtSupplyRatio);
-    derived(Field::txtMixedRatio);
-    derived(Field::txtOutdoorEnthalpy);
-    derived(Field::txtReturnEnthalpy);
-    derived(Field::txtSupplyEnthalpy);
-    derived(Field::txtMixedEnthalpy);
-    derived(Field::txtOutdoorSpVol);
-    derived(Field::txtReturnSpVol);
-    derived(Field::txtSupplySpVol);
-    derived(Field::txtMixedSpVol);
-    derived(Field::txtOutdoorFlow);
-    derived(Field::txtReturnFlow);
-    txtSupplyFlow = input(Field::txtSupplyFlow);
-    derived(Field::txtMixedFlow);
-    derived(Field::txtOutdoorMass);
-    derived(Field::txtReturnMass);
-    derived(Field::txtSupplyMass);
-    derived(Field::txtMixedMass);
-
-    // One caption column serves the four states; the window shows the
-    // SUPPLY captions there, the named captions of the other columns are
-    // kept (hidden) for whoever reads them by name.
-    // One caption column serves the four states; the window shows the
-    // SUPPLY captions there, the named captions of the other columns are
-    // kept (hidden) for whoever reads them by name.
-    const char* captionNames[9] = {"lblSupplyDryBulb", "lblSupplyRH",    "lblSupplyDew",
-                                   "lblSupplyWetBulb", "lblSupplyRatio", "lblSupplyEnthalpy",
-                                   "lblSupplySpVOL",   "lblSupplyCFM",   "lblSupplyMass"};
-    const auto& rows = psychro::sheetRows();
-    for (int r = 0; r < 9; ++r) {
-        grid->addWidget(label(QLatin1String(rows[size_t(r)].caption), captionNames[r]), r + 1, 0);
-        for (int c = 0; c < 4; ++c) {
-            QLineEdit* w = field(rows[size_t(r)].fields[size_t(c)]);
-            w->setAlignment(Qt::AlignRight);
-            w->setMinimumWidth(70);
-            grid->addWidget(w, r + 1, c + 1);
-        }
-    }
-    const std::pair<const char*, const char*> hidden[] = {{"lblOutdoorTemp", "Temperature (F)"},
-                                                          {"lblOutdoorRH", "Rel Humidity %"},
-                                                          {"lblOutdoorDew", "Dew Point (F)"},
-                                                          {"lblReturnTemp", "Temperature (F)"}};
-    for (const auto& [name, caption] : hidden) {
-        QLabel* l = label(QLatin1String(caption), name);
-        l->setParent(sheet);
-        l->hide();
-    }
-    return sheet;
-}
-
-// The load's split on the coil (mixed to supply) and in the room (supply
-// to return), read-only as the load is.
-QGroupBox* Form1::buildCoilGroup() {
-    frmCoil = named(new QGroupBox(psychro::coilCaption(false)), "frmCoil");
-    auto* g = new QGridLayout(frmCoil);
-    g->setVerticalSpacing(4);
-    auto add = [&](Field f, int row, int column) {
-        auto* e = named(new QLineEdit, psychro::fieldName(f));
-        e->setReadOnly(true);
-        e->setFocusPolicy(Qt::NoFocus);
-        e->setAlignment(Qt::AlignRight);
-        e->setMaximumWidth(100);
-        m_fields[size_t(f)] = e;
-        g->addWidget(e, row, column);
-    };
-    // Columns of the split, a row each for the coil and the room; the coil's
-    // total is the cooling load above.
-    int column = 1;
-    for (const char* caption : {"Sensible", "Latent", "Total", "SHR"})
-        g->addWidget(label(QString::fromLatin1(caption), "lblCoilColumn"), 0, column++,
-                     Qt::AlignCenter);
-    g->addWidget(label(QStringLiteral("Coil"), "lblCoil"), 1, 0);
-    add(Field::txtCoilSensible, 1, 1);
-    add(Field::txtCoilLatent, 1, 2);
-    add(Field::txtCoilSHR, 1, 4);
-    g->addWidget(label(QStringLiteral("Room"), "lblRoom"), 2, 0);
-    add(Field::txtRoomSensible, 2, 1);
-    add(Field::txtRoomLatent, 2, 2);
-    add(Field::txtRoomTotal, 2, 3);
-    add(Field::txtRoomSHR, 2, 4);
-    g->addWidget(label(QStringLiteral("ADP (F)"), "lblCoilADP"), 3, 0);
-    add(Field::txtCoilADP, 3, 1);
-    g->addWidget(label(QStringLiteral("Bypass Factor"), "lblCoilBypass"), 3, 2, Qt::AlignRight);
-    add(Field::txtCoilBypass, 3, 3);
-    return frmCoil;
-}
-
-QWidget* Form1::buildSidePanel() {
-    auto* side = new QWidget;
-    side->setObjectName(QStringLiteral("sidePanel"));
-    auto* v = new QVBoxLayout(side);
-    v->setContentsMargins(0, 0, 0, 0);
-    v->setSpacing(8);
-    v->addWidget(buildSheet());
-
-    // Results: load and condensate, with the warning picture beside them.
-    auto* results = new QWidget;
-    results->setObjectName(QStringLiteral("results"));
-    auto* rg = new QGridLayout(results);
-    rg->setContentsMargins(0, 0, 0, 0);
-    txtLoad = named(new QLineEdit, "txtLoad");
-    txtCondensate = named(new QLineEdit, "txtCondensate");
-    m_fields[size_t(Field::txtLoad)] = txtLoad;
-    m_fields[size_t(Field::txtCondensate)] = txtCondensate;
-    for (QLineEdit* e : {txtLoad, txtCondensate}) {
-        e->setReadOnly(true);
-        e->setFocusPolicy(Qt::NoFocus);
-        e->setAlignment(Qt::AlignRight);
-        e->setMaximumWidth(110);
-    }
-    rg->addWidget(label(QStringLiteral("Cooling Load (BTU/hr)"), "lblLoad"), 0, 0);
-    rg->addWidget(txtLoad, 0, 1);
-    rg->addWidget(label(QStringLiteral("Condensate (GPM)"), "lblCondensate"), 1, 0);
-    rg->addWidget(txtCondensate, 1, 1);
-    picWarning = named(new QLabel, "picWarning");
-    picWarning->setPixmap(
-        QPixmap::fromImage(chart::renderArtwork(assets::warning, devicePixelRatioF())));
-    picWarning->hide();
-    rg->addWidget(picWarning, 0, 2, 2, 1, Qt::AlignCenter);
-    rg->setColumnStretch(2, 1);
-    v->addWidget(results);
-    v->addWidget(buildCoilGroup());
-
-    auto* middle = new QHBoxLayout;
-    middle->setSpacing(8);
-
-    // Operation.
-    Frame1 = named(new QGroupBox(QStringLiteral("Operation")), "Frame1");
-    auto* f1 = new QVBoxLayout(Frame1);
-    OptCoolHeat[0] =
-        named(new QRadioButton(QStringLiteral("Cooling with Dehumidifcation")), "OptCoolHeat_0");
-    OptCoolHeat[1] =
-        named(new QRadioButton(QStringLiteral("Heating with Humidification")), "OptCoolHeat_1");
-    OptCoolHeat[0]->setChecked(true);
-    f1->addWidget(OptCoolHeat[0]);
-    f1->addWidget(OptCoolHeat[1]);
-    middle->addWidget(Frame1);
-
-    // Fresh air: the share as a number, and the slider with its lock.
-    frmFreshAir = named(new QGroupBox(QStringLiteral("Fresh Air Mix")), "frmFreshAir");
-    frmFreshAir->setFixedSize(px(3270 + 600 + 240), px(960 + 585 + 240));
-    txtFreshMix = named(new InputField(QString(), frmFreshAir), "txtFreshMix");
-    m_fields[size_t(Field::txtFreshMix)] = txtFreshMix;
-    txtFreshMix->setGeometry(16, 24, 60, 24);
-    txtFreshMix->setAlignment(Qt::AlignRight);
-    auto* pct = label(QStringLiteral("% Fresh Air"), "lblFreshMix");
-    pct->setParent(frmFreshAir);
-    pct->setGeometry(82, 24, 120, 24);
-    SliderBackGrnd = named(new SliderTrack(frmFreshAir), "SliderBackGrnd");
-    SliderBackGrnd->setGeometry(px(600), px(960), px(3270), px(585));
-    SliderBackGrnd->setArtwork(chart::renderArtwork(assets::sliderTrack, devicePixelRatioF()));
-    slider = named(new SliderKnob(SliderBackGrnd), "slider");
-    slider->setGeometry(0, px(240), px(165), px(315));
-    slider->setArtwork(chart::renderArtwork(assets::sliderKnob, devicePixelRatioF()));
-    imglockclosed = named(new QLabel(frmFreshAir), "imglockclosed");
-    imglockclosed->setPixmap(
-        QPixmap::fromImage(chart::renderArtwork(assets::lockClosed, devicePixelRatioF())));
-    imglockclosed->setGeometry(0, 0, px(255), px(255));
-    imglockclosed->hide();
-    imgLockOpen = named(new QLabel(frmFreshAir), "imgLockOpen");
-    imgLockOpen->setPixmap(
-        QPixmap::fromImage(chart::renderArtwork(assets::lockOpen, devicePixelRatioF())));
-    imgLockOpen->setGeometry(0, 0, px(255), px(255));
-    imgLockOpen->hide();
-    Image1 = named(new ClickableImage(frmFreshAir), "Image1");
-    Image1->setGeometry(px(240), px(1080), px(315), px(315));
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setPixmap(imglockclosed->pixmap());
-    middle->addWidget(frmFreshAir);
-    v->addLayout(middle);
-
-    // Design points and the outdoor source.
-    Frame2 = named(new QGroupBox(QStringLiteral("Design Points")), "Frame2");
-    auto* f2 = new QGridLayout(Frame2);
-    cmboCity = named(new QComboBox, "cmboCity");
-    cmboCity->setMaxVisibleItems(20);
-    for (const psychro::CityRow& row : psychro::cityTable())
-        cmboCity->addItem(QString::fromLatin1(row.listText));
-    cmboCity->setCurrentIndex(-1); // the Session selects its row at start-up
-    f2->addWidget(cmboCity, 0, 0, 1, 3);
-    OptLive[0] = named(new QRadioButton(QStringLiteral("Live  Feed")), "OptLive_0");
-    OptLive[1] = named(new QRadioButton(QStringLiteral("Manual Entry ")), "OptLive_1");
-    OptLive[1]->setChecked(true);
-    cmdLiveSet = named(new QPushButton(QStringLiteral("XML Setup")), "cmdLiveSet");
-    f2->addWidget(OptLive[0], 1, 0);
-    f2->addWidget(OptLive[1], 1, 1);
-    f2->addWidget(cmdLiveSet, 1, 2);
-    v->addWidget(Frame2);
-
-    // Live observations, shown only while the feed is on.
-    frmLive = named(new QGroupBox(QStringLiteral("  Live Data")), "frmLive");
-    auto* fl = new QGridLayout(frmLive);
-    lblTime = label(QStringLiteral("lblTime"), "lblTime");
-    lblTempF = label(QStringLiteral("lblTempF"), "lblTempF");
-    lblTempC = label(QStringLiteral("lblTempC"), "lblTempC");
-    lblRH = label(QStringLiteral("lblRH"), "lblRH");
-    lblDewF = label(QStringLiteral("lblDewF"), "lblDewF");
-    lblDewC = label(QStringLiteral("lblDewC"), "lblDewC");
-    // The station's text is shown as it came, never interpreted as markup:
-    // the feed is plain HTTP and anyone on the path can write into it.
-    for (QLabel* l : {lblTime, lblTempF, lblTempC, lblRH, lblDewF, lblDewC})
-        l->setTextFormat(Qt::PlainText);
-    fl->addWidget(label(QStringLiteral("Time:"), "lblTimeCaption"), 0, 0);
-    fl->addWidget(lblTime, 0, 1, 1, 2);
-    fl->addWidget(lblTempF, 1, 0, 1, 2);
-    fl->addWidget(lblTempC, 1, 2);
-    fl->addWidget(lblRH, 2, 0, 1, 3);
-    fl->addWidget(lblDewF, 3, 0, 1, 2);
-    fl->addWidget(lblDewC, 3, 2);
-    frmLive->hide();
-    v->addWidget(frmLive);
-
-    cmdPrint = named(new QPushButton(QStringLiteral("Print")), "cmdPrint");
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    bottom->addWidget(cmdPrint);
-    v->addLayout(bottom);
-    v->addStretch(1);
-
-    // As on a form of fixed positions, a control that is hidden keeps its
-    // place: nothing under the pointer moves when the warning comes and
-    // goes or the outdoor source is switched.
-    auto keepPlace = [](QWidget* w) {
-        QSizePolicy policy = w->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        w->setSizePolicy(policy);
-    };
-    for (Field f : psychro::warningFields())
-        keepPlace(field(f));
-    for (QWidget* w : std::initializer_list<QWidget*>{txtLoad, picWarning, cmboCity, frmLive})
-        keepPlace(w);
-    return side;
+    setWindowModified(hasUnsavedChanges());
 }
 
 // --- The Session, both ways -----------------------------------------------
@@ -497,6 +166,7 @@ void Form1::bindSession() {
             QApplication::restoreOverrideCursor();
     });
     connect(&s, &model::Session::message, this, [this](const QString& text) { messageBox(text); });
+    connect(&s, &model::Session::feedStatusChanged, this, &Form1::showStatusNote);
 
     for (int i = 0; i < psychro::FieldCount; ++i)
         showField(Field(i));
@@ -506,8 +176,31 @@ void Form1::bindSession() {
 
 void Form1::showField(Field f) {
     QLineEdit* e = field(f);
-    if (e && e->text() != m_session.text(f))
+    if (!e)
+        return;
+    if (e->text() != m_session.text(f))
         e->setText(m_session.text(f));
+    showFieldNote(f);
+}
+
+// A field's tooltip gives its unit, and says why an input's text is not
+// what the sheet was computed with (its frame is marked then), or why a
+// result is empty.
+void Form1::showFieldNote(Field f) {
+    QLineEdit* e = field(f);
+    const QString withheld = m_session.withheld(f);
+    const QString why =
+        m_session.text(f).isEmpty() ? m_session.sheet().emptyWhy[size_t(f)] : QString();
+    const QString unit = e->property("unitTip").toString();
+    const QString note = withheld.isEmpty() ? why : withheld;
+    e->setToolTip(note.isEmpty()   ? unit
+                  : unit.isEmpty() ? note
+                                   : unit + QStringLiteral(": ") + note);
+    if (e->property("withheld").toBool() != !withheld.isEmpty()) {
+        e->setProperty("withheld", !withheld.isEmpty());
+        e->style()->unpolish(e);
+        e->style()->polish(e);
+    }
 }
 
 // A recompute's results: every field's text, what the warning hides, and
@@ -515,6 +208,9 @@ void Form1::showField(Field f) {
 void Form1::showRecomputed() {
     for (int i = 0; i < psychro::FieldCount; ++i)
         showField(Field(i));
+    // Leaving a field may apply its text without changing it.
+    for (Field f : psychro::inputFields())
+        showFieldNote(f);
     const bool warning = m_session.warning();
     for (Field f : psychro::warningFields())
         field(f)->setVisible(!warning);
@@ -584,10 +280,11 @@ void Form1::showLock() {
 void Form1::showLiveView() {
     const bool live = m_session.liveView();
     picChart->setVisible(live);
-    txtOutdoorTemp->setEnabled(!live);
-    txtOutdoorRH->setEnabled(!live);
-    if (live)
-        txtOutdoorDew->setEnabled(false); // stays so after the switch back
+    // The station writes them: read-only, and as readable as ever.
+    for (QLineEdit* e : {txtOutdoorTemp, txtOutdoorRH}) {
+        e->setReadOnly(live);
+        e->setFocusPolicy(live ? Qt::NoFocus : Qt::StrongFocus);
+    }
     cmboCity->setVisible(!live);
     frmLive->setVisible(live);
 }
@@ -600,6 +297,16 @@ void Form1::showLivePanel() {
     lblRH->setText(p.lblRH);
     lblDewF->setText(p.lblDewF);
     lblDewC->setText(p.lblDewC);
+    lblAge->setText(p.lblAge);
+}
+
+void Form1::showStatusNote() {
+    QStringList notes;
+    if (!m_session.feedStatus().isEmpty())
+        notes << m_session.feedStatus();
+    if (!m_session.settingsProblem().isEmpty())
+        notes << tr("%1; using the built-in feed settings").arg(m_session.settingsProblem());
+    m_statusNote->setText(notes.join(QStringLiteral("    ")));
 }
 
 void Form1::cmdLiveSet_Click() {

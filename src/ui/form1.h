@@ -17,10 +17,12 @@ class QMenu;
 class QPrinter;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QTimer;
 
 namespace ui {
 
+class ChartColumn;
 class ClickableImage;
 class DesignPropertiesDialog;
 class InputField;
@@ -78,16 +80,24 @@ public:
     void cmdPrint_Click();
     // The feed settings dialog, then the Session is told the settings changed.
     void cmdLiveSet_Click();
-    // The chart read-out of a point in user coordinates: dry bulb, humidity
-    // ratio, dew point, wet bulb, specific volume and enthalpy, read with the
-    // sheet's own routines; empty outside the plot area.
-    QString readout(const QPointF& user) const;
 
 private:
+    // The controls (form1_build.cpp).
     void buildControls();
-    QWidget* buildSheet();
+    QLineEdit* makeField(psychro::Field f);
     QWidget* buildSidePanel();
+    QWidget* buildSheet();
+    QWidget* buildResults();
+    QGroupBox* buildCoilGroup();
+    QGroupBox* buildOperation();
+    QGroupBox* buildFreshAir();
+    QGroupBox* buildDesignPoints();
+    QGroupBox* buildLivePanel();
+    // Menus, status bar, tooltips and the first size (form1_window.cpp).
     void buildWindowExtras();
+    void buildMenus();
+    void setToolTips();
+    void fitToScreen();
     void buildFileMenu(QMenu* file);
     void showRecentMenu(QMenu* menu);
     void trackDesign();
@@ -98,20 +108,18 @@ private:
     void closeEvent(QCloseEvent* e) override;
     void bindSession();
     void showField(psychro::Field f);
+    void showFieldNote(psychro::Field f);
+    void showStatusNote();
     void showRecomputed();
     void drawCharts();
-    QGroupBox* buildCoilGroup();
     void setCoilLine(bool on);
     void placeKnob();
     void showLock();
     void showLiveView();
     void showLivePanel();
-    void layoutCharts();
     void copySheet();
     void saveSheetAsCsv();
     void exportChartInteractive(const QString& suffix, const QString& filter);
-    void resizeEvent(QResizeEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     QLineEdit* field(psychro::Field f) const { return m_fields[size_t(f)]; }
 
     model::Session& m_session;
@@ -132,7 +140,7 @@ private:
     QComboBox* cmboCity;
     QPushButton* cmdLiveSet;
     QPushButton* cmdPrint;
-    QLabel *lblTempF, *lblTempC, *lblRH, *lblDewF, *lblDewC, *lblTime;
+    QLabel *lblTempF, *lblTempC, *lblRH, *lblDewF, *lblDewC, *lblTime, *lblAge;
     SliderTrack* SliderBackGrnd;
     SliderKnob* slider;
     ClickableImage* Image1;
@@ -143,7 +151,10 @@ private:
     QTimer* Timer1;
     QTimer* Timer2;
     QWidget* m_sidePanel = nullptr;
+    QScrollArea* m_sideScroll = nullptr;
+    ChartColumn* m_chartColumn = nullptr;
     QLabel* m_readout = nullptr;
+    QLabel* m_statusNote = nullptr; // the feed's state, a settings file not read
 };
 
 } // namespace ui

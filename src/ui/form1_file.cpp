@@ -113,11 +113,10 @@ bool Form1::hasUnsavedChanges() const {
     model::Design now = model::designOf(m_session);
     if (m_session.liveFeed()) {
         // Readings of the live feed are not an edit of the design.
-        const auto& names = model::designInputNames();
-        for (size_t i = 0; i < names.size(); ++i)
-            for (Field f : {Field::txtOutdoorTemp, Field::txtOutdoorRH})
-                if (std::strcmp(names[i], psychro::fieldName(f)) == 0)
-                    now.inputs[i] = m_saved.inputs[i];
+        const auto& inputs = psychro::inputFields();
+        for (size_t i = 0; i < inputs.size(); ++i)
+            if (inputs[i] == Field::txtOutdoorTemp || inputs[i] == Field::txtOutdoorRH)
+                now.inputs[i] = m_saved.inputs[i];
     }
     return now != m_saved;
 }
@@ -134,7 +133,8 @@ bool Form1::openDesign(const QString& path) {
     model::Design design;
     QString error;
     if (!model::readDesignFile(path, &design, &error)) {
-        messageBox(tr("Could not open %1:\n%2").arg(QDir::toNativeSeparators(path), error));
+        // The reason names the file.
+        messageBox(tr("The design could not be opened:\n%1").arg(error));
         return false;
     }
     model::applyDesign(m_session, design);

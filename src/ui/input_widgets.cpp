@@ -18,17 +18,6 @@ void InputField::focusOutEvent(QFocusEvent* e) {
     emit focusLost();
 }
 
-bool InputField::event(QEvent* e) {
-    if (e->type() == QEvent::ShortcutOverride) {
-        auto* key = static_cast<QKeyEvent*>(e);
-        if (key->matches(QKeySequence::Copy) && !hasSelectedText()) {
-            e->ignore();
-            return false;
-        }
-    }
-    return QLineEdit::event(e);
-}
-
 void InputField::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         focusNextChild();

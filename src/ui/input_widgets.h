@@ -23,8 +23,6 @@ signals:
     void focusLost();
 
 protected:
-    // Copy with nothing selected is left to the window (it copies the sheet).
-    bool event(QEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 };

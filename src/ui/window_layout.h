@@ -1,24 +1,19 @@
 #pragma once
 
-#include "chart/chart_export.h"
 #include "chart/surface.h"
 
-// Where the window puts things at 100 %: the two chart surfaces at their
-// twip positions, the side panel right of them. The layout code scales the
-// chart column from here when the window resizes.
+// How the window spaces its content, in pixels at 100 %.
 namespace ui::layout {
 
 constexpr int px(int twips) {
     return chart::pxOfTwips(twips);
 }
 
-constexpr int GraphLeft = 120, GraphTop = 240;  // twips
-constexpr int ChartLeft = 120, ChartTop = 8160; // twips
-
-constexpr int Margin = 8;           // pixels around the window's content
-constexpr int ColumnGap = 11;       // pixels between the chart column and the side panel
-constexpr int SidePanelWidth = 530; // pixels
-// The surfaces' frames are 2 pixels wide on each side.
-constexpr int SidePanelLeft = px(GraphLeft) + chart::GraphWidthPx + 4 + ColumnGap;
+constexpr int Margin = 8;           // around the window's content
+constexpr int ColumnGap = 11;       // between the chart column and the side panel
+constexpr int SidePanelWidth = 530; // the side panel's content
+constexpr int GroupSpacing = 6;     // between the side panel's groups
+constexpr int GroupMargin = 6;      // inside a group's frame
+constexpr int FieldSpacing = 2;     // between the rows of fields
 
 } // namespace ui::layout

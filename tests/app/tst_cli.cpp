@@ -2,6 +2,8 @@
 // sheet as text, JSON and CSV, the inputs given as options, the files it
 // writes (and refuses to write), and the exit codes.
 
+#include "psychro/sheet.h"
+
 #include <QDir>
 #include <QImageReader>
 #include <QJsonDocument>
@@ -119,7 +121,7 @@ void TestCli::optionsAreTypedAndLeft() {
     QFETCH(QStringList, args);
     QFETCH(QStringList, expected);
     const QJsonObject f = sheet(args);
-    QCOMPARE(f.size(), 48);
+    QCOMPARE(f.size(), psychro::FieldCount);
     for (const QString& e : expected)
         QCOMPARE(e.section(u'=', 0, 0) + u'=' + f.value(e.section(u'=', 0, 0)).toString(), e);
     // The same flow whichever way it is written.

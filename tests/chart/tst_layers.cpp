@@ -209,12 +209,15 @@ void TestLayers::coilLineOnlyWhenSwitchedOn() {
     drawPsychrometricChart(d.g, d.s);
     const qsizetype off = d.g.ops.size();
     d.g.clear();
+    PlotLegend(d.g, d.s.objMyGraph); // drawn last, after the coil line
+    const qsizetype legend = d.g.ops.size();
+    d.g.clear();
     d.s.showCoilLine = true;
     drawPsychrometricChart(d.g, d.s);
-    const QList<Op> coil = d.g.ops.mid(off);
+    const QList<Op> coil = d.g.ops.mid(off - legend, d.g.ops.size() - off);
     QVERIFY(coil.size() > 3);
     const QPointF S(d.s.pos.supplyX, d.s.pos.supplyY), A(3.764706, 4.5);
-    for (qsizetype i = 0; i + 1 < coil.size(); ++i) {
+    for (qsizetype i = 0; i + 2 < coil.size(); ++i) {
         const Op& o = coil[i];
         QVERIFY(o.kind == Kind::Line && o.width == 1 && o.colour == colour::Black);
         // Every dash lies on the supply-to-ADP segment.
@@ -222,13 +225,14 @@ void TestLayers::coilLineOnlyWhenSwitchedOn() {
         QVERIFY(near(cross, 0, 1e-6));
     }
     QVERIFY(near(QPointF(coil[0].x1, coil[0].y1), S.x(), S.y()));
-    QVERIFY(near(QPointF(coil[coil.size() - 2].x2, coil[coil.size() - 2].y2), A.x(), A.y()));
-    QVERIFY(coil.back().kind == Kind::Circle &&
-            near(QPointF(coil.back().x1, coil.back().y1), A.x(), A.y()));
+    QVERIFY(near(QPointF(coil[coil.size() - 3].x2, coil[coil.size() - 3].y2), A.x(), A.y()));
+    // The ADP's marker is a ring as large as the states'.
+    QVERIFY(Recorded::ring(&coil[coil.size() - 2], A, marker::Adp));
 }
 
 void TestLayers::wholeChartInOrderWithoutChangingTheState() {
     Recorded d;
+    d.s.pos.outdoorY = 13; // above the chart
     psychro::ChartState before;
     std::memcpy(&before, &d.s, sizeof before);
     drawPsychrometricChart(d.g, d.s);
@@ -244,7 +248,16 @@ void TestLayers::wholeChartInOrderWithoutChangingTheState() {
     // curves, volume lines, then the process and its markers on top.
     int layer = 0;
     QCOMPARE(first.first().kind, Kind::Erase);
+    // Every line and marker stays inside the frame: the humidity curves and
+    // the mixing line are cut at its top edge, the outdoor marker left out.
+    auto inside = [](double x, double y) { return x >= 2 && x <= 12 && y >= 2 && y <= 12; };
+    int cut = 0;
     for (const Op& o : first) {
+        if (o.kind == Kind::Line || o.kind == Kind::Circle)
+            QVERIFY(inside(o.x1, o.y1) && (o.kind == Kind::Circle || inside(o.x2, o.y2)));
+        cut += o.kind == Kind::Line && (o.y1 == 12 || o.y2 == 12) &&
+               (o.colour == colour::Blue || o.width == 4);
+        QVERIFY(o.kind != Kind::Circle || o.colour != marker::Outdoor || o.x1 < 3);
         const int at = o.kind == Kind::Circle        ? 7
                        : o.width == 4                ? 6
                        : o.colour == DarkGreen       ? 5
@@ -257,6 +270,7 @@ void TestLayers::wholeChartInOrderWithoutChangingTheState() {
         layer = at;
     }
     QCOMPARE(layer, 7);
+    QVERIFY(cut >= 6); // five curves and the mixing line
 }
 
 void TestLayers::cycleOfThirtyTwoTicks() {

@@ -372,7 +372,7 @@ private slots:
         const QByteArray latest = sampleFile("nws-api-latest-KPWM.json");
         const QByteArray day = sampleFile("nws-api-observations-KCNK.json");
         const QStringList panel = {
-            "Sat, 17 Aug 2019 11:55:00 +0000", "Temperature: 68.0 deg F", " 20.0 deg C",
+            "Sat, 17 Aug 2019 06:55:00 -0500", "Temperature: 68.0 deg F", " 20.0 deg C",
             "Relative Humidity: 87 %",         "Dew Point: 64.0 deg F",   " 17.8 deg C"};
         const QStringList kept = {"23", "2019-08-17T05:03:00Z 78.1 73.9",
                                   "2019-08-17T05:18:00Z 77.0 73.9",
@@ -414,7 +414,7 @@ private slots:
         QTest::newRow("latest") << "" << latest << day << 200
                                 << QStringList{"60.1",
                                                "90",
-                                               "Wed, 21 Aug 2019 09:51:00 +0000",
+                                               "Wed, 21 Aug 2019 04:51:00 -0500",
                                                "Temperature: 60.1 deg F",
                                                " 15.6 deg C",
                                                "Relative Humidity: 90 %",

@@ -3,7 +3,9 @@
 // slider, the feed switch) and read back through the sheet, the working
 // values, the redraw count and the signals.
 #include "model/design.h"
+#include "model/readout.h"
 #include "model/session.h"
+#include "psychro/chart_geometry.h"
 
 #include <QDir>
 #include <QJsonDocument>
@@ -94,7 +96,27 @@ private slots:
     void manualTimerAndRereading();
     void designFiles_data();
     void designFiles();
+    void readout();
 };
+
+// The chart read at a point, with the sheet's routines: at the return
+// point what the sheet shows; above the saturation curve (59.7 F, .02809
+// lb/lb) only the point itself; outside the plot area nothing.
+void TestSession::readout() {
+    Started s;
+    const psychro::StatePositions& p = s.chart().pos;
+    const QString r = model::readout(s.chart(), p.returnX, p.returnY);
+    QVERIFY2(r.contains("Dry bulb 75.0 °F    Humidity ratio .01118 lb/lb    RH 60 %    "
+                        "Dew point 61 °F    Wet bulb 66 °F"),
+             qPrintable(r));
+    const QString wet = model::readout(s.chart(), 2 + 10 * 24.7 / 85, 2 + 10 * 0.02809 / 0.03);
+    QVERIFY2(wet.endsWith("above saturation") && !wet.contains("Dew point"), qPrintable(wet));
+    // Half way between the 10 % curve and the bottom edge at 5.25 %.
+    const double y1 = 2 + 10 * psychro::rhCurveRatio(1, 75) / 0.03;
+    QVERIFY(model::readout(s.chart(), p.returnX, (2 + y1) / 2).contains("RH 5 %"));
+    QCOMPARE(model::readout(s.chart(), 1.9, 7), QString());
+    QVERIFY(!s.chart().InterpFailed);
+}
 
 // Start-up writes the Manual Entry row's 95 and 51 (a redraw each), leaves
 // the share field (a redraw), switches to manual entry (a redraw) and
@@ -157,9 +179,10 @@ void TestSession::goldenSheets_data() {
            "OutdoorEnthalpy=12.50 ReturnEnthalpy=24.49 SupplyEnthalpy=30.58 MixedEnthalpy=21.36 "
            "OutdoorDew=31 ReturnDew=46 SupplyDew=48 MixedDew=42 OutDoorWetBulb=33 "
            "ReturnWetBulb=57 SupplyWetBulb=66 MixedWetBulb=52 Load=-248,940 Condensate=-0.08 "
-           // h(64, .00705) = 23.042 and h(72, .00705) = 24.987; no ADP above the mixed air.
-           "CoilSensible=-203,532 CoilLatent=-45,408 CoilSHR=0.82 CoilADP= CoilBypass= "
-           "RoomSensible=-151,015 RoomLatent=-13,415 RoomTotal=-164,430 RoomSHR=0.92";
+           // h(64, .00705) = 23.042 and h(72, .00705) = 24.987; no ADP above
+           // the mixed air, and no SHR of a load that is not cooling.
+           "CoilSensible=-203,532 CoilLatent=-45,408 CoilTotal=-248,940 CoilSHR= CoilADP= "
+           "CoilBypass= RoomSensible=-151,015 RoomLatent=-13,415 RoomTotal=-164,430 RoomSHR=";
     // Every saturation correction applies at 111 F; from 112 F no mixed RH.
     QTest::newRow("mixed at 111 F") << "OutdoorTemp=111 OutdoorRH=30 FreshMix=100" << false
                                     << "MixedTemp=111 MixedRH=31 ReturnFlow=0 MixedMass=24341";
@@ -183,6 +206,14 @@ void TestSession::goldenSheets_data() {
         << "OutdoorTemp=72.5 OutdoorRH=50" << false << "OutdoorRatio=.00832";
     QTest::newRow("above the chart")
         << "OutdoorTemp=125" << true << "CoilSensible= CoilSHR= RoomTotal= RoomSHR=";
+    // A dry state is placed on the blend below the 10 % curve even off the
+    // chart; its values would come off the tables' extensions: the warning.
+    QTest::newRow("dry, on the right edge") << "OutdoorTemp=120 OutdoorRH=5" << false << "";
+    QTest::newRow("dry, just beyond it") << "OutdoorTemp=120.5 OutdoorRH=5" << true << "";
+    QTest::newRow("dry, far beyond it") << "OutdoorTemp=200 OutdoorRH=1" << true << "CoilSHR=";
+    // Mixed and supply enthalpies close together: no SHR of 0 to 1 exists.
+    QTest::newRow("supply near the mixed air")
+        << "SupplyTemp=78 SupplyRH=70" << false << "CoilSHR= RoomSHR=";
     QTest::newRow("dry mixed air")
         << "OutdoorTemp=105 OutdoorRH=5 FreshMix=100" << false << "MixedTemp=105 MixedRH=05";
     // Left of the chart the outdoor point drops below W = 0: no mixed RH.
@@ -351,10 +382,16 @@ void TestSession::liveWithoutAFeed() {
     QCOMPARE(s.redrawCount() - before, 4);
     QVERIFY(s.cityRow() == 0 && s.liveFeed() && s.liveView() && !s.refreshing());
     QVERIFY(!s.lastFeedFailure().isEmpty());
-    s.chooseLive(1);
-    QVERIFY(!s.liveFeed() && !s.liveView());
-    QCOMPARE(s.redrawCount() - before, 5);
+    // One message an outage; the status says since when.
+    s.Timer1_Timer();
     QCOMPARE(messages.count(), 1);
+    QVERIFY(s.feedStatus().startsWith("station unreachable since "));
+    s.chooseLive(1);
+    QVERIFY(!s.liveFeed() && !s.liveView() && s.feedStatus().isEmpty());
+    QCOMPARE(s.redrawCount() - before, 6);
+    QCOMPARE(messages.count(), 1);
+    s.chooseLive(0); // a new look at the station
+    QCOMPARE(messages.count(), 2);
 }
 
 // In manual entry the refresh tick only redraws; the switch to manual
@@ -398,9 +435,10 @@ void TestSession::designFiles_data() {
     QTest::newRow("newer") << QByteArray(R"({"format": "quorvel-design", "version": 2})")
                            << "made by a newer version: design version 2";
     QTest::newRow("number input") << design(R"(, "txtOutdoorRH": 50)")
-                                  << "\"txtOutdoorRH\" is not text";
-    QTest::newRow("locked as text") << design(R"(, "locked": "yes")") << "\"locked\"";
-    QTest::newRow("city row 100") << design(R"(, "cityRow": 100)") << "\"cityRow\" 100 is outside";
+                                  << "the OUTDOOR relative humidity is not text";
+    QTest::newRow("locked as text") << design(R"(, "locked": "yes")") << "the slider's lock";
+    QTest::newRow("city row 100") << design(R"(, "cityRow": 100)")
+                                  << "the design city's row 100 is outside";
     QTest::newRow("2 MiB") << design(QByteArray(2 << 20, ' ').constData()) << "larger than";
     QTest::newRow("directory") << QByteArray("dir") << "not a regular file";
     QTest::newRow("unreadable") << QByteArray("unreadable") << "cannot read '";
@@ -442,7 +480,7 @@ void TestSession::designFiles() {
     typed.chooseOperation(d.operation);
     typed.chooseCity(d.cityRow.value_or(0));
     for (size_t i = 0; i < d.inputs.size(); ++i) {
-        const Field g = psychro::fieldByName(QLatin1String(model::designInputNames()[i]));
+        const Field g = psychro::inputFields()[i];
         typed.changeText(g, d.inputs[i].value_or(typed.text(g)));
         typed.leaveField(g);
     }

@@ -175,7 +175,7 @@ private slots:
         QList<double> tops;
         const QStringList lines = pageLines(printPdf("titled.pdf", 300, titled), &tops);
         QCOMPARE(lines.first(), "@0 Project: P-7");
-        QVERIFY(lines[lines.size() - 3].contains("Fresh Air: 25 %"));
+        QVERIFY(lines[lines.size() - 4].contains("Fresh Air: 25 %"));
         QVERIFY(lines.last().contains("Room: Sensible " + s.text(psychro::Field::txtRoomSensible)));
         QVERIFY(QString(tool("pdfinfo", {m_dir.filePath("titled.pdf")}))
                     .contains(QRegularExpression("Pages:\\s+1\\n")));
@@ -198,6 +198,42 @@ private slots:
         const QString pdf = printPdf(failure == 3 ? "none/x.pdf" : "x.pdf", 96, report(), failure);
         QCOMPARE(pdf.isEmpty(), failure > 0);
         QCOMPARE(scaleOf(m_surface), before);
+    }
+
+    // A state the chart cannot give prints as the window shows it: its
+    // values blank, the warning's words below; and whatever the printer's
+    // own margins, nothing comes nearer than half an inch to the paper's
+    // edge, the long coil line wrapped.
+    void pageShowsWhatTheWindowShowsInsideMargins() {
+        model::Session s(nullptr, nullptr);
+        s.startUp();
+        s.changeText(psychro::Field::txtOutdoorTemp, "20");
+        s.setTitleBlock({"P", "AHU", "", "", ""});
+        QVERIFY(s.warning());
+        const QString pdf = m_dir.filePath("edge.pdf");
+        {
+            QPdfWriter writer(pdf);
+            writer.setResolution(300);
+            writer.setPageLayout({QPageSize(QPageSize::A4), QPageLayout::Portrait, {}});
+            QVERIFY(print::printSession(writer, s, m_surface));
+        }
+        const QString text = tool("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY2(text.contains("Values Outside Range of Program") && !text.contains("-.00600"),
+                 qPrintable(text));
+        QVERIFY(
+            QRegularExpression("Humidity Ratio: +Mass \\(#m/hr\\): *\n").match(text).hasMatch());
+        static const QRegularExpression box(
+            R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)")re");
+        int words = 0;
+        for (const auto& m : box.globalMatch(tool("pdftotext", {"-bbox", pdf, "-"}))) {
+            ++words;
+            QVERIFY(m.captured(1).toDouble() >= MarginPt - 0.5 &&
+                    m.captured(2).toDouble() >= MarginPt - 0.5);
+            QVERIFY2(m.captured(3).toDouble() <= 595 - MarginPt + 0.5 &&
+                         m.captured(4).toDouble() <= 842 - MarginPt + 0.5,
+                     qPrintable(m.captured(0)));
+        }
+        QVERIFY(words > 100);
     }
 
     // The PDF of the command line, on the locale's paper, its chart drawn

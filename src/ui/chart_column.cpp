@@ -1,0 +1,85 @@
+#include "ui/chart_column.h"
+
+#include "ui/surface_widget.h"
+
+#include <QEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace ui {
+
+namespace {
+// Pixels between the two charts at zoom 1.
+constexpr int ChartGap = 8;
+// Below this the charts would be no use; the column is never made smaller.
+constexpr double LeastZoom = 0.35;
+} // namespace
+
+ChartColumn::ChartColumn(SurfaceWidget* graph, SurfaceWidget* history, QWidget* parent)
+    : QWidget(parent), m_graph(graph), m_history(history) {
+    setObjectName(QStringLiteral("chartColumn"));
+    graph->setParent(this);
+    history->setParent(this);
+    history->installEventFilter(this);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+QSize ChartColumn::sizeAtZoom(double zoom) const {
+    const QSize g = m_graph->sizeAtZoom(zoom);
+    if (!m_history->isVisibleTo(this))
+        return g;
+    const QSize h = m_history->sizeAtZoom(zoom);
+    return QSize(std::max(g.width(), h.width()),
+                 g.height() + int(std::lround(ChartGap * zoom)) + h.height());
+}
+
+double ChartColumn::zoomFor(const QSize& size) const {
+    const QSize at1 = sizeAtZoom(1.0);
+    // The frames do not scale; the drawing does.
+    const double zoomW = double(size.width()) / at1.width();
+    const double zoomH = double(size.height()) / at1.height();
+    double zoom = std::max(LeastZoom, std::min(zoomW, zoomH));
+    // Rounding the sizes must not make the column overflow by a pixel.
+    while (zoom > LeastZoom &&
+           (sizeAtZoom(zoom).width() > size.width() || sizeAtZoom(zoom).height() > size.height()))
+        zoom -= 0.002;
+    return zoom;
+}
+
+QSize ChartColumn::minimumSizeHint() const {
+    return sizeAtZoom(LeastZoom);
+}
+
+void ChartColumn::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    layoutCharts();
+}
+
+bool ChartColumn::eventFilter(QObject* watched, QEvent* event) {
+    // Showing or hiding the history chart changes the column's share of
+    // each chart.
+    if (watched == m_history &&
+        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
+        updateGeometry();
+        layoutCharts();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ChartColumn::layoutCharts() {
+    const double zoom = zoomFor(size());
+    const bool changed = m_graph->zoom() != zoom || m_history->zoom() != zoom;
+    {
+        // One redraw for both charts, once both are resized.
+        const QSignalBlocker blockGraph(m_graph), blockHistory(m_history);
+        m_graph->setZoom(zoom);
+        m_history->setZoom(zoom);
+    }
+    m_graph->move(0, 0);
+    m_history->move(0, m_graph->height() + int(std::lround(ChartGap * zoom)));
+    if (changed)
+        emit chartsReplaced();
+}
+
+} // namespace ui

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+namespace ui {
+
+class SurfaceWidget;
+
+// The column of the window that holds the charts: the psychrometric chart
+// and, below it while it is shown, the outside-air history chart. Both are
+// drawn at the largest zoom at which they fit the column whole, keeping
+// their proportions, whatever its size; the column never scrolls.
+class ChartColumn : public QWidget {
+    Q_OBJECT
+public:
+    ChartColumn(SurfaceWidget* graph, SurfaceWidget* history, QWidget* parent = nullptr);
+
+    // The zoom at which the charts fill a column of this size.
+    double zoomFor(const QSize& size) const;
+    // The column's size at a zoom.
+    QSize sizeAtZoom(double zoom) const;
+
+    QSize sizeHint() const override { return sizeAtZoom(1.0); }
+    QSize minimumSizeHint() const override;
+
+signals:
+    // The charts were resized: both start blank and are to be drawn.
+    void chartsReplaced();
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void layoutCharts();
+
+    SurfaceWidget* m_graph;
+    SurfaceWidget* m_history;
+};
+
+} // namespace ui
