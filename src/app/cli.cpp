@@ -1,6 +1,7 @@
 #include "cli.h"
 
 #include "options.h"
+#include "outputs.h"
 
 #include "assets.h"
 #include "version.h"
@@ -10,7 +11,7 @@
 #include "chart/chart_export.h"
 #include "feed/feed_settings.h"
 #include "feed/station_feed.h"
-#include "model/design.h"
+#include "model/design_document.h"
 #include "model/session.h"
 #include "model/sheet_export.h"
 #include "print/print_report.h"
@@ -29,14 +30,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace app {
 
 namespace {
-
-constexpr int ExitUsage = 2;
-constexpr int ExitFailure = 1;
 
 // Whoever handled Qt's messages before the headless filter: everything the
 // filter lets through goes on to it.
@@ -62,21 +61,6 @@ bool decodeArguments(int argc, char* argv[], QStringList& args) {
         args.append(arg);
     }
     return true;
-}
-
-void printErr(const QString& text) {
-    QTextStream err(stderr);
-    err << text << Qt::endl;
-}
-
-// Standard output through the program's one checked writer: a full or
-// closed stdout is a failed write.
-bool writeStdout(const QByteArray& bytes) {
-    QString error;
-    if (fileio::writeFile(QString::fromLatin1(fileio::StdoutName), bytes, &error))
-        return true;
-    printErr(QStringLiteral("quorvel: %1").arg(error));
-    return false;
 }
 
 // A headless run needs no display: Qt's offscreen platform, and a runtime
@@ -116,10 +100,12 @@ std::unique_ptr<QCoreApplication> makeApplication(const Request& r, int& argc, c
 }
 
 // The same procedures a user's clicks and typing run, in the window's
-// order. Returns why the feed settings asked for were refused, or empty.
-QString apply(const Request& r, const std::optional<model::Design>& design, model::Session& s) {
-    if (design)
-        model::applyDesign(s, *design);
+// order. Returns why it could not: the design could not be opened or the
+// feed settings asked for were refused.
+QString apply(const Request& r, model::DesignDocument& document, model::Session& s) {
+    QString problem;
+    if (!r.designPath.isEmpty() && !document.open(r.designPath, &problem))
+        return problem;
     if (r.heating)
         s.chooseOperation(1);
     if (r.cityRow >= 0)
@@ -132,7 +118,7 @@ QString apply(const Request& r, const std::optional<model::Design>& design, mode
         }
         if (r.weatherApi)
             settings.nwsBaseUrl = *r.weatherApi;
-        if (QString problem = s.useFeedSettings(settings); !problem.isEmpty())
+        if (problem = s.useFeedSettings(settings); !problem.isEmpty())
             return problem;
     }
     if (r.live)
@@ -146,65 +132,6 @@ QString apply(const Request& r, const std::optional<model::Design>& design, mode
     return QString();
 }
 
-// Every output is prepared in memory first; should any fail, or the run
-// have failed, no file is written or replaced. Then all are put in place
-// together. The sheet goes to standard output first, whatever happens.
-int writeOutputs(const Request& r, const model::Session& s, ui::Form1* window) {
-    if (r.sheet && !writeStdout(r.json ? model::sheetAsJson(s) : model::sheetAsText(s).toUtf8()))
-        return ExitFailure;
-    // What was shown came partly from the defaults: a live run whose
-    // station did not answer has not done what it was asked.
-    if (r.live && !s.lastFeedFailure().isEmpty()) {
-        printErr(QStringLiteral("quorvel: the live feed failed:\n%1").arg(s.lastFeedFailure()));
-        return ExitFailure;
-    }
-    fileio::FileBatch batch;
-    QString error;
-    if (window) {
-        // Rendered straight from the widgets; no window needs to be mapped.
-        // Without alpha and with fast compression: the file is for looking
-        // at, not archiving.
-        const QImage image = window->grab().toImage().convertToFormat(QImage::Format_RGB888);
-        QBuffer png;
-        png.open(QIODevice::WriteOnly);
-        if (!image.save(&png, "PNG", 80)) {
-            printErr(QStringLiteral("quorvel: cannot encode the window as PNG"));
-            return ExitFailure;
-        }
-        batch.add(r.screenshot, png.data());
-    }
-    QByteArray bytes;
-    if (!r.printPdf.isEmpty()) {
-        if (!print::sessionPdf(s, &bytes, &error)) {
-            printErr(QStringLiteral("Print Failed\nquorvel: %1").arg(error));
-            return ExitFailure;
-        }
-        batch.add(r.printPdf, bytes);
-    }
-    if (!r.exportChart.isEmpty()) {
-        if (!chart::encodeChart(s.chart(), chart::chartFormatOf(r.exportChart, r.chartFormat),
-                                &bytes, &error)) {
-            printErr(QStringLiteral("quorvel: '%1': %2").arg(r.exportChart, error));
-            return ExitFailure;
-        }
-        batch.add(r.exportChart, bytes);
-    }
-    if (!r.csv.isEmpty())
-        batch.add(r.csv, model::sheetAsCsv(s).toUtf8());
-    if (!r.saveDesign.isEmpty()) {
-        if (!model::designFileBytes(model::designOf(s), &bytes, &error)) {
-            printErr(QStringLiteral("quorvel: '%1': %2").arg(r.saveDesign, error));
-            return ExitFailure;
-        }
-        batch.add(r.saveDesign, bytes);
-    }
-    if (!batch.commit(&error)) {
-        printErr(QStringLiteral("quorvel: %1").arg(error));
-        return ExitFailure;
-    }
-    return 0;
-}
-
 // The window, opened as the user opens a file when a design is given:
 // named in the title, saved as it is; one that cannot be read is said so
 // in the window.
@@ -216,39 +143,66 @@ int runWindow(model::Session& session, const QString& designPath) {
     return QApplication::exec();
 }
 
-} // namespace
+// A headless run: the Session (and for a screenshot the window) started,
+// the options applied, the outputs written.
+int runHeadless(const Request& r, model::Session& session) {
+    // Nobody is there to click a message away: it goes to stderr.
+    std::unique_ptr<ui::Form1> window;
+    std::unique_ptr<model::DesignDocument> own;
+    if (!r.screenshot.isEmpty()) {
+        window = std::make_unique<ui::Form1>(session);
+        window->messageBox = [](const QString& message) { printErr(message); };
+        // As it opens on a 1366 x 768 screen, less the window's title bar.
+        window->resize(1366, 740);
+    } else {
+        QObject::connect(&session, &model::Session::message,
+                         [](const QString& message) { printErr(message); });
+        session.startUp();
+        own = std::make_unique<model::DesignDocument>(session);
+    }
+    if (!session.settingsProblem().isEmpty())
+        printErr(QStringLiteral("quorvel: %1; using the built-in feed settings")
+                     .arg(session.settingsProblem()));
+    model::DesignDocument& document = window ? window->document() : *own;
+    if (const QString problem = apply(r, document, session); !problem.isEmpty()) {
+        printErr(QStringLiteral("quorvel: %1").arg(problem));
+        return ExitFailure;
+    }
+    const int code = writeOutputs(r, session, document, window.get());
+    if (window && code == 0) {
+        // Tearing down a window and Qt's widget caches costs a fifth of a
+        // screenshot run, and everything is written.
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(0);
+    }
+    return code;
+}
 
-int run(int argc, char* argv[]) {
+// Usage is settled before any window system is touched, so a mistyped
+// option gets its message even where no display exists. Returns the exit
+// code when the run ends here.
+std::optional<int> settleUsage(int argc, char* argv[], Request& r) {
     QStringList args;
-    Request r;
     QString text;
     const Parsed parsed =
         decodeArguments(argc, argv, args) ? parseArguments(args, &r, &text) : Parsed::Usage;
-    if (parsed != Parsed::Run) {
-        // Usage is settled before any window system is touched, so a
-        // mistyped option gets its message even where no display exists.
-        const QCoreApplication core(argc, argv);
-        if (parsed != Parsed::Usage)
-            return writeStdout(text.toUtf8()) ? 0 : ExitFailure;
-        printErr(args.size() == argc
-                     ? QStringLiteral("quorvel: %1\nTry 'quorvel --help'.").arg(text)
-                     : QStringLiteral("quorvel: an argument is not valid UTF-8 text"));
-        return ExitUsage;
-    }
+    if (parsed == Parsed::Run)
+        return std::nullopt;
+    const QCoreApplication core(argc, argv);
+    if (parsed != Parsed::Usage)
+        return writeStdout(text.toUtf8()) ? 0 : ExitFailure;
+    printErr(args.size() == argc ? QStringLiteral("quorvel: %1\nTry 'quorvel --help'.").arg(text)
+                                 : QStringLiteral("quorvel: an argument is not valid UTF-8 text"));
+    return ExitUsage;
+}
 
-    std::optional<model::Design> design;
-    if (!r.designPath.isEmpty()) {
-        model::Design read;
-        if (model::readDesignFile(r.designPath, &read, &text)) {
-            design = read;
-        } else {
-            printErr(QStringLiteral("quorvel: %1").arg(text));
-            // The window opens anyway and says why: whoever double-clicked
-            // the file sees no terminal.
-            if (r.headless)
-                return ExitFailure;
-        }
-    }
+} // namespace
+
+int run(int argc, char* argv[]) {
+    Request r;
+    if (const std::optional<int> code = settleUsage(argc, argv, r))
+        return *code;
     if (!r.headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         printErr(QStringLiteral("quorvel: no display available; use --screenshot FILE to render "
@@ -269,37 +223,7 @@ int run(int argc, char* argv[]) {
     stationFeed.setNow(r.now);
     model::Session session(&stationFeed, &store);
     session.setNow(r.now);
-    if (!r.headless)
-        return runWindow(session, r.designPath);
-
-    // Nobody is there to click a message away: it goes to stderr.
-    std::unique_ptr<ui::Form1> window;
-    if (!r.screenshot.isEmpty()) {
-        window = std::make_unique<ui::Form1>(session);
-        window->messageBox = [](const QString& message) { printErr(message); };
-        // As it opens on a 1366 x 768 screen, less the window's title bar.
-        window->resize(1366, 740);
-    } else {
-        QObject::connect(&session, &model::Session::message,
-                         [](const QString& message) { printErr(message); });
-        session.startUp();
-    }
-    if (!session.settingsProblem().isEmpty())
-        printErr(QStringLiteral("quorvel: %1; using the built-in feed settings")
-                     .arg(session.settingsProblem()));
-    if (const QString problem = apply(r, design, session); !problem.isEmpty()) {
-        printErr(QStringLiteral("quorvel: %1").arg(problem));
-        return ExitFailure;
-    }
-    const int code = writeOutputs(r, session, window.get());
-    if (window && code == 0) {
-        // Tearing down a window and Qt's widget caches costs a fifth of a
-        // screenshot run, and everything is written.
-        std::fflush(stdout);
-        std::fflush(stderr);
-        std::_Exit(0);
-    }
-    return code;
+    return r.headless ? runHeadless(r, session) : runWindow(session, r.designPath);
 }
 
 } // namespace app

@@ -4,6 +4,7 @@
 
 #include "chart/chart_export.h"
 #include "fileio/safe_write.h"
+#include "model/design.h"
 #include "model/feed_types.h"
 #include "psychro/design_cities.h"
 
@@ -235,7 +236,8 @@ bool readDesignPath(const QCommandLineParser& p, Request* r, QString* why) {
     r->designPath = p.value(QStringLiteral("design"));
     const QStringList positional = p.positionalArguments();
     for (qsizetype i = 0; i < positional.size(); ++i) {
-        if (i > 0 || !positional[i].endsWith(QLatin1String(".qpsy"), Qt::CaseInsensitive)) {
+        const QString suffix = u'.' + QLatin1String(model::DesignSuffix);
+        if (i > 0 || !positional[i].endsWith(suffix, Qt::CaseInsensitive)) {
             *why = QStringLiteral("unexpected argument '%1'").arg(positional[i]);
             return false;
         }

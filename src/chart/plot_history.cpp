@@ -47,7 +47,8 @@ void trace(Surface& c, const clsGraph& g, std::span<const QString> obsTime,
     const size_t n = std::min(obsTime.size(), values.size());
     if (n < 2)
         return;
-    const size_t last = std::min<size_t>(500, n - 1);
+    // Slot 0 is not read; the history's slots are one more than its readings.
+    const size_t last = n - 1;
     for (size_t k = 1; k <= last; ++k) {
         if (obsTime[k].isEmpty())
             break;

@@ -20,7 +20,7 @@ void Plot_RH(Surface& g, const psychro::clsGraph& graph) {
         w.gx1 = 0;
         w.gy1 = 0;
         const auto& label = labels[size_t(k)];
-        for (int T = 35; T <= 120; ++T) {
+        for (int T = int(psychro::ChartMinTemp); T <= int(psychro::ChartMaxTemp); ++T) {
             // Not limited to the plot area: the surface edge cuts the curves.
             const double yk = psychro::yOfRatio(graph, psychro::rhCurveRatio(k, T));
             const double xT = psychro::xOfTemperature(graph, T);

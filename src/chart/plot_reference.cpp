@@ -30,18 +30,18 @@ void Plot_WetBulb(Surface& g, const ChartState& s) {
     const psychro::LineTables& t = s.tables;
     g.FontTransparent(true);
     g.BackColor(colour::White);
-    const double tempStep = 85.0 / 17.0; // 5 F
     const auto& lines = psychro::wetBulbLines();
-    for (int i = 1; i <= 18; ++i) {
+    const int last = psychro::DryBulbGridLines;
+    for (int i = 1; i <= last; ++i) {
         const double x = t.WBX1[size_t(i)], y = t.WBY1[size_t(i)];
-        const double T = (i - 1) * tempStep + 35;
+        const double T = (i - 1) * psychro::DryBulbGridStep + psychro::ChartMinTemp;
         const QString label = psychro::FormatNumber(T, QStringLiteral("###,##0"));
         g.setCurrentX(x - (double(label.size()) / 2) * CharWidth);
         g.setCurrentY(graph.sngMinYValue - 0.125);
         g.DrawWidth(1);
         g.ForeColor(colour::Black);
         g.Print(label);
-        g.ForeColor(i == 1 || i == 18 ? colour::Black : colour::Gray);
+        g.ForeColor(i == 1 || i == last ? colour::Black : colour::Gray);
         g.Line(x, graph.sngMinYValue, x, y);
         g.ForeColor(colour::DarkRed);
         if (i <= 11)
@@ -85,7 +85,7 @@ void Plot_Y_Axis(Surface& g, const clsGraph& graph) {
 
 void Plot_Saturation(Surface& g, const clsGraph& graph) {
     CurveWork w;
-    for (int T = 35; T <= 120; ++T) {
+    for (int T = int(psychro::ChartMinTemp); T <= int(psychro::ChartMaxTemp); ++T) {
         w.Y = psychro::ToSingle(psychro::yOfRatio(graph, psychro::saturationRatio(T)));
         if (w.Y > graph.sngMaxYValue)
             w.Y = graph.sngMaxYValue;

@@ -79,26 +79,10 @@ bool StationFeed::addresses(const model::FeedSettings& settings, model::FeedAddr
     return true;
 }
 
-bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
-    body.clear();
-    const QUrl url(typed.trimmed());
-    auto failed = [&](const QString& text) {
-        body.clear();
-        // Qt's texts may quote the address; its password is not shown.
-        if (why)
-            *why = url.password().isEmpty()
-                       ? text
-                       : QString(text).replace(url.password(), QStringLiteral("***"));
-        return false;
-    };
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
-        return failed(QStringLiteral("not an http or https address"));
-    if (!m_network)
-        m_network = std::make_unique<QNetworkAccessManager>();
-
+QNetworkRequest StationFeed::request(const QUrl& url, const QString& typed,
+                                     qint64* maxBytes) const {
     QNetworkRequest request(url);
-    qint64 maxBytes = m_maxBytes;
+    *maxBytes = m_maxBytes;
     if (m_weatherService) {
         // The service refuses clients that do not say who they are.
         QString agent = QStringLiteral("Quorvel Psychrometry/") + QLatin1String(version::Text);
@@ -107,7 +91,8 @@ bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
         request.setHeader(QNetworkRequest::UserAgentHeader, agent);
         request.setRawHeader("Accept", "application/geo+json");
         // A moment replayed reads its current conditions from a collection.
-        maxBytes = typed == m_historyUrl || m_now.isValid() ? MaxObservationsBytes : MaxLatestBytes;
+        *maxBytes =
+            typed == m_historyUrl || m_now.isValid() ? MaxObservationsBytes : MaxLatestBytes;
     }
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -115,67 +100,95 @@ bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
     // A fresh observation every time, never a cached one.
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
+    return request;
+}
 
-    std::unique_ptr<QNetworkReply> reply(m_network->get(request));
+QString StationFeed::receive(QNetworkReply& reply, qint64 maxBytes, QByteArray& body) const {
     // Qt's network thread reads ahead of this one as far as the read buffer
     // lets it: without a limit a busy window lets hundreds of megabytes
     // pile up before the count below sees them.
     if (maxBytes >= 0)
-        reply->setReadBufferSize(maxBytes + 1);
+        reply.setReadBufferSize(maxBytes + 1);
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
     QString failure;
-
     auto fail = [&](const QString& text) {
         if (failure.isEmpty())
             failure = text;
-        reply->abort(); // emits finished, which ends the loop
+        reply.abort(); // emits finished, which ends the loop
     };
     auto tooLarge = [&](qint64 bytes) { return maxBytes >= 0 && bytes > maxBytes; };
-
     QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
         fail(QStringLiteral("no answer within %1 s").arg(m_timeoutMs / 1000.0));
     });
-    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    QObject::connect(&reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+        const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid() && tooLarge(length.toLongLong()))
             fail(tooLargeText(maxBytes));
     });
     // Counted as it arrives: a body without a length stops at the cap too.
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
-        body += reply->readAll();
+    QObject::connect(&reply, &QNetworkReply::readyRead, &loop, [&] {
+        body += reply.readAll();
         if (tooLarge(body.size()))
             fail(tooLargeText(maxBytes));
     });
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-
-    if (!reply->isFinished()) {
+    QObject::connect(&reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply.isFinished()) {
         timer.start(m_timeoutMs);
         loop.exec();
     }
     timer.stop();
-
+    reply.disconnect(&loop);
     if (failure.isEmpty()) {
-        body += reply->readAll();
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (m_weatherService && status == 404)
-            failure = QStringLiteral("station %1 not found").arg(m_station);
-        else if (m_weatherService && (status == 429 || status == 503))
-            failure = QStringLiteral("the weather service is busy (HTTP %1); trying again at "
-                                     "the next update")
-                          .arg(status);
-        else if (status >= 400)
-            failure = (QStringLiteral("HTTP %1 ").arg(status) +
-                       reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
-                          .trimmed();
-        else if (reply->error() != QNetworkReply::NoError)
-            failure = networkErrorText(*reply);
-        else if (tooLarge(body.size()))
+        body += reply.readAll();
+        failure = outcome(reply);
+        if (failure.isEmpty() && tooLarge(body.size()))
             failure = tooLargeText(maxBytes);
     }
-    reply->disconnect(&loop);
-    return failure.isEmpty() || failed(failure);
+    return failure;
+}
+
+// What the answer's status and Qt say; empty for a document.
+QString StationFeed::outcome(const QNetworkReply& reply) const {
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (m_weatherService && status == 404)
+        return QStringLiteral("station %1 not found").arg(m_station);
+    if (m_weatherService && (status == 429 || status == 503))
+        return QStringLiteral("the weather service is busy (HTTP %1); trying again at the next "
+                              "update")
+            .arg(status);
+    if (status >= 400)
+        return (QStringLiteral("HTTP %1 ").arg(status) +
+                reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
+            .trimmed();
+    if (reply.error() != QNetworkReply::NoError)
+        return networkErrorText(reply);
+    return QString();
+}
+
+bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
+    body.clear();
+    const QUrl url(typed.trimmed());
+    const QString scheme = url.scheme().toLower();
+    QString failure;
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        failure = QStringLiteral("not an http or https address");
+    } else {
+        if (!m_network)
+            m_network = std::make_unique<QNetworkAccessManager>();
+        qint64 maxBytes = 0;
+        const std::unique_ptr<QNetworkReply> reply(m_network->get(request(url, typed, &maxBytes)));
+        failure = receive(*reply, maxBytes, body);
+    }
+    if (failure.isEmpty())
+        return true;
+    body.clear();
+    // Qt's texts may quote the address; its password is not shown.
+    if (why)
+        *why = url.password().isEmpty() ? failure
+                                        : failure.replace(url.password(), QStringLiteral("***"));
+    return false;
 }
 
 bool StationFeed::readCurrent(const QByteArray& document, QList<model::CurrentReading>& readings,

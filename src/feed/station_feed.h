@@ -10,6 +10,9 @@
 #include <memory>
 
 class QNetworkAccessManager;
+class QNetworkReply;
+class QNetworkRequest;
+class QUrl;
 
 namespace feed {
 
@@ -50,6 +53,12 @@ public:
     void setNow(const QDateTime& now) { m_now = now; }
 
 private:
+    QNetworkRequest request(const QUrl& url, const QString& typed, qint64* maxBytes) const;
+    // Waits for the answer, within the time-out and maxBytes; the reason
+    // it failed, or empty.
+    QString receive(QNetworkReply& reply, qint64 maxBytes, QByteArray& body) const;
+    QString outcome(const QNetworkReply& reply) const;
+
     // Made on the first fetch: most runs never go live, and start-up need
     // not pay for the network stack.
     std::unique_ptr<QNetworkAccessManager> m_network;

@@ -82,6 +82,21 @@ bool parse(const QByteArray& document, QJsonObject* root, QString* error) {
     return true;
 }
 
+// The observations of a collection document.
+bool parseCollection(const QByteArray& document, QJsonArray* features, QString* error) {
+    QJsonObject root;
+    if (!parse(document, &root, error))
+        return false;
+    const QJsonValue value = root.value(QLatin1String("features"));
+    if (!value.isArray()) {
+        if (error)
+            *error = notJson(QStringLiteral("no observations"));
+        return false;
+    }
+    *features = value.toArray();
+    return true;
+}
+
 QString isoOffset(const QDateTime& t) {
     QString text = t.toString(Qt::ISODate);
     if (text.endsWith(u'Z')) // the service writes offsets, never Z
@@ -201,18 +216,12 @@ bool readLatestObservation(const QByteArray& document, const QDateTime& latest,
 
 bool readObservationAt(const QByteArray& document, const QDateTime& at,
                        QList<model::CurrentReading>& readings, QString* error) {
-    QJsonObject root;
-    if (!parse(document, &root, error))
+    QJsonArray features;
+    if (!parseCollection(document, &features, error))
         return false;
-    const QJsonValue features = root.value(QLatin1String("features"));
-    if (!features.isArray()) {
-        if (error)
-            *error = notJson(QStringLiteral("no observations"));
-        return false;
-    }
     QJsonObject newest;
     QDateTime newestTime;
-    for (const QJsonValue& f : features.toArray()) {
+    for (const QJsonValue& f : features) {
         const QJsonObject p = f.toObject().value(QLatin1String("properties")).toObject();
         const QDateTime time = timestampOf(p);
         if (time.isValid() && time <= at && (!newestTime.isValid() || time > newestTime)) {
@@ -232,21 +241,15 @@ bool readObservationAt(const QByteArray& document, const QDateTime& at,
 
 bool readObservations(const QByteArray& document, const QDateTime& from, const QDateTime& to,
                       model::ObservationHistory& history, QString* error) {
-    QJsonObject root;
-    if (!parse(document, &root, error))
+    QJsonArray features;
+    if (!parseCollection(document, &features, error))
         return false;
-    const QJsonValue features = root.value(QLatin1String("features"));
-    if (!features.isArray()) {
-        if (error)
-            *error = notJson(QStringLiteral("no observations"));
-        return false;
-    }
     struct Ob {
         QDateTime time;
         float t, d;
     };
     std::vector<Ob> kept;
-    for (const QJsonValue& f : features.toArray()) {
+    for (const QJsonValue& f : features) {
         const QJsonObject p = f.toObject().value(QLatin1String("properties")).toObject();
         const QDateTime time = timestampOf(p);
         if (!time.isValid() || time < from || time > to)

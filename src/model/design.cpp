@@ -108,7 +108,9 @@ bool readTitle(const QJsonValue& value, Design* d, QString* why) {
     return true;
 }
 
-bool readDesign(const QByteArray& json, Design* d, QString* why) {
+// The design's object, when the JSON is one of this program's designs of
+// the version it reads.
+bool readHeader(const QByteArray& json, QJsonObject* root, QString* why) {
     QJsonParseError parse{};
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parse);
     if (parse.error != QJsonParseError::NoError) {
@@ -120,14 +122,14 @@ bool readDesign(const QByteArray& json, Design* d, QString* why) {
         *why = QStringLiteral("not a JSON object");
         return false;
     }
-    QJsonObject root = doc.object();
-    if (root.take(FormatKey) != QJsonValue(FormatName)) {
+    *root = doc.object();
+    if (root->take(FormatKey) != QJsonValue(FormatName)) {
         *why = QStringLiteral("not a Quorvel design (\"format\" is not \"%1\")").arg(FormatName);
         return false;
     }
     // Any whole number is a version: one beyond int's range is simply a
     // newer one.
-    const QJsonValue versionValue = root.take(VersionKey);
+    const QJsonValue versionValue = root->take(VersionKey);
     const double version = versionValue.toDouble(qQNaN());
     if (!versionValue.isDouble() || version != std::floor(version)) {
         *why = versionValue.isUndefined() ? QStringLiteral("no \"version\"")
@@ -135,29 +137,18 @@ bool readDesign(const QByteArray& json, Design* d, QString* why) {
         return false;
     }
     const QString versionText = QString::number(version, 'f', 0);
-    if (version > DesignVersion) {
+    if (version > DesignVersion)
         *why = QStringLiteral("made by a newer version: design version %1 (this program reads "
                               "version %2)")
                    .arg(versionText)
                    .arg(DesignVersion);
-        return false;
-    }
-    if (version < DesignVersion) {
+    else if (version < DesignVersion)
         *why = QStringLiteral("unknown design version %1").arg(versionText);
-        return false;
-    }
+    return version == DesignVersion;
+}
 
-    for (size_t i = 0; i < d->inputs.size(); ++i) {
-        const QString key = inputKey(i);
-        const QJsonValue v = root.take(key);
-        if (v.isUndefined())
-            continue;
-        if (!v.isString()) {
-            *why = notText(key);
-            return false;
-        }
-        d->inputs[i] = v.toString();
-    }
+// The lock, the operation and the city row.
+bool readChoices(QJsonObject& root, Design* d, QString* why) {
     if (const QJsonValue v = root.take(LockedKey); !v.isUndefined()) {
         if (!v.isBool()) {
             *why = QStringLiteral("the slider's lock is not true or false");
@@ -172,22 +163,41 @@ bool readDesign(const QByteArray& json, Design* d, QString* why) {
         }
         d->operation = v == QJsonValue(OperationNames[1]) ? 1 : 0;
     }
-    if (const QJsonValue v = root.take(CityRowKey); !v.isUndefined() && !v.isNull()) {
-        const std::optional<int> row = wholeNumber(v);
-        if (!row) {
-            *why = QStringLiteral("the design city is not a row number");
-            return false;
-        }
-        if (*row < 0 || *row >= psychro::CityCount) {
-            *why = QStringLiteral("the design city's row %1 is outside 0 to %2")
-                       .arg(*row)
-                       .arg(psychro::CityCount - 1);
-            return false;
-        }
-        if (*row > 0) // row 0 is "Manual Entry"
-            d->cityRow = *row;
+    const QJsonValue v = root.take(CityRowKey);
+    if (v.isUndefined() || v.isNull())
+        return true;
+    const std::optional<int> row = wholeNumber(v);
+    if (!row) {
+        *why = QStringLiteral("the design city is not a row number");
+        return false;
     }
-    if (!readTitle(root.take(TitleKey), d, why))
+    if (*row < 0 || *row >= psychro::CityCount) {
+        *why = QStringLiteral("the design city's row %1 is outside 0 to %2")
+                   .arg(*row)
+                   .arg(psychro::CityCount - 1);
+        return false;
+    }
+    if (*row > 0) // row 0 is "Manual Entry"
+        d->cityRow = *row;
+    return true;
+}
+
+bool readDesign(const QByteArray& json, Design* d, QString* why) {
+    QJsonObject root;
+    if (!readHeader(json, &root, why))
+        return false;
+    for (size_t i = 0; i < d->inputs.size(); ++i) {
+        const QString key = inputKey(i);
+        const QJsonValue v = root.take(key);
+        if (v.isUndefined())
+            continue;
+        if (!v.isString()) {
+            *why = notText(key);
+            return false;
+        }
+        d->inputs[i] = v.toString();
+    }
+    if (!readChoices(root, d, why) || !readTitle(root.take(TitleKey), d, why))
         return false;
     for (auto it = root.constBegin(); it != root.constEnd(); ++it)
         d->unknown.insert(it.key(), it.value());

@@ -18,6 +18,9 @@ namespace model {
 
 class Session;
 
+// The suffix of a design file, without its dot.
+inline constexpr char DesignSuffix[] = "qpsy";
+
 struct TitleBlock {
     QString project, airHandler, engineer, date, notes;
     bool isEmpty() const;

@@ -140,11 +140,10 @@ void fillLineTables(ChartState& s) {
     // The dry-bulb grid every 5 F: each grid line's top on the saturation
     // curve (cut at the top edge) starts the wet-bulb line of its
     // temperature; lines 1..11 run down to the bottom or the right edge.
-    const double tempStep = 85.0 / 17.0;
-    const double xStep = double(g.sngMaxXValue - g.sngMinXValue) / 17.0;
-    for (int i = 1; i <= 18; ++i) {
+    const double xStep = double(g.sngMaxXValue - g.sngMinXValue) / (DryBulbGridLines - 1);
+    for (int i = 1; i <= DryBulbGridLines; ++i) {
         const double x = (i - 1) * xStep + g.sngMinXValue;
-        const double T = (i - 1) * tempStep + 35;
+        const double T = (i - 1) * DryBulbGridStep + ChartMinTemp;
         t.WBX1[size_t(i)] = x;
         t.WBY1[size_t(i)] = std::min(yOfRatio(g, saturationRatio(T)), double(g.sngMaxYValue));
         if (i > 11)
@@ -175,7 +174,9 @@ void placeStates(ChartState& s, double supplyT, double returnT) {
     // temperature matches no whole-degree step of 35..120 F.
     std::array<float, 11> outdoorC{}, supplyC{}, returnC{};
     const double To = RoundHalfEven(double(s.in.gTemperature));
-    auto onStep = [](double T) { return T >= 35 && T <= 120 && T == std::floor(T); };
+    auto onStep = [](double T) {
+        return T >= ChartMinTemp && T <= ChartMaxTemp && T == std::floor(T);
+    };
     const bool outdoorOn = onStep(To), supplyOn = onStep(supplyT), returnOn = onStep(returnT);
     for (int k = 1; k <= 10; ++k) {
         auto heightAt = [&](double T) {
@@ -230,13 +231,13 @@ void placeStates(ChartState& s, double supplyT, double returnT) {
             }
         }
     }
-    if (s.in.gTemperature < 35)
+    if (s.in.gTemperature < ChartMinTemp)
         s.pos.outdoorx = g.sngMinXValue;
 }
 
 double saturationYOfX(const clsGraph& g, double x) {
-    const double T = std::clamp(temperatureOfX(g, x), 35.0, 120.0);
-    const double T0 = std::min(std::floor(T), 119.0);
+    const double T = std::clamp(temperatureOfX(g, x), ChartMinTemp, ChartMaxTemp);
+    const double T0 = std::min(std::floor(T), ChartMaxTemp - 1);
     auto at = [&g](double t) {
         return std::min(double(ToSingle(yOfRatio(g, saturationRatio(t)))), double(g.sngMaxYValue));
     };

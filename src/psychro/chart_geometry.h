@@ -16,6 +16,9 @@ namespace psychro {
 inline constexpr double ChartMinTemp = 35;
 inline constexpr double ChartMaxTemp = 120;
 inline constexpr double FullScaleRatio = 0.03;
+// The dry-bulb grid: a line every 5 F across the chart, both edges included.
+inline constexpr double DryBulbGridStep = 5;
+inline constexpr int DryBulbGridLines = int((ChartMaxTemp - ChartMinTemp) / DryBulbGridStep) + 1;
 
 // The plot bounds the scale setup gives the graph settings: plot area
 // (2,2)-(12,12) inside a 0..14 field.

@@ -58,6 +58,88 @@ QString coilCaption(bool heating) {
                    : QStringLiteral("Cooling Coil and Room");
 }
 
+namespace {
+
+// The sheet's numbers as the coil and room rows read them: the whole text
+// of each field, none of them missing.
+struct Reader {
+    const Sheet& sh;
+    bool ok = true;
+    double operator()(Field f) {
+        bool good = false;
+        const double v = StrictNumber(sh[f], &good);
+        ok = ok && good && std::isfinite(v);
+        return v;
+    }
+};
+
+// A sensible heat ratio is a share of a cooling load: only for a positive
+// total, and only between 0 and 1; otherwise the field says why it is empty.
+void showShr(Sheet& sh, Field field, double sensible, double total, bool heating) {
+    const double r = sensible / total;
+    QString& why = sh.emptyWhy[size_t(field)];
+    if (heating)
+        why = QStringLiteral("no sensible heat ratio in heating");
+    else if (!(total > 0))
+        why = QStringLiteral("no cooling load");
+    else if (!(r >= 0 && r <= 1))
+        why = QStringLiteral("sensible and latent loads of opposite signs");
+    else
+        sh[field] = formatted(r, "0.00");
+}
+
+// Coil: mixed air to supply, and where its line meets saturation.
+void coilSplit(Sheet& sh, ChartState& s, bool heating, double cfm, double Ts, double Ws,
+               double hS) {
+    using F = Field;
+    Reader number{sh};
+    const double Tm = number(F::txtMixedTemp);
+    const double Wm = number(F::txtMixedRatio);
+    const double hM = number(F::txtMixedEnthalpy);
+    if (!number.ok)
+        return;
+    const double total = cfm * LoadFactor * (hM - hS); // as the load is computed
+    const double sensible = LoadFactor * cfm * (moistAirEnthalpy(Tm, Ws) - hS);
+    sh[F::txtCoilSensible] = formatted(sensible, "#,##0");
+    sh[F::txtCoilLatent] = formatted(total - sensible, "#,##0");
+    sh[F::txtCoilTotal] = formatted(total, "#,##0");
+    showShr(sh, F::txtCoilSHR, sensible, total, heating);
+    double adp = 0;
+    QString why;
+    if (heating)
+        why = QStringLiteral("no apparatus dew point in heating");
+    else if (!(Ts < Tm && hS < hM))
+        why = QStringLiteral("supply not below mixed air");
+    else if (!apparatusDewPoint(Tm, Wm, Ts, Ws, adp))
+        why = QStringLiteral("the coil line does not reach saturation on the chart");
+    if (why.isEmpty()) {
+        sh[F::txtCoilADP] = formatted(adp, "##0.0");
+        sh[F::txtCoilBypass] = formatted((Ts - adp) / (Tm - adp), "0.00");
+        s.coilAdpShown = true;
+        s.coilAdpT = adp;
+        s.coilAdpW = chordRatio(adp);
+    }
+    sh.emptyWhy[size_t(F::txtCoilADP)] = sh.emptyWhy[size_t(F::txtCoilBypass)] = why;
+}
+
+// Room: supply air to return air.
+void roomSplit(Sheet& sh, bool heating, double cfm, double Ws, double hS) {
+    using F = Field;
+    Reader number{sh};
+    const double Tr = number(F::txtReturnTemp);
+    const double hR = number(F::txtReturnEnthalpy);
+    if (!number.ok)
+        return;
+    const double total = LoadFactor * cfm * (hR - hS);
+    const double sensible = LoadFactor * cfm * (moistAirEnthalpy(Tr, Ws) - hS);
+    sh[F::txtRoomSensible] = formatted(sensible, "#,##0");
+    sh[F::txtRoomLatent] = formatted(total - sensible, "#,##0");
+    sh[F::txtRoomTotal] = formatted(total, "#,##0");
+    showShr(sh, F::txtRoomSHR, sensible, total, heating);
+}
+
+} // namespace
+
 void RunCoilAnalysis(Sheet& sh, ChartState& s, bool heating) {
     using F = Field;
     const F coilFields[] = {
@@ -70,78 +152,16 @@ void RunCoilAnalysis(Sheet& sh, ChartState& s, bool heating) {
     s.coilAdpShown = false;
     if (sh.warning)
         return;
-
-    bool ok = true;
-    auto number = [&](F f) {
-        bool good = false;
-        const double v = StrictNumber(sh[f], &good);
-        ok = ok && good && std::isfinite(v);
-        return v;
-    };
+    Reader number{sh};
     // The supply flow as the load reads it.
     const double cfm = number(F::txtSupplyFlow);
-    ok = ok && cfm == LeadingNumber(sh[F::txtSupplyFlow]);
     const double Ts = number(F::txtSupplyTemp);
     const double Ws = number(F::txtSupplyRatio);
     const double hS = number(F::txtSupplyEnthalpy);
-    if (!ok)
+    if (!number.ok || cfm != LeadingNumber(sh[F::txtSupplyFlow]))
         return;
-    // A sensible heat ratio is a share of a cooling load: only for a
-    // positive total, and only between 0 and 1.
-    auto shr = [&](F field, double sensible, double total) {
-        const double r = sensible / total;
-        if (heating)
-            sh.emptyWhy[size_t(field)] = QStringLiteral("no sensible heat ratio in heating");
-        else if (!(total > 0))
-            sh.emptyWhy[size_t(field)] = QStringLiteral("no cooling load");
-        else if (!(r >= 0 && r <= 1))
-            sh.emptyWhy[size_t(field)] =
-                QStringLiteral("sensible and latent loads of opposite signs");
-        else
-            sh[field] = formatted(r, "0.00");
-    };
-
-    // Coil: mixed air to supply.
-    const double Tm = number(F::txtMixedTemp);
-    const double Wm = number(F::txtMixedRatio);
-    const double hM = number(F::txtMixedEnthalpy);
-    if (ok) {
-        const double total = cfm * LoadFactor * (hM - hS); // as the load is computed
-        const double sensible = LoadFactor * cfm * (moistAirEnthalpy(Tm, Ws) - hS);
-        sh[F::txtCoilSensible] = formatted(sensible, "#,##0");
-        sh[F::txtCoilLatent] = formatted(total - sensible, "#,##0");
-        sh[F::txtCoilTotal] = formatted(total, "#,##0");
-        shr(F::txtCoilSHR, sensible, total);
-        double adp = 0;
-        QString why;
-        if (heating)
-            why = QStringLiteral("no apparatus dew point in heating");
-        else if (!(Ts < Tm && hS < hM))
-            why = QStringLiteral("supply not below mixed air");
-        else if (!apparatusDewPoint(Tm, Wm, Ts, Ws, adp))
-            why = QStringLiteral("the coil line does not reach saturation on the chart");
-        if (why.isEmpty()) {
-            sh[F::txtCoilADP] = formatted(adp, "##0.0");
-            sh[F::txtCoilBypass] = formatted((Ts - adp) / (Tm - adp), "0.00");
-            s.coilAdpShown = true;
-            s.coilAdpT = adp;
-            s.coilAdpW = chordRatio(adp);
-        }
-        sh.emptyWhy[size_t(F::txtCoilADP)] = sh.emptyWhy[size_t(F::txtCoilBypass)] = why;
-    }
-
-    // Room: supply air to return air.
-    ok = true;
-    const double Tr = number(F::txtReturnTemp);
-    const double hR = number(F::txtReturnEnthalpy);
-    if (ok) {
-        const double total = LoadFactor * cfm * (hR - hS);
-        const double sensible = LoadFactor * cfm * (moistAirEnthalpy(Tr, Ws) - hS);
-        sh[F::txtRoomSensible] = formatted(sensible, "#,##0");
-        sh[F::txtRoomLatent] = formatted(total - sensible, "#,##0");
-        sh[F::txtRoomTotal] = formatted(total, "#,##0");
-        shr(F::txtRoomSHR, sensible, total);
-    }
+    coilSplit(sh, s, heating, cfm, Ts, Ws, hS);
+    roomSplit(sh, heating, cfm, Ws, hS);
 }
 
 } // namespace psychro

@@ -1,5 +1,6 @@
 #include "mixing.h"
 
+#include "chart_geometry.h"
 #include "numconv.h"
 
 #include <cmath>
@@ -26,10 +27,7 @@ bool constructMixedPoint(ChartState& s, QString& txtMixedTemp) {
     s.pos.YmixedAirOffet = ToSingle(double(s.pos.XmixedAirOffet) * std::tan(theta));
     s.pos.mixedX = s.pos.returnX + s.pos.XmixedAirOffet;
     s.pos.mixedY = s.pos.returnY + s.pos.YmixedAirOffet;
-    const clsGraph& g = s.objMyGraph;
-    const double T =
-        (double(s.pos.mixedX) - g.sngMinXValue) / (double(g.sngMaxXValue) - g.sngMinXValue) * 85 +
-        35;
+    const double T = temperatureOfX(s.objMyGraph, s.pos.mixedX);
     txtMixedTemp = FormatNumber(T, QStringLiteral("#0"));
     return true;
 }

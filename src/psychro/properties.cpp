@@ -1,5 +1,6 @@
 #include "properties.h"
 
+#include "chart_geometry.h"
 #include "numconv.h"
 
 #include <cmath>
@@ -37,8 +38,8 @@ float interp(float x1, float x2, float Z1, float z2, float y1, bool& InterpFaile
 }
 
 void CalcHumidity(float Y_Value, QString& xObj, const clsGraph& g) {
-    const double W =
-        (double(Y_Value) - g.sngMinYValue) / (double(g.sngMaxYValue) - g.sngMinYValue) * 0.03;
+    const double W = (double(Y_Value) - g.sngMinYValue) /
+                     (double(g.sngMaxYValue) - g.sngMinYValue) * FullScaleRatio;
     xObj = FormatNumber(W, QStringLiteral(".00000"));
 }
 

@@ -141,6 +141,39 @@ const std::array<Field, 25>& warningFields() {
     return fields;
 }
 
+namespace {
+
+// Read off the chart by interpolation, the dew point and the wet bulb can
+// come out above what the state's own dry bulb allows (far beyond the
+// dew-point table, or low on the chart). Air keeps dew point <= wet bulb
+// <= dry bulb, compared in the whole degrees displayed.
+void keepOrder(Sheet& sh, Field temp, Field wetBulb, Field dew) {
+    if (sh[temp].isEmpty()) // no mixed point: nothing to compare with
+        return;
+    const double dry = std::round(LeadingNumber(sh[temp])); // halves away from zero, as "#0"
+    if (!sh[wetBulb].isEmpty() && LeadingNumber(sh[wetBulb]) > dry)
+        sh[wetBulb] = FormatNumber(dry, QStringLiteral("#0"));
+    if (!sh[wetBulb].isEmpty() && !sh[dew].isEmpty() &&
+        LeadingNumber(sh[dew]) > LeadingNumber(sh[wetBulb]))
+        sh[dew] = FormatNumber(LeadingNumber(sh[wetBulb]), QStringLiteral("##0"));
+}
+
+// Beyond the chart's dry bulbs, or below W = 0, the values would be read
+// off the tables' extensions: the sheet has none to show.
+bool offTheChart(const Sheet& sh, const ChartState& s) {
+    using F = Field;
+    auto off = [](double T) { return !(T >= ChartMinTemp && T <= ChartMaxTemp); };
+    bool outside = off(s.in.gTemperature) || off(LeadingNumber(sh[F::txtReturnTemp])) ||
+                   off(LeadingNumber(sh[F::txtSupplyTemp])) ||
+                   (!sh[F::txtMixedTemp].isEmpty() && off(LeadingNumber(sh[F::txtMixedTemp])));
+    for (F ratio : {F::txtOutdoorRatio, F::txtReturnRatio, F::txtSupplyRatio, F::txtMixedRatio})
+        outside = outside || LeadingNumber(sh[ratio]) < 0;
+    return outside;
+}
+
+} // namespace
+
+// One routine kept whole: the sheet's twelve steps in their fixed order.
 void RunConversions(Sheet& sh, ChartState& s) {
     using F = Field;
     const StatePositions& p = s.pos;
@@ -162,24 +195,10 @@ void RunConversions(Sheet& sh, ChartState& s) {
     CalcWetBulb(p.returnX, p.returnY, sh[F::txtReturnWetBulb], t, failed);
     CalcWetBulb(p.supplyX, p.supplyY, sh[F::txtSupplyWetBulb], t, failed);
     CalcWetBulb(p.mixedX, p.mixedY, sh[F::txtMixedWetBulb], t, failed);
-    // Read off the chart by interpolation, the dew point and the wet bulb
-    // can come out above what the state's own dry bulb allows (far beyond
-    // the dew-point table, or low on the chart). Air keeps dew point <= wet
-    // bulb <= dry bulb, compared in the whole degrees displayed.
-    auto keepOrder = [&](F temp, F wetBulb, F dew) {
-        if (sh[temp].isEmpty()) // no mixed point: nothing to compare with
-            return;
-        const double dry = std::round(LeadingNumber(sh[temp])); // halves away from zero, as "#0"
-        if (!sh[wetBulb].isEmpty() && LeadingNumber(sh[wetBulb]) > dry)
-            sh[wetBulb] = FormatNumber(dry, QStringLiteral("#0"));
-        if (!sh[wetBulb].isEmpty() && !sh[dew].isEmpty() &&
-            LeadingNumber(sh[dew]) > LeadingNumber(sh[wetBulb]))
-            sh[dew] = FormatNumber(LeadingNumber(sh[wetBulb]), QStringLiteral("##0"));
-    };
-    keepOrder(F::txtOutdoorTemp, F::txtOutDoorWetBulb, F::txtOutdoorDew);
-    keepOrder(F::txtReturnTemp, F::txtReturnWetBulb, F::txtReturnDew);
-    keepOrder(F::txtSupplyTemp, F::txtSupplyWetBulb, F::txtSupplyDew);
-    keepOrder(F::txtMixedTemp, F::txtMixedWetBulb, F::txtMixedDew);
+    keepOrder(sh, F::txtOutdoorTemp, F::txtOutDoorWetBulb, F::txtOutdoorDew);
+    keepOrder(sh, F::txtReturnTemp, F::txtReturnWetBulb, F::txtReturnDew);
+    keepOrder(sh, F::txtSupplyTemp, F::txtSupplyWetBulb, F::txtSupplyDew);
+    keepOrder(sh, F::txtMixedTemp, F::txtMixedWetBulb, F::txtMixedDew);
     // 4. Specific volumes.
     CalcSpVol(p.outdoorx, p.outdoorY, sh[F::txtOutdoorSpVol], t, failed);
     CalcSpVol(p.returnX, p.returnY, sh[F::txtReturnSpVol], t, failed);
@@ -276,15 +295,8 @@ void RunConversions(Sheet& sh, ChartState& s) {
         sh[F::txtCondensate] = FormatNumber(c, QStringLiteral("#,##0.00"));
     }
 
-    // 12. Validity display. Beyond the chart's 35..120 F, or below W = 0,
-    // the values would be read off the tables' extensions: no values.
-    auto offChart = [](double T) { return !(T >= ChartMinTemp && T <= ChartMaxTemp); };
-    bool outside = offChart(s.in.gTemperature) || offChart(LeadingNumber(sh[F::txtReturnTemp])) ||
-                   offChart(LeadingNumber(sh[F::txtSupplyTemp])) ||
-                   (!sh[F::txtMixedTemp].isEmpty() && offChart(LeadingNumber(sh[F::txtMixedTemp])));
-    for (F ratio : {F::txtOutdoorRatio, F::txtReturnRatio, F::txtSupplyRatio, F::txtMixedRatio})
-        outside = outside || LeadingNumber(sh[ratio]) < 0;
-    sh.warning = failed || outside;
+    // 12. Validity display.
+    sh.warning = failed || offTheChart(sh, s);
 }
 
 } // namespace psychro

@@ -82,9 +82,9 @@ void Form1::showTitle() {
                             psychro::FormatNumber(version::Major, QStringLiteral("##0")) + u'.' +
                             psychro::FormatNumber(version::Minor, QStringLiteral("##0"));
     // An untitled design that was changed is marked after the caption.
-    const QString title = m_fileName.isEmpty() ? caption + QStringLiteral("[*]")
-                                               : QFileInfo(m_fileName).fileName() +
-                                                     QStringLiteral("[*] — ") + caption;
+    const QString title = m_document->path().isEmpty()
+                              ? caption + QStringLiteral("[*]")
+                              : m_document->displayName() + QStringLiteral("[*] — ") + caption;
     // Called on every keystroke: the platform hears only of a real change.
     if (title != windowTitle())
         setWindowTitle(title);
@@ -136,7 +136,12 @@ void Form1::bindSession() {
         picGraph->update();
     });
 
-    // Session to widget.
+    showSession();
+}
+
+// Session to widget: what the Session reports reaches the controls.
+void Form1::showSession() {
+    model::Session& s = m_session;
     connect(&s, &model::Session::fieldChanged, this, &Form1::showField);
     connect(&s, &model::Session::recomputed, this, &Form1::showRecomputed);
     connect(&s, &model::Session::animationReset, this, [this](bool whole) {
@@ -196,10 +201,13 @@ void Form1::showFieldNote(Field f) {
     e->setToolTip(note.isEmpty()   ? unit
                   : unit.isEmpty() ? note
                                    : unit + QStringLiteral(": ") + note);
+    // Framed while withheld; the style sheet only then, on this field alone.
     if (e->property("withheld").toBool() != !withheld.isEmpty()) {
         e->setProperty("withheld", !withheld.isEmpty());
-        e->style()->unpolish(e);
-        e->style()->polish(e);
+        e->setStyleSheet(withheld.isEmpty()
+                             ? QString()
+                             : QStringLiteral("QLineEdit { border: 2px solid #c25700; "
+                                              "background: white; }"));
     }
 }
 
@@ -219,34 +227,60 @@ void Form1::showRecomputed() {
     txtLoad->setVisible(!warning);
     frmCoil->setTitle(psychro::coilCaption(m_session.operation() == 1));
     picWarning->setVisible(warning);
-    drawCharts();
+    scheduleDraw();
+}
+
+// A user's action may recompute several times in a row (a city choice,
+// the slider, start-up): the charts are drawn once, when the event loop
+// comes round, from the last state, and only once the window is shown (a
+// screenshot asks for them). No animation tick runs in between.
+void Form1::scheduleDraw() {
+    Timer2->stop();
+    m_chartsStale = true;
+    if (isVisible())
+        m_drawTimer->start();
+}
+
+void Form1::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (m_chartsStale)
+        m_drawTimer->start();
 }
 
 void Form1::setCoilLine(bool on) {
     viewoptions::setCoilLine(on);
     m_session.setCoilLine(on);
-    drawCharts();
+    scheduleDraw();
+}
+
+void Form1::drawPendingCharts() {
+    if (m_chartsStale)
+        drawCharts();
 }
 
 void Form1::drawCharts() {
+    m_drawTimer->stop();
+    m_chartsStale = false;
     Timer2->stop(); // no tick on a half-drawn chart
     setCursor(Qt::WaitCursor);
-    chart::ImageSurface& g = picGraph->surface();
-    chart::ImageSurface& c = picChart->surface();
     const psychro::ChartState& state = m_session.chart();
-    for (auto [surface, art] :
-         {std::pair{&g, assets::graphBackground}, std::pair{&c, assets::chartBackground}}) {
-        // A surface made anew (a new size or pixel ratio) gets its
-        // background, font and scale once; they stay for every redraw.
-        if (surface->picture().isNull()) {
-            surface->Picture(chart::renderArtwork(art, surface->devicePixelRatio()));
-            chart::SetScale(*surface, state.objMyGraph);
+    // A surface made anew (a new size or pixel ratio) gets its background,
+    // font and scale once; they stay for every redraw. The history chart,
+    // hidden in manual entry, is left alone until it is shown.
+    auto prepare = [&state](SurfaceWidget* w, const char* art) -> chart::ImageSurface& {
+        chart::ImageSurface& surface = w->surface();
+        if (surface.picture().isNull()) {
+            surface.Picture(chart::renderArtwork(art, surface.devicePixelRatio()));
+            chart::SetScale(surface, state.objMyGraph);
         }
-        surface->Cls();
-    }
+        surface.Cls();
+        return surface;
+    };
+    chart::ImageSurface& g = prepare(picGraph, assets::graphBackground);
     chart::drawPsychrometricChart(g, state);
     g.KeepAsDrawn();
-    if (m_session.liveFeed()) {
+    if (picChart->isVisibleTo(this)) {
+        chart::ImageSurface& c = prepare(picChart, assets::chartBackground);
         const model::ObservationHistory& h = m_session.history();
         chart::Plot_Time_Axis(c, state.objMyGraph);
         chart::Plot_History(c, state.objMyGraph, h.obsTime, h.obsTemperature, h.obsDewPoint,
@@ -280,11 +314,10 @@ void Form1::showLock() {
 void Form1::showLiveView() {
     const bool live = m_session.liveView();
     picChart->setVisible(live);
+    scheduleDraw();
     // The station writes them: read-only, and as readable as ever.
-    for (QLineEdit* e : {txtOutdoorTemp, txtOutdoorRH}) {
-        e->setReadOnly(live);
-        e->setFocusPolicy(live ? Qt::NoFocus : Qt::StrongFocus);
-    }
+    for (QLineEdit* e : {txtOutdoorTemp, txtOutdoorRH})
+        showReadOnly(e, live);
     cmboCity->setVisible(!live);
     frmLive->setVisible(live);
 }

@@ -2,12 +2,14 @@
 
 #include "chart/animation.h"
 #include "model/design.h"
+#include "model/design_document.h"
 #include "model/session.h"
 
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QComboBox;
 class QGroupBox;
@@ -67,6 +69,7 @@ public:
     // The shown design differs from the one last saved or opened (live
     // outdoor readings aside).
     bool hasUnsavedChanges() const;
+    model::DesignDocument& document() { return *m_document; }
     // The File menu's commands; those that leave the shown design ask first
     // about unsaved changes. The saves return whether the design was saved.
     void fileNew();
@@ -76,6 +79,9 @@ public:
     bool fileSaveAs();
     void designProperties();
 
+    // Draws the charts now if a recompute left them to be drawn (the window
+    // draws them when the event loop comes round).
+    void drawPendingCharts();
     // The printed report: printer dialog, then the chart and the four states.
     void cmdPrint_Click();
     // The feed settings dialog, then the Session is told the settings changed.
@@ -85,7 +91,8 @@ private:
     // The controls (form1_build.cpp).
     void buildControls();
     QLineEdit* makeField(psychro::Field f);
-    QWidget* buildSidePanel();
+    void showReadOnly(QLineEdit* e, bool readOnly);
+    QWidget* buildSidePanel(QWidget* parent);
     QWidget* buildSheet();
     QWidget* buildResults();
     QGroupBox* buildCoilGroup();
@@ -102,16 +109,18 @@ private:
     void showRecentMenu(QMenu* menu);
     void trackDesign();
     void showTitle();
-    bool saveTo(QString path);
+    bool saveTo(const QString& path);
     bool askToSave();
-    void takeAsSaved(const QString& path);
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void bindSession();
+    void showSession();
     void showField(psychro::Field f);
     void showFieldNote(psychro::Field f);
     void showStatusNote();
     void showRecomputed();
     void drawCharts();
+    void scheduleDraw();
     void setCoilLine(bool on);
     void placeKnob();
     void showLock();
@@ -126,8 +135,7 @@ private:
     chart::AnimationState m_anim;
     std::array<QLineEdit*, psychro::FieldCount> m_fields{};
     bool m_cityChangedBeforeActivation = false;
-    QString m_fileName;    // absolute; empty for a design never saved
-    model::Design m_saved; // what m_fileName holds (or the start-up design)
+    std::unique_ptr<model::DesignDocument> m_document;
 
     // Controls, by their historic names.
     InputField *txtOutdoorTemp, *txtOutdoorRH, *txtReturnTemp, *txtReturnRH, *txtSupplyTemp,
@@ -150,6 +158,8 @@ private:
     QLabel* picWarning;
     QTimer* Timer1;
     QTimer* Timer2;
+    QTimer* m_drawTimer = nullptr; // the charts' one draw an event-loop turn
+    bool m_chartsStale = false;
     QWidget* m_sidePanel = nullptr;
     QScrollArea* m_sideScroll = nullptr;
     ChartColumn* m_chartColumn = nullptr;

@@ -15,6 +15,7 @@
 #include "psychro/coil.h"
 #include "psychro/design_cities.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -67,6 +68,19 @@ QGridLayout* tightGrid(QWidget* on) {
 
 } // namespace
 
+// Read-only values stay black on a light grey (about 17:1), as readable as
+// what is typed. The side panel's palette makes every field read-only
+// grey; the input fields take the window's own colours while typed into.
+// Palettes, not a style sheet, which would slow every paint of the sheet.
+void Form1::showReadOnly(QLineEdit* e, bool readOnly) {
+    e->setReadOnly(readOnly);
+    e->setFocusPolicy(readOnly ? Qt::NoFocus : Qt::StrongFocus);
+    if (readOnly)
+        e->setPalette(QPalette());
+    else
+        e->setPalette(QApplication::palette(e));
+}
+
 QLineEdit* Form1::makeField(Field f) {
     const auto& inputs = psychro::inputFields();
     QLineEdit* e = std::find(inputs.begin(), inputs.end(), f) != inputs.end()
@@ -74,8 +88,9 @@ QLineEdit* Form1::makeField(Field f) {
                        : new QLineEdit;
     e->setObjectName(QLatin1String(psychro::fieldName(f)));
     e->setAlignment(Qt::AlignRight);
-    if (!qobject_cast<InputField*>(e)) {
-        // Read-only, yet as readable as what is typed.
+    if (qobject_cast<InputField*>(e)) {
+        e->setPalette(QApplication::palette(e));
+    } else {
         e->setReadOnly(true);
         e->setFocusPolicy(Qt::NoFocus);
     }
@@ -91,17 +106,10 @@ void Form1::buildControls() {
     picChart->hide();
     m_chartColumn = new ChartColumn(picGraph, picChart);
 
-    // The background pictures at 100 %; each surface renders its own copy at
-    // its pixel ratio.
-    for (const auto& [name, art] : {std::pair{"Picture1", assets::graphBackground},
-                                    std::pair{"Picture2", assets::chartBackground}}) {
-        auto* holder = named(new QLabel(central), name);
-        holder->setPixmap(QPixmap::fromImage(chart::renderArtwork(art, 1.0)));
-        holder->hide();
-    }
-
-    m_sidePanel = buildSidePanel();
-    m_sideScroll = named(new QScrollArea, "sidePanelScroll");
+    // The side panel is built inside its scroll area: moved there whole
+    // afterwards, every control would take on the style once more.
+    m_sideScroll = named(new QScrollArea(central), "sidePanelScroll");
+    m_sidePanel = buildSidePanel(m_sideScroll->viewport());
     m_sideScroll->setWidget(m_sidePanel);
     m_sideScroll->setFrameShape(QFrame::NoFrame);
     m_sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -119,11 +127,15 @@ void Form1::buildControls() {
     Timer1->setInterval(40000);
     Timer2 = named(new QTimer(this), "Timer2");
     Timer2->setInterval(200);
+    m_drawTimer = new QTimer(this);
+    m_drawTimer->setSingleShot(true);
+    m_drawTimer->setInterval(0);
+    connect(m_drawTimer, &QTimer::timeout, this, &Form1::drawCharts);
     buildWindowExtras();
 }
 
-QWidget* Form1::buildSidePanel() {
-    auto* side = named(new QWidget, "sidePanel");
+QWidget* Form1::buildSidePanel(QWidget* parent) {
+    auto* side = named(new QWidget(parent), "sidePanel");
     side->setFixedWidth(SidePanelWidth);
     // Read-only values stay black on a light grey (about 17:1); a typed
     // value that is not applied yet is framed.
@@ -133,9 +145,14 @@ QWidget* Form1::buildSidePanel() {
     auto* v = new QVBoxLayout(side);
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(GroupSpacing);
-    v->addWidget(buildSheet());
-    v->addWidget(buildResults());
-    v->addWidget(buildCoilGroup());
+    // The groups of fields take the read-only colours; see showReadOnly.
+    QPalette readOnly = side->palette();
+    readOnly.setColor(QPalette::Base, QColor(0xec, 0xef, 0xf2));
+    readOnly.setColor(QPalette::Text, Qt::black);
+    for (QWidget* group : {buildSheet(), buildResults(), static_cast<QWidget*>(buildCoilGroup())}) {
+        group->setPalette(readOnly);
+        v->addWidget(group);
+    }
     auto* middle = new QHBoxLayout;
     middle->setSpacing(GroupSpacing);
     middle->addWidget(buildOperation());

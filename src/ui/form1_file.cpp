@@ -4,9 +4,8 @@
 #include "ui/form1.h"
 
 #include "ui/design_properties_dialog.h"
-#include "ui/recent_designs.h"
 
-#include "fileio/safe_write.h"
+#include "model/design_document.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -14,8 +13,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
-
-#include <cstring>
 
 namespace ui {
 
@@ -27,21 +24,20 @@ QString designFilter() {
     return QObject::tr("Quorvel design (*.qpsy)");
 }
 
-const QString Suffix = QStringLiteral("qpsy");
-
 } // namespace
 
 void Form1::buildFileMenu(QMenu* file) {
     // The menu's dialogs; tests replace them.
     runPropertiesDialog = [](DesignPropertiesDialog& dialog) { dialog.exec(); };
     runOpenDialog = [this] {
-        return QFileDialog::getOpenFileName(this, tr("Open Design"),
-                                            QFileInfo(m_fileName).absolutePath(), designFilter());
+        return QFileDialog::getOpenFileName(
+            this, tr("Open Design"), QFileInfo(m_document->path()).absolutePath(), designFilter());
     };
     runSaveDialog = [this](const QString& suggested) {
         QFileDialog dialog(this, tr("Save Design As"), suggested, designFilter());
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(Suffix); // so the overwrite question names the real file
+        // So that the overwrite question names the real file.
+        dialog.setDefaultSuffix(QLatin1String(model::DesignSuffix));
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     askSaveChanges = [this](const QString& question) {
@@ -81,11 +77,8 @@ void Form1::buildFileMenu(QMenu* file) {
 }
 
 void Form1::showRecentMenu(QMenu* menu) {
-    const QStringList stored = recent::load();
-    const QStringList paths = recent::existing(stored);
-    if (paths != stored)
-        recent::store(paths);
     menu->clear();
+    const QStringList paths = m_document->recentDesigns();
     // An & in a file name is shown, not taken for a mnemonic.
     for (const QString& path : paths)
         menu->addAction(QFileInfo(path).fileName().replace(u'&', QStringLiteral("&&")), this,
@@ -95,78 +88,47 @@ void Form1::showRecentMenu(QMenu* menu) {
         menu->addAction(tr("No recent designs"))->setEnabled(false);
 }
 
-// After start-up: the design shown is the one nothing needs saving of, and
-// every change the Session reports may make it differ.
+// After start-up: the design shown is the one nothing needs saving of.
 void Form1::trackDesign() {
-    m_saved = model::designOf(m_session);
-    const model::Session* s = &m_session;
-    connect(s, &model::Session::fieldChanged, this, &Form1::showTitle);
-    connect(s, &model::Session::cityChanged, this, &Form1::showTitle);
-    connect(s, &model::Session::operationChanged, this, &Form1::showTitle);
-    connect(s, &model::Session::sliderLockChanged, this, &Form1::showTitle);
-    connect(s, &model::Session::titleBlockChanged, this, &Form1::showTitle);
-    connect(s, &model::Session::liveFeedChanged, this, &Form1::showTitle);
+    m_document = std::make_unique<model::DesignDocument>(m_session);
+    connect(m_document.get(), &model::DesignDocument::changed, this, &Form1::showTitle);
     showTitle();
 }
 
 bool Form1::hasUnsavedChanges() const {
-    model::Design now = model::designOf(m_session);
-    if (m_session.liveFeed()) {
-        // Readings of the live feed are not an edit of the design.
-        const auto& inputs = psychro::inputFields();
-        for (size_t i = 0; i < inputs.size(); ++i)
-            if (inputs[i] == Field::txtOutdoorTemp || inputs[i] == Field::txtOutdoorRH)
-                now.inputs[i] = m_saved.inputs[i];
-    }
-    return now != m_saved;
-}
-
-// The shown design now matches the file at path (saved or opened there).
-void Form1::takeAsSaved(const QString& path) {
-    m_fileName = QFileInfo(path).absoluteFilePath();
-    m_saved = model::designOf(m_session);
-    recent::store(recent::withFirst(recent::load(), m_fileName));
-    showTitle();
+    return m_document->hasUnsavedChanges();
 }
 
 bool Form1::openDesign(const QString& path) {
-    model::Design design;
     QString error;
-    if (!model::readDesignFile(path, &design, &error)) {
-        // The reason names the file.
-        messageBox(tr("The design could not be opened:\n%1").arg(error));
-        return false;
-    }
-    model::applyDesign(m_session, design);
-    // What applying showed, corrections included, is what is now unchanged.
-    takeAsSaved(path);
-    return true;
+    if (m_document->open(path, &error))
+        return true;
+    // The reason names the file.
+    messageBox(tr("The design could not be opened:\n%1").arg(error));
+    return false;
 }
 
-bool Form1::saveTo(QString path) {
-    if (QFileInfo(path).suffix().compare(Suffix, Qt::CaseInsensitive) != 0)
-        path += u'.' + Suffix;
+bool Form1::saveTo(const QString& path) {
     QString error;
-    QByteArray bytes;
-    if (!model::designFileBytes(model::designOf(m_session), &bytes, &error) ||
-        !fileio::writeFile(path, bytes, &error)) {
-        // writeFile's message names the file and what went wrong.
-        messageBox(tr("The design was not saved: %1").arg(error));
-        return false;
-    }
-    takeAsSaved(path);
-    return true;
+    if (m_document->saveAs(path, &error))
+        return true;
+    // The reason names the file and what went wrong.
+    messageBox(tr("The design was not saved: %1").arg(error));
+    return false;
 }
 
 bool Form1::fileSave() {
-    return m_fileName.isEmpty() ? fileSaveAs() : saveTo(m_fileName);
+    return m_document->path().isEmpty() ? fileSaveAs() : saveTo(m_document->path());
 }
 
 bool Form1::fileSaveAs() {
-    const QString suggested =
-        m_fileName.isEmpty() ? QDir::home().filePath(tr("Untitled") + u'.' + Suffix) : m_fileName;
-    const QString path = runSaveDialog(suggested);
-    return !path.isEmpty() && saveTo(path);
+    const QString& path = m_document->path();
+    const QString suggested = path.isEmpty()
+                                  ? QDir::home().filePath(m_document->displayName() + u'.' +
+                                                          QLatin1String(model::DesignSuffix))
+                                  : path;
+    const QString chosen = runSaveDialog(suggested);
+    return !chosen.isEmpty() && saveTo(chosen);
 }
 
 // True when the shown design may be left: nothing unsaved, saved now, or
@@ -174,8 +136,7 @@ bool Form1::fileSaveAs() {
 bool Form1::askToSave() {
     if (!hasUnsavedChanges())
         return true;
-    const QString name = m_fileName.isEmpty() ? tr("Untitled") : QFileInfo(m_fileName).fileName();
-    switch (askSaveChanges(tr("Save changes to %1?").arg(name))) {
+    switch (askSaveChanges(tr("Save changes to %1?").arg(m_document->displayName()))) {
     case SaveChoice::Save:
         return fileSave();
     case SaveChoice::Discard:
@@ -187,18 +148,8 @@ bool Form1::askToSave() {
 }
 
 void Form1::fileNew() {
-    if (!askToSave())
-        return;
-    // The start-up design of a Session of its own, with an empty title block.
-    model::Session blank;
-    blank.startUp();
-    model::Design design = model::designOf(blank);
-    design.title = {};
-    design.unknown = {};
-    model::applyDesign(m_session, design);
-    m_fileName.clear();
-    m_saved = model::designOf(m_session);
-    showTitle();
+    if (askToSave())
+        m_document->newDesign();
 }
 
 void Form1::fileOpen() {

@@ -61,9 +61,9 @@ void Form1::buildWindowExtras() {
 
     // A surface redrawn at a new size or pixel ratio starts blank; the
     // state it shows has not changed, so it is drawn, not recomputed.
-    connect(m_chartColumn, &ChartColumn::chartsReplaced, this, &Form1::drawCharts);
+    connect(m_chartColumn, &ChartColumn::chartsReplaced, this, &Form1::scheduleDraw);
     for (SurfaceWidget* w : {picGraph, picChart})
-        connect(w, &SurfaceWidget::surfaceReplaced, this, &Form1::drawCharts);
+        connect(w, &SurfaceWidget::surfaceReplaced, this, &Form1::scheduleDraw);
 
     // Keyboard: through the sheet, state by state, then flow and fresh air.
     const auto& inputs = psychro::inputFields();
@@ -164,8 +164,7 @@ void Form1::exportChartInteractive(const QString& suffix, const QString& filter)
         name += u'.' + suffix;
     QString error;
     QByteArray bytes;
-    if (!chart::encodeChart(m_session.chart(), QFileInfo(name).suffix().toLower(), &bytes,
-                            &error) ||
+    if (!chart::encodeChart(m_session.chart(), chart::chartFormatOf(name), &bytes, &error) ||
         !fileio::writeFile(name, bytes, &error))
         messageBox(tr("Export failed: %1").arg(error));
 }

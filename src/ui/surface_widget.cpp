@@ -16,7 +16,14 @@ SurfaceWidget::SurfaceWidget(int innerWidth, int innerHeight, QWidget* parent)
     setMouseTracking(true);
     m_screenDpr = qApp ? qApp->devicePixelRatio() : 1.0;
     setFixedSize(sizeAtZoom(1.0));
-    rebuildSurface();
+}
+
+// Made when first drawn on or shown: the window's layout sets the size
+// first, so the surface is made once, at that size.
+chart::ImageSurface& SurfaceWidget::surface() {
+    if (!m_surface)
+        rebuildSurface();
+    return *m_surface;
 }
 
 QSize SurfaceWidget::sizeAtZoom(qreal zoom) const {
@@ -30,16 +37,19 @@ void SurfaceWidget::rebuildSurface() {
 }
 
 void SurfaceWidget::setZoom(qreal zoom) {
-    if (zoom <= 0 || (zoom == m_zoom && m_surface->devicePixelRatio() == m_screenDpr * zoom))
+    if (zoom <= 0 ||
+        (zoom == m_zoom && (!m_surface || m_surface->devicePixelRatio() == m_screenDpr * zoom)))
         return;
     m_zoom = zoom;
     setFixedSize(sizeAtZoom(zoom));
-    rebuildSurface();
+    m_surface.reset(); // made anew, blank, when next drawn on
     emit surfaceReplaced();
     update();
 }
 
 QPointF SurfaceWidget::toUser(const QPointF& widgetPos) const {
+    if (!m_surface) // nothing drawn yet: no point of the chart there
+        return QPointF();
     const chart::Surface& s = *m_surface;
     const double px = (widgetPos.x() - Border) / m_zoom;
     const double py = (widgetPos.y() - Border) / m_zoom;
@@ -53,11 +63,14 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
     if (devicePixelRatioF() != m_screenDpr) {
         m_screenDpr = devicePixelRatioF();
         QTimer::singleShot(0, this, [this] {
-            rebuildSurface();
+            m_surface.reset();
             emit surfaceReplaced();
             update();
         });
     }
+    // Nothing drawn yet: the frame alone until the owner draws.
+    if (!m_surface)
+        return;
     QPainter p(this);
     p.drawImage(QRectF(Border, Border, m_innerWidth * m_zoom, m_innerHeight * m_zoom),
                 m_surface->Image());

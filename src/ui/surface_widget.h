@@ -21,10 +21,10 @@ public:
     // device-independent pixels.
     SurfaceWidget(int innerWidth, int innerHeight, QWidget* parent = nullptr);
 
-    chart::ImageSurface& surface() { return *m_surface; }
+    chart::ImageSurface& surface();
     qreal zoom() const { return m_zoom; }
-    // Resizes the widget and replaces the surface with a blank one drawn at
-    // the new size; surfaceReplaced() asks the owner to draw it again.
+    // Resizes the widget; the surface is replaced by a blank one at the new
+    // size, and surfaceReplaced() asks the owner to draw it again.
     void setZoom(qreal zoom);
     // Size of the whole widget at a zoom.
     QSize sizeAtZoom(qreal zoom) const;

@@ -95,33 +95,37 @@ void TestProperties::lineTables() {
     QCOMPARE(t.WBX1[0] + t.WBY1[0] + t.WBValue[0], 0.0);
 }
 
-// Interpolation between the lines, and the pairs used beyond them.
+// Interpolation between the lines, and the pairs used beyond them, worked
+// by hand from the chart's lines: the saturation points of 35 and 80 F lie
+// at y 3.4401 and 9.4761.
 void TestProperties::readOffTheLines() {
     const LineTables t = filled().tables;
     bool failed = false;
     QString text;
-    auto dew = [&](double y) { return CalcDewPoint(float(y), text, t, failed), text.toInt(); };
-    QCOMPARE(dew(satY(62)), 62);
-    QCOMPARE(dew(2.5), int(std::lround(35 + (2.5 - satY(35)) * 45 / (satY(80) - satY(35)))));
-    QCOMPARE(dew(11.5), int(std::lround(80 * 11.5 / satY(80)))); // over 85 F: from the origin
+    auto dew = [&](double y) { return CalcDewPoint(float(y), text, t, failed), text; };
+    QCOMPARE(dew(satY(62)), "62");
+    // Under 35 F along the chord of points 1 and 10: 35 - .9401 x 45 / 6.0360.
+    QCOMPARE(dew(2.5), "28");
+    QCOMPARE(dew(11.5), "97"); // over 85 F from the origin: 80 x 11.5 / 9.4761
     const double x = 6, y55 = lineY(xOf(55), satY(55), xOf(96), 2, x);
     const double y60 = lineY(xOf(60), satY(60), xOf(108.5), 2, x);
     const double y75 = lineY(xOf(75), satY(75), 12, 4.8, x);
     const double y80 = lineY(xOf(80), satY(80), 12, 2 + 10 * 0.0129 / 0.03, x);
-    auto wetBulb = [&](double y) { return CalcWetBulb(x, float(y), text, t, failed), text; };
-    QCOMPARE(wetBulb((y55 + y60) / 2), "58"); // 57.5, away from zero
-    QCOMPARE(wetBulb(y75 + 0.25 * (y80 - y75)), "76");
-    CalcWetBulb(3, 2.5f, text, t, failed);
-    QCOMPARE(text.toInt(), int(std::lround(35 * 2.5 / lineY(xOf(35), satY(35), xOf(54), 2, 3))));
-    // Below the 14.5 line: extrapolated from the 14.5 and 15.0 lines; between
-    // them, the 15.0 and 13.0 lines; above the 15.0 line nothing to read.
-    const double y15 = lineY(10.65, 12, 12, 7.45, x), y145 = lineY(8.42, 12, 11.5, 2, x);
+    auto wetBulb = [&](double xAt, double y) {
+        return CalcWetBulb(xAt, float(y), text, t, failed), text;
+    };
+    QCOMPARE(wetBulb(x, (y55 + y60) / 2), "58"); // 57.5, away from zero
+    QCOMPARE(wetBulb(x, y75 + 0.25 * (y80 - y75)), "76");
+    // Below the 35 F line (y 2.7958 at x 3): 35 x 2.5 / 2.7958 = 31.3.
+    QCOMPARE(wetBulb(3, 2.5), "31");
+    // Below the 14.5 line: extrapolated from the 14.5 and 15.0 lines (y
+    // 19.8571 and 27.6722 at x 6): 14.5 - .5 x 14.1571 / 7.8151 = 13.59.
     CalcSpVol(x, 5.7f, text, t, failed);
-    QCOMPARE(text, QString::number(14.5 + 0.5 * (5.7f - y145) / (y15 - y145), 'f', 2));
-    const double yb1 = lineY(10.65, 12, 12, 7.45, 11), yb5 = lineY(3.76, 4.39, 4.48, 2, 11);
-    const double yb = (lineY(8.42, 12, 11.5, 2, 11) + yb1) / 2;
-    CalcSpVol(11, float(yb), text, t, failed);
-    QCOMPARE(text, QString::number(15 - 2 * (float(yb) - yb1) / (yb5 - yb1), 'f', 2));
+    QCOMPARE(text, "13.59");
+    // Between them at x 11 (y 7.2219), the 15.0 and 13.0 lines (y 10.8204
+    // and -19.6428): 15 - 2 x -3.5985 / -30.4632 = 14.76.
+    CalcSpVol(11, 7.2218735f, text, t, failed);
+    QCOMPARE(text, "14.76");
     QVERIFY(!failed);
     CalcSpVol(11.9f, 11.9f, text, t, failed);
     QCOMPARE(text, "0.00");

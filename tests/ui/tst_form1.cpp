@@ -4,11 +4,11 @@
 
 #include "feed/feed_settings.h"
 #include "fileio/safe_write.h"
+#include "model/recent_designs.h"
 #include "model/session.h"
 #include "model/sheet_export.h"
 #include "ui/design_properties_dialog.h"
 #include "ui/form1.h"
-#include "ui/recent_designs.h"
 #include "ui/view_options.h"
 #include "ui/xml_feed_dialog.h"
 
@@ -89,7 +89,7 @@ private slots:
     // The recent-designs list goes to the scratch directory.
     void initTestCase() { qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit()); }
     void init() {
-        QFile::remove(ui::recent::listPath());
+        QFile::remove(model::recent::listPath());
         QFile::remove(ui::viewoptions::path());
         m_store = std::make_unique<feed::IniSettingsStore>(m_dir.filePath(QStringLiteral("q.ini")));
         m_session = std::make_unique<model::Session>(nullptr, m_store.get());

@@ -5,7 +5,7 @@
 
 // The designs opened or saved last, newest first, kept as a text file of one
 // absolute path a line in the user's configuration directory.
-namespace ui::recent {
+namespace model::recent {
 
 inline constexpr int MaxEntries = 8;
 
@@ -25,4 +25,4 @@ QStringList withFirst(QStringList paths, const QString& path);
 // The entries whose files still exist.
 QStringList existing(const QStringList& paths);
 
-} // namespace ui::recent
+} // namespace model::recent

@@ -1,10 +1,10 @@
-#include "ui/recent_designs.h"
+#include "model/recent_designs.h"
 
 #include "fileio/safe_write.h"
 
 #include <QFileInfo>
 
-namespace ui::recent {
+namespace model::recent {
 
 namespace {
 
@@ -46,4 +46,4 @@ QStringList existing(const QStringList& paths) {
     return kept;
 }
 
-} // namespace ui::recent
+} // namespace model::recent

@@ -1,0 +1,33 @@
+// The reference start-up: a bare Qt Widgets window of 60 line edits,
+// started, grabbed to PNG and ended the way `quorvel --screenshot` is, so
+// that the program's start-up can be measured against Qt's own.
+#include <QApplication>
+#include <QBuffer>
+#include <QFile>
+#include <QGridLayout>
+#include <QImage>
+#include <QLineEdit>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QWidget w;
+    auto* grid = new QGridLayout(&w);
+    for (int i = 0; i < 60; ++i)
+        grid->addWidget(new QLineEdit(QString::number(i)), i / 5, i % 5);
+    w.resize(1366, 740);
+    const QImage image = w.grab().toImage().convertToFormat(QImage::Format_RGB888);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    image.save(&png, "PNG", 80);
+    QFile out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/dev/null"));
+    if (!out.open(QIODevice::WriteOnly) || out.write(png.data()) != png.data().size())
+        return 1;
+    out.close();
+    std::fflush(stdout);
+    std::_Exit(0);
+}
