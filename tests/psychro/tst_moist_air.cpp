@@ -49,12 +49,12 @@ private slots:
 void TestMoistAir::initTestCase() {
     QFile file(QStringLiteral(QUORVEL_SHARED_DATA "/reference/ashrae-states.csv"));
     if (!file.open(QIODevice::ReadOnly))
-        QSKIP("the shared reference states are not beside the project");
+        return;      // referenceStates skips
     file.readLine(); // the header
     while (!file.atEnd()) {
         const QList<QByteArray> f = file.readLine().trimmed().split(',');
         const double kilo = f[0] == "SI" ? 1000 : 1; // Pa and J/kg in the file
-        auto v = [&](int i, double scale = 1) { return f[i].toDouble() / scale; };
+        auto v = [&](int i, double scale = 1) { return f.value(i).toDouble() / scale; };
         m_states.push_back({kilo > 1 ? Units::SI : Units::IP, v(1), v(2, kilo), v(3), v(4), v(5),
                             v(6), v(7), v(8, kilo), v(9), v(10, kilo)});
     }
@@ -82,6 +82,8 @@ void TestMoistAir::referenceStates() {
     QFETCH(int, column);
     QFETCH(QList<double>, limit);
     QFETCH(bool, relative);
+    if (m_states.empty())
+        QSKIP("the shared reference states are not beside the project");
     double worst[2] = {0, 0};
     for (const State& s : m_states) {
         const double want = s.*Expected[column];
