@@ -135,9 +135,8 @@ private:
             return false;
         if (*value < lo || *value > hi || (whole && *value != std::floor(*value)))
             return fail(QStringLiteral("%1 '%2' is out of range (%3..%4)")
-                            .arg(QLatin1String(name), quoted(column))
-                            .arg(lo)
-                            .arg(hi));
+                            .arg(QLatin1String(name), quoted(column), QString::number(lo),
+                                 QString::number(hi)));
         return true;
     }
 
