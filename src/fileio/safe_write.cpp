@@ -24,6 +24,12 @@ bool fail(QString* error, const QString& path, const QString& why) {
     return false;
 }
 
+bool refuseRead(QString* error, const QString& path, const QString& why) {
+    if (error)
+        *error = QStringLiteral("cannot read '%1': %2").arg(path, why);
+    return false;
+}
+
 bool writeStdout(const QByteArray& data, QString* error) {
     // A full or closed standard output must not pass for success.
     if (std::fwrite(data.constData(), 1, size_t(data.size()), stdout) != size_t(data.size()) ||
@@ -119,39 +125,40 @@ bool writeUserConfigFile(const QString& name, const QByteArray& data, QString* e
     return writeFile(path, data, error);
 }
 
-bool readRegularFile(const QString& path, qint64 maxBytes, QByteArray* data, QString* error) {
-    auto refuse = [&](const QString& why) {
-        if (error)
-            *error = QStringLiteral("cannot read '%1': %2").arg(path, why);
-        return false;
-    };
+bool openRegularFile(const QString& path, qint64 maxBytes, QFile* file, QString* error) {
     // Opened without blocking and checked through the descriptor, so a FIFO
     // never stalls the open and nothing can be swapped in between the check
     // and the read.
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return refuse(QString::fromLocal8Bit(std::strerror(errno)));
+        return refuseRead(error, path, QString::fromLocal8Bit(std::strerror(errno)));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return refuse(QStringLiteral("not a regular file"));
+        return refuseRead(error, path, QStringLiteral("not a regular file"));
     }
     if (st.st_size > maxBytes) {
         ::close(fd);
-        return refuse(QStringLiteral("larger than %1 bytes").arg(maxBytes));
+        return refuseRead(error, path, QStringLiteral("larger than %1 bytes").arg(maxBytes));
     }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return refuse(file.errorString());
+        return refuseRead(error, path, file->errorString());
     }
-    // One byte more than allowed tells a file that grew since fstat.
+    return true;
+}
+
+bool readRegularFile(const QString& path, qint64 maxBytes, QByteArray* data, QString* error) {
+    QFile file;
+    if (!openRegularFile(path, maxBytes, &file, error))
+        return false;
+    // One byte more than allowed tells a file that grew since the check.
     QByteArray bytes = file.read(maxBytes + 1);
     if (bytes.size() > maxBytes)
-        return refuse(QStringLiteral("larger than %1 bytes").arg(maxBytes));
+        return refuseRead(error, path, QStringLiteral("larger than %1 bytes").arg(maxBytes));
     if (file.error() != QFileDevice::NoError)
-        return refuse(file.errorString());
+        return refuseRead(error, path, file.errorString());
     *data = std::move(bytes);
     return true;
 }

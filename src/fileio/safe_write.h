@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+class QFile;
+
 // The one way the program writes a file. The bytes are prepared in memory
 // first; the file is then replaced atomically (a temporary file beside it,
 // every write checked, renamed over the old one only when all went well).
@@ -53,5 +55,8 @@ bool writeUserConfigFile(const QString& name, const QByteArray& data, QString* e
 // larger than maxBytes, unreadable).
 bool readRegularFile(const QString& path, qint64 maxBytes, QByteArray* data,
                      QString* error = nullptr);
+// The same checks, leaving *file open for the caller to read as a stream.
+// The file may grow after the check: a reader stops at maxBytes itself.
+bool openRegularFile(const QString& path, qint64 maxBytes, QFile* file, QString* error = nullptr);
 
 } // namespace fileio
