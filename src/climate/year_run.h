@@ -2,6 +2,7 @@
 
 #include "climate/epw.h"
 #include "psychro/moist_air.h"
+#include "psychro/units.h"
 
 #include <QString>
 
@@ -16,7 +17,7 @@ namespace climate {
 
 // Unit factors of the results.
 inline constexpr double BtuPerTonHour = 12000;
-inline constexpr double LbPerGallon = 8.33;                // condensate, water at about 60 F
+using psychro::LbPerGallon;
 inline constexpr double KWhPerBtu = 1055.05585262 / 3.6e6; // the International Table Btu
 inline constexpr double LitresPerGallon = 3.785411784;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "moist_air.h"
+
 #include <array>
 
 // The state the recompute writes, the sheet reads and the chart is drawn
@@ -64,9 +66,26 @@ struct WorkingInputs {
     float gDewPoint = 0;    // last live outdoor dew point, F
 };
 
+// How the sheet is computed: read off the chart's tables (the default), or
+// by the ASHRAE Handbook's equations at a chosen pressure.
+enum class Method { ChartTables, Ashrae };
+
+// The chart the ASHRAE equations draw: dry bulb across, humidity ratio up,
+// at one pressure, in IP or SI, over a range that takes every state shown
+// (see air_chart.h).
+struct AirChart {
+    moist::Units units = moist::Units::IP;
+    double pressure = 14.696;     // psia or kPa
+    double tMin = 20, tMax = 120; // dry bulb across the plot area, F or C
+    double wMax = 0.030;          // humidity ratio at its top edge, lb/lb or kg/kg
+    bool operator==(const AirChart&) const = default;
+};
+
 // Everything one recompute reads and writes besides the sheet texts; the
 // chart is drawn from it afterwards and changes none of it.
 struct ChartState {
+    Method method = Method::ChartTables;
+    AirChart air; // with the ASHRAE method
     clsGraph objMyGraph;
     LineTables tables;
     StatePositions pos;

@@ -73,21 +73,6 @@ struct Reader {
     }
 };
 
-// A sensible heat ratio is a share of a cooling load: only for a positive
-// total, and only between 0 and 1; otherwise the field says why it is empty.
-void showShr(Sheet& sh, Field field, double sensible, double total, bool heating) {
-    const double r = sensible / total;
-    QString& why = sh.emptyWhy[size_t(field)];
-    if (heating)
-        why = QStringLiteral("no sensible heat ratio in heating");
-    else if (!(total > 0))
-        why = QStringLiteral("no cooling load");
-    else if (!(r >= 0 && r <= 1))
-        why = QStringLiteral("sensible and latent loads of opposite signs");
-    else
-        sh[field] = formatted(r, "0.00");
-}
-
 // Coil: mixed air to supply, and where its line meets saturation.
 void coilSplit(Sheet& sh, ChartState& s, bool heating, double cfm, double Ts, double Ws,
                double hS) {
@@ -139,6 +124,19 @@ void roomSplit(Sheet& sh, bool heating, double cfm, double Ws, double hS) {
 }
 
 } // namespace
+
+void showShr(Sheet& sh, Field field, double sensible, double total, bool heating) {
+    const double r = sensible / total;
+    QString& why = sh.emptyWhy[size_t(field)];
+    if (heating)
+        why = QStringLiteral("no sensible heat ratio in heating");
+    else if (!(total > 0))
+        why = QStringLiteral("no cooling load");
+    else if (!(r >= 0 && r <= 1))
+        why = QStringLiteral("sensible and latent loads of opposite signs");
+    else
+        sh[field] = formatted(r, "0.00");
+}
 
 void RunCoilAnalysis(Sheet& sh, ChartState& s, bool heating) {
     using F = Field;

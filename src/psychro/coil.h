@@ -21,6 +21,11 @@ double moistAirEnthalpy(double T, double W);
 // meet it inside the chart.
 bool apparatusDewPoint(double Tm, double Wm, double Ts, double Ws, double& adp);
 
+// A sensible heat ratio is a share of a cooling load: shown ("0.00") only
+// for a positive total and between 0 and 1; otherwise the field says why
+// it is empty.
+void showShr(Sheet& sheet, Field field, double sensible, double total, bool heating);
+
 // Caption of the coil and room group: the coil heats in heating mode.
 QString coilCaption(bool heating);
 

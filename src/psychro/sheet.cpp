@@ -4,6 +4,7 @@
 #include "coil.h"
 #include "numconv.h"
 #include "properties.h"
+#include "units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,47 +77,82 @@ Field fieldByName(const QString& name) {
     return Field::Count;
 }
 
+namespace {
+
+using F = Field;
+constexpr std::array<Field, 4> Temp = {F::txtOutdoorTemp, F::txtReturnTemp, F::txtSupplyTemp,
+                                       F::txtMixedTemp};
+constexpr std::array<Field, 4> Rh = {F::txtOutdoorRH, F::txtReturnRH, F::txtSupplyRH,
+                                     F::txtMixedRH};
+constexpr std::array<Field, 4> Dew = {F::txtOutdoorDew, F::txtReturnDew, F::txtSupplyDew,
+                                      F::txtMixedDew};
+constexpr std::array<Field, 4> Wet = {F::txtOutDoorWetBulb, F::txtReturnWetBulb,
+                                      F::txtSupplyWetBulb, F::txtMixedWetBulb};
+constexpr std::array<Field, 4> Ratio = {F::txtOutdoorRatio, F::txtReturnRatio, F::txtSupplyRatio,
+                                        F::txtMixedRatio};
+constexpr std::array<Field, 4> Enthalpy = {F::txtOutdoorEnthalpy, F::txtReturnEnthalpy,
+                                           F::txtSupplyEnthalpy, F::txtMixedEnthalpy};
+constexpr std::array<Field, 4> Volume = {F::txtOutdoorSpVol, F::txtReturnSpVol, F::txtSupplySpVol,
+                                         F::txtMixedSpVol};
+constexpr std::array<Field, 4> Flow = {F::txtOutdoorFlow, F::txtReturnFlow, F::txtSupplyFlow,
+                                       F::txtMixedFlow};
+constexpr std::array<Field, 4> Mass = {F::txtOutdoorMass, F::txtReturnMass, F::txtSupplyMass,
+                                       F::txtMixedMass};
+
+constexpr std::array<SheetRow, 9> ChartRows = {{
+    {"Temperature (F)", "dry bulb", "°F", Temp},
+    {"Rel Humidity %", "relative humidity", "%", Rh},
+    {"Dew Point (F)", "dew point", "°F", Dew},
+    {"Wet Bulb (F)", "wet bulb", "°F", Wet},
+    {"Humidity Ratio", "humidity ratio", "lb water / lb dry air", Ratio},
+    {"Enthalpy (BTU/lb)", "enthalpy", "BTU / lb dry air", Enthalpy},
+    {"Specific Volume", "specific volume", "cu ft / lb dry air", Volume},
+    {"Air Flow (CFM)", "air flow", "CFM (cu ft / min)", Flow},
+    {"Mass (#m/hr)", "mass flow", "lb / hr", Mass},
+}};
+
+constexpr std::array<SheetRow, 9> AshraeIpRows = {{
+    {"Temperature (F)", "dry bulb", "°F", Temp},
+    {"Rel Humidity %", "relative humidity", "%", Rh},
+    {"Dew Point (F)", "dew point", "°F", Dew},
+    {"Wet Bulb (F)", "wet bulb", "°F", Wet},
+    {"Humidity Ratio (lb/lb)", "humidity ratio", "lb water / lb dry air", Ratio},
+    {"Enthalpy (BTU/lb)", "enthalpy", "BTU / lb dry air", Enthalpy},
+    {"Specific Volume (cu ft/lb)", "specific volume", "cu ft / lb dry air", Volume},
+    {"Air Flow (CFM)", "air flow", "CFM (cu ft / min)", Flow},
+    {"Mass (#m/hr)", "mass flow", "lb / hr", Mass},
+}};
+
+constexpr std::array<SheetRow, 9> AshraeSiRows = {{
+    {"Temperature (C)", "dry bulb", "°C", Temp},
+    {"Rel Humidity %", "relative humidity", "%", Rh},
+    {"Dew Point (C)", "dew point", "°C", Dew},
+    {"Wet Bulb (C)", "wet bulb", "°C", Wet},
+    {"Humidity Ratio (g/kg)", "humidity ratio", "g water / kg dry air", Ratio},
+    {"Enthalpy (kJ/kg)", "enthalpy", "kJ / kg dry air", Enthalpy},
+    {"Specific Volume (m3/kg)", "specific volume", "m³ / kg dry air", Volume},
+    {"Air Flow (L/s)", "air flow", "L/s", Flow},
+    {"Mass (kg/h)", "mass flow", "kg / h", Mass},
+}};
+
+} // namespace
+
 const std::array<SheetRow, 9>& sheetRows() {
-    using F = Field;
-    static const std::array<SheetRow, 9> rows = {{
-        {"Temperature (F)",
-         "dry bulb",
-         "°F",
-         {F::txtOutdoorTemp, F::txtReturnTemp, F::txtSupplyTemp, F::txtMixedTemp}},
-        {"Rel Humidity %",
-         "relative humidity",
-         "%",
-         {F::txtOutdoorRH, F::txtReturnRH, F::txtSupplyRH, F::txtMixedRH}},
-        {"Dew Point (F)",
-         "dew point",
-         "°F",
-         {F::txtOutdoorDew, F::txtReturnDew, F::txtSupplyDew, F::txtMixedDew}},
-        {"Wet Bulb (F)",
-         "wet bulb",
-         "°F",
-         {F::txtOutDoorWetBulb, F::txtReturnWetBulb, F::txtSupplyWetBulb, F::txtMixedWetBulb}},
-        {"Humidity Ratio",
-         "humidity ratio",
-         "lb water / lb dry air",
-         {F::txtOutdoorRatio, F::txtReturnRatio, F::txtSupplyRatio, F::txtMixedRatio}},
-        {"Enthalpy (BTU/lb)",
-         "enthalpy",
-         "BTU / lb dry air",
-         {F::txtOutdoorEnthalpy, F::txtReturnEnthalpy, F::txtSupplyEnthalpy, F::txtMixedEnthalpy}},
-        {"Specific Volume",
-         "specific volume",
-         "cu ft / lb dry air",
-         {F::txtOutdoorSpVol, F::txtReturnSpVol, F::txtSupplySpVol, F::txtMixedSpVol}},
-        {"Air Flow (CFM)",
-         "air flow",
-         "CFM (cu ft / min)",
-         {F::txtOutdoorFlow, F::txtReturnFlow, F::txtSupplyFlow, F::txtMixedFlow}},
-        {"Mass (#m/hr)",
-         "mass flow",
-         "lb / hr",
-         {F::txtOutdoorMass, F::txtReturnMass, F::txtSupplyMass, F::txtMixedMass}},
-    }};
-    return rows;
+    return ChartRows;
+}
+
+const std::array<SheetRow, 9>& sheetRows(Method method, moist::Units units) {
+    if (method == Method::ChartTables)
+        return ChartRows;
+    return units == moist::Units::SI ? AshraeSiRows : AshraeIpRows;
+}
+
+const ResultUnits& resultUnits(moist::Units units) {
+    static constexpr ResultUnits Ip = {"Cooling Load (BTU/hr)", "Condensate (GPM)", "BTU/hr",
+                                       "Coil ADP (F)", "F"};
+    static constexpr ResultUnits Si = {"Cooling Load (kW)", "Condensate (L/h)", "kW",
+                                       "Coil ADP (C)", "C"};
+    return units == moist::Units::SI ? Si : Ip;
 }
 
 const std::array<Field, 8>& inputFields() {
@@ -289,9 +325,10 @@ void RunConversions(Sheet& sh, ChartState& s) {
 
     // 11. Condensate (US gal/min): 0.075 lb/cu ft of air, 8.33 lb/gal of water.
     {
-        const float c = ToSingle(
-            LeadingNumber(sh[F::txtMixedFlow]) * 0.075 *
-            (LeadingNumber(sh[F::txtMixedRatio]) - LeadingNumber(sh[F::txtSupplyRatio])) / 8.33);
+        const float c =
+            ToSingle(LeadingNumber(sh[F::txtMixedFlow]) * 0.075 *
+                     (LeadingNumber(sh[F::txtMixedRatio]) - LeadingNumber(sh[F::txtSupplyRatio])) /
+                     LbPerGallon);
         sh[F::txtCondensate] = FormatNumber(c, QStringLiteral("#,##0.00"));
     }
 

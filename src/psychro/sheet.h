@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <limits>
 
 // The state sheet as texts: the fields are the sheet's state record, and
 // later steps read earlier results back as displayed.
@@ -79,7 +80,21 @@ struct SheetRow {
     const char* unit;
     std::array<Field, 4> fields;
 };
+// The rows of the chart tables' sheet (IP), as it has always shown them.
 const std::array<SheetRow, 9>& sheetRows();
+// The rows of a method's sheet in a unit system: the chart tables' own, or
+// the equations' with every unit in its caption.
+const std::array<SheetRow, 9>& sheetRows(Method method, moist::Units units);
+
+// The captions and units of the results beside the rows.
+struct ResultUnits {
+    const char* load;       // "Cooling Load (BTU/hr)"
+    const char* condensate; // "Condensate (GPM)"
+    const char* loadUnit;   // of the coil and room split: "BTU/hr"
+    const char* adp;        // "Coil ADP (F)"
+    const char* degree;     // "F"
+};
+const ResultUnits& resultUnits(moist::Units units);
 
 // The fields the user types, in the order a design applies them: outdoor,
 // return and supply (dry bulb, then RH), the flow, the fresh-air share.
@@ -90,6 +105,10 @@ const std::array<Field, 25>& warningFields();
 
 struct Sheet {
     std::array<QString, FieldCount> text;
+    // The ASHRAE method's numbers behind the texts, at full precision in
+    // the unit system's base units (see the JSON sheet); NaN where a field
+    // has none or the chart tables compute it.
+    std::array<double, FieldCount> value;
     // Why a field the sheet left empty is empty, for the user ("supply not
     // below mixed air"); empty where the field is not empty or needs no
     // reason.
@@ -101,6 +120,7 @@ struct Sheet {
     // What a field shows: with the warning, the fields it hides and the
     // load show nothing.
     QString shown(Field f) const;
+    Sheet() { value.fill(std::numeric_limits<double>::quiet_NaN()); }
 };
 
 // Fills every derived field from the state positions, the typed texts,
