@@ -9,6 +9,7 @@
 #include "chart/recording_surface.h"
 #include "feed/feed_settings.h"
 #include "model/session.h"
+#include "psychro/ashrae_sheet.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -121,33 +122,51 @@ int main(int argc, char* argv[]) {
     w.show();
     QApplication::processEvents();
 
-    // One recompute and the chart drawn from it.
-    report("drawgraphs_ms", timeMs(runs, [&] {
-               session.recompute();
-               w.drawPendingCharts();
-           }));
-
-    // One digit typed at the end of the outdoor temperature (90..99 F in
-    // turn) until the sheet is written and the chart repainted.
+    // One recompute and the chart drawn from it; one digit typed at the end
+    // of the outdoor temperature (90..99 F in turn) until the sheet is
+    // written and the chart repainted. By each method.
     auto* temp = w.findChild<QLineEdit*>(QStringLiteral("txtOutdoorTemp"));
-    temp->setFocus();
-    temp->setText(QStringLiteral("9"));
-    temp->end(false);
-    QApplication::processEvents();
-    int digit = 0;
-    std::vector<double> keys;
-    QElapsedTimer t;
-    for (int i = 0; i < runs + 5; ++i) {
-        QTest::keyClick(temp, Qt::Key_Backspace);
+    auto redrawAndKeystroke = [&](const char* redrawName, const char* keystrokeName) {
+        report(redrawName, timeMs(runs, [&] {
+                   session.recompute();
+                   w.drawPendingCharts();
+               }));
+        temp->setFocus();
+        temp->setText(QStringLiteral("9"));
+        temp->end(false);
         QApplication::processEvents();
-        const char c = char('0' + digit++ % 10);
-        t.start();
-        QTest::keyClick(temp, c);
-        QApplication::processEvents();
-        if (i >= 5)
-            keys.push_back(double(t.nsecsElapsed()) / 1e6);
+        int digit = 0;
+        std::vector<double> keys;
+        QElapsedTimer t;
+        for (int i = 0; i < runs + 5; ++i) {
+            QTest::keyClick(temp, Qt::Key_Backspace);
+            QApplication::processEvents();
+            const char c = char('0' + digit++ % 10);
+            t.start();
+            QTest::keyClick(temp, c);
+            QApplication::processEvents();
+            if (i >= 5)
+                keys.push_back(double(t.nsecsElapsed()) / 1e6);
+        }
+        report(keystrokeName, median(keys));
+    };
+    redrawAndKeystroke("drawgraphs_ms", "keystroke_ms");
+    session.chooseMethod(psychro::Method::Ashrae);
+    redrawAndKeystroke("drawgraphs_ashrae_ms", "keystroke_ashrae_ms");
+
+    // One whole sheet by the equations: four states, the mixed point, the
+    // loads and the ADP, in microseconds (the median of batches of 100).
+    {
+        psychro::Sheet sheet = session.sheet();
+        psychro::ChartState state = session.chart();
+        const psychro::AshraeInputs in{
+            psychro::moist::Units::IP, 14.696, 95, 40, 75, 50, 55, 90, 0.25, false};
+        report("ashrae_sheet_us", 10 * timeMs(runs, [&] {
+                                      for (int i = 0; i < 100; ++i)
+                                          psychro::RunAshraeSheet(sheet, state, in);
+                                  }));
     }
-    report("keystroke_ms", median(keys));
+    session.chooseMethod(psychro::Method::ChartTables);
 
     // Pointer movement over the unlocked track: its two recomputes and the repaint.
     session.toggleSliderLock();

@@ -15,6 +15,8 @@
 #include "model/session.h"
 #include "model/sheet_export.h"
 #include "print/print_report.h"
+#include "psychro/numconv.h"
+#include "psychro/units.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -27,6 +29,7 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -106,6 +109,14 @@ QString apply(const Request& r, model::DesignDocument& document, model::Session&
     QString problem;
     if (!r.designPath.isEmpty() && !document.open(r.designPath, &problem))
         return problem;
+    // The units first: SI takes the equations, and the pressure is read in
+    // the units.
+    if (r.units)
+        s.chooseUnits(*r.units);
+    if (r.method)
+        s.chooseMethod(*r.method);
+    if (r.pressure && !(problem = s.setPressure(*r.pressure)).isEmpty())
+        return problem;
     if (r.heating)
         s.chooseOperation(1);
     if (r.cityRow >= 0)
@@ -125,7 +136,14 @@ QString apply(const Request& r, model::DesignDocument& document, model::Session&
         s.chooseLive(0);
     // What a user does: type the text into the field (one change of its
     // text), then leave it.
-    for (const auto& [field, text] : r.typed) {
+    for (auto [field, text] : r.typed) {
+        // --cfm is in CFM whatever the units.
+        bool number = false;
+        const double cfm = text.toDouble(&number);
+        if (field == psychro::Field::txtSupplyFlow && r.flowInCfm && number &&
+            s.units() == psychro::moist::Units::SI)
+            text = psychro::NumText(
+                std::round(psychro::flowIn(psychro::moist::Units::SI, cfm) * 100) / 100);
         s.changeText(field, text);
         s.leaveField(field);
     }

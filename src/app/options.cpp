@@ -38,10 +38,27 @@ constexpr OptionDef Options[] = {
      nullptr, nullptr},
     {"sheet", Kind::Flag, "", "Print the state sheet and exit.", true, nullptr, nullptr},
     {"json", Kind::Flag, "", "With --sheet: print the sheet as JSON.", false, "sheet", nullptr},
-    {"outdoor", Kind::Text, "T,RH", "Outdoor dry bulb (F) and RH (%).", false, nullptr, nullptr},
-    {"return", Kind::Text, "T,RH", "Return dry bulb (F) and RH (%).", false, nullptr, nullptr},
-    {"supply", Kind::Text, "T,RH", "Supply dry bulb (F) and RH (%).", false, nullptr, nullptr},
-    {"cfm", Kind::Text, "N", "Supply air flow (CFM).", false, nullptr, nullptr},
+    {"outdoor", Kind::Text, "T,RH", "Outdoor dry bulb (F, or C in SI) and RH (%).", false, nullptr,
+     nullptr},
+    {"return", Kind::Text, "T,RH", "Return dry bulb (F, or C in SI) and RH (%).", false, nullptr,
+     nullptr},
+    {"supply", Kind::Text, "T,RH", "Supply dry bulb (F, or C in SI) and RH (%).", false, nullptr,
+     nullptr},
+    {"cfm", Kind::Text, "N", "Supply air flow (CFM, in either units).", false, nullptr, "flow"},
+    {"flow", Kind::Text, "N", "Supply air flow in the units' flow unit (CFM, or L/s in SI).", false,
+     nullptr, nullptr},
+    {"method", Kind::Text, "chart|ashrae",
+     "Compute by the chart tables (IP, sea level) or the ASHRAE Handbook equations.", false,
+     nullptr, nullptr},
+    {"units", Kind::Text, "ip|si", "IP or SI units (SI computes by the ASHRAE equations).", false,
+     nullptr, nullptr},
+    {"altitude", Kind::Text, "N",
+     "Altitude (ft, or m in SI) for the ASHRAE equations' standard-atmosphere pressure.", false,
+     nullptr, "pressure"},
+    {"pressure", Kind::Text, "P",
+     "Barometric pressure (psia, or kPa in SI) for the ASHRAE "
+     "equations.",
+     false, nullptr, nullptr},
     {"fresh", Kind::Text, "P", "Fresh-air share (%).", false, nullptr, nullptr},
     {"city", Kind::Text, "NAME|ROW", "Design city: its list text exactly, or a row 0 to 99.", false,
      nullptr, nullptr},
@@ -151,9 +168,11 @@ bool readInputs(const QCommandLineParser& p, Request* r, QString* why) {
         !typePair(p, "supply", Field::txtSupplyTemp, Field::txtSupplyRH, r, why))
         return false;
     for (const auto& [option, field] :
-         {std::pair{"cfm", Field::txtSupplyFlow}, std::pair{"fresh", Field::txtFreshMix}})
+         {std::pair{"cfm", Field::txtSupplyFlow}, std::pair{"flow", Field::txtSupplyFlow},
+          std::pair{"fresh", Field::txtFreshMix}})
         if (p.isSet(QLatin1String(option)))
             r->typed.append({field, p.value(QLatin1String(option))});
+    r->flowInCfm = p.isSet(QStringLiteral("cfm"));
     if (p.isSet(QStringLiteral("city"))) {
         const QString name = p.value(QStringLiteral("city"));
         bool isRow = false;
@@ -170,6 +189,52 @@ bool readInputs(const QCommandLineParser& p, Request* r, QString* why) {
     }
     r->heating = p.isSet(QStringLiteral("heating"));
     r->live = p.isSet(QStringLiteral("live"));
+    return true;
+}
+
+// The method, the units and the altitude or pressure; the value's range is
+// checked once the units are known (a design may set them).
+bool readMethod(const QCommandLineParser& p, Request* r, QString* why) {
+    const QString method = p.value(QStringLiteral("method")).toLower();
+    const QString units = p.value(QStringLiteral("units")).toLower();
+    if (p.isSet(QStringLiteral("method"))) {
+        if (method != QLatin1String("chart") && method != QLatin1String("ashrae")) {
+            *why = QStringLiteral("--method takes chart or ashrae, not '%1'").arg(method);
+            return false;
+        }
+        r->method = method == QLatin1String("ashrae") ? psychro::Method::Ashrae
+                                                      : psychro::Method::ChartTables;
+    }
+    if (p.isSet(QStringLiteral("units"))) {
+        if (units != QLatin1String("ip") && units != QLatin1String("si")) {
+            *why = QStringLiteral("--units takes ip or si, not '%1'").arg(units);
+            return false;
+        }
+        r->units =
+            units == QLatin1String("si") ? psychro::moist::Units::SI : psychro::moist::Units::IP;
+    }
+    for (const char* name : {"altitude", "pressure"}) {
+        if (!p.isSet(QLatin1String(name)))
+            continue;
+        bool ok = false;
+        const double v = p.value(QLatin1String(name)).toDouble(&ok);
+        if (!ok) {
+            *why = QStringLiteral("--%1 takes a number, not '%2'")
+                       .arg(QLatin1String(name), p.value(QLatin1String(name)));
+            return false;
+        }
+        r->pressure = model::PressureSetting{name[0] == 'a', v};
+    }
+    const bool tables = r->method == psychro::Method::ChartTables;
+    if (tables && (r->units == psychro::moist::Units::SI || r->pressure)) {
+        *why = QStringLiteral("the chart tables are for sea level in IP units; %1 goes with "
+                              "--method ashrae")
+                   .arg(r->pressure ? QStringLiteral("an altitude or pressure")
+                                    : QStringLiteral("--units si"));
+        return false;
+    }
+    if (r->pressure && !r->method)
+        r->method = psychro::Method::Ashrae;
     return true;
 }
 
@@ -283,7 +348,7 @@ Parsed parseArguments(const QStringList& args, Request* r, QString* text) {
     if (text->isEmpty())
         *text = badValue(p);
     if (!text->isEmpty() || !readDesignPath(p, r, text) || !readInputs(p, r, text) ||
-        !readFeed(p, r, text) || !readOutputs(p, r, text))
+        !readMethod(p, r, text) || !readFeed(p, r, text) || !readOutputs(p, r, text))
         return Parsed::Usage;
     return Parsed::Run;
 }

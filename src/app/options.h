@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/design.h"
 #include "psychro/sheet.h"
 
 #include <QDateTime>
@@ -26,6 +27,13 @@ struct Request {
     bool heating = false;
     bool live = false;
     int cityRow = -1;
+    // The method, units and altitude or pressure, when given; an altitude
+    // or pressure alone asks for the ASHRAE equations.
+    std::optional<psychro::Method> method;
+    std::optional<psychro::moist::Units> units;
+    std::optional<model::PressureSetting> pressure;
+    // The flow was given in CFM (--cfm), whatever the units: converted in SI.
+    bool flowInCfm = false;
     // Field texts in the order a user types them, each field then left.
     QList<std::pair<psychro::Field, QString>> typed;
     bool sheet = false;

@@ -131,6 +131,12 @@ QList<model::CurrentReading> readingsOf(const QJsonObject& p) {
                                                  : QString::number(*rh)};
     }
     temperature("dewpoint", CurrentElement::DewPointF, CurrentElement::DewPointC);
+    // The station's pressure, for the equations' sheet.
+    const QJsonObject q = p.value(QLatin1String("barometricPressure")).toObject();
+    const QString unit = q.value(QLatin1String("unitCode")).toString();
+    if (q.value(QLatin1String("value")).isDouble() && unit.mid(unit.indexOf(u':') + 1) == u"Pa")
+        found << model::CurrentReading{CurrentElement::PressurePa,
+                                       QString::number(q.value(QLatin1String("value")).toDouble())};
     return found;
 }
 

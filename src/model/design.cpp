@@ -28,6 +28,12 @@ const QString LockedKey = QStringLiteral("locked");
 const QString OperationKey = QStringLiteral("operation");
 const QString CityRowKey = QStringLiteral("cityRow");
 const QString TitleKey = QStringLiteral("title");
+const QString MethodKey = QStringLiteral("method");
+const QString UnitsKey = QStringLiteral("units");
+const QString AltitudeKey = QStringLiteral("altitude");
+const QString PressureKey = QStringLiteral("pressure");
+const QString MethodNames[] = {QStringLiteral("chart"), QStringLiteral("ashrae")};
+const QString UnitNames[] = {QStringLiteral("IP"), QStringLiteral("SI")};
 const QString OperationNames[] = {QStringLiteral("cooling"), QStringLiteral("heating")};
 
 // The title block's keys, in the order of its fields.
@@ -182,6 +188,47 @@ bool readChoices(QJsonObject& root, Design* d, QString* why) {
     return true;
 }
 
+// The method, the units and the altitude or pressure.
+bool readMethod(QJsonObject& root, Design* d, QString* why) {
+    using psychro::moist::Units;
+    if (const QJsonValue v = root.take(MethodKey); !v.isUndefined()) {
+        if (v != QJsonValue(MethodNames[0]) && v != QJsonValue(MethodNames[1])) {
+            *why = QStringLiteral("the method is neither \"chart\" nor \"ashrae\"");
+            return false;
+        }
+        d->method = v == QJsonValue(MethodNames[1]) ? psychro::Method::Ashrae
+                                                    : psychro::Method::ChartTables;
+    }
+    if (const QJsonValue v = root.take(UnitsKey); !v.isUndefined()) {
+        if (v != QJsonValue(UnitNames[0]) && v != QJsonValue(UnitNames[1])) {
+            *why = QStringLiteral("the units are neither \"IP\" nor \"SI\"");
+            return false;
+        }
+        d->units = v == QJsonValue(UnitNames[1]) ? Units::SI : Units::IP;
+    }
+    if (d->units == Units::SI && d->method == psychro::Method::ChartTables) {
+        *why = QStringLiteral("the chart tables are in IP units only");
+        return false;
+    }
+    const QJsonValue altitude = root.take(AltitudeKey);
+    const QJsonValue pressure = root.take(PressureKey);
+    if (!altitude.isUndefined() && !pressure.isUndefined()) {
+        *why = QStringLiteral("the design gives both an altitude and a pressure");
+        return false;
+    }
+    const QJsonValue v = altitude.isUndefined() ? pressure : altitude;
+    if (v.isUndefined())
+        return true;
+    if (!v.isDouble()) {
+        *why = QStringLiteral("the %1 is not a number")
+                   .arg(altitude.isUndefined() ? PressureKey : AltitudeKey);
+        return false;
+    }
+    d->pressure = {altitude.isUndefined() ? false : true, v.toDouble()};
+    *why = pressureProblem(d->units, d->pressure);
+    return why->isEmpty();
+}
+
 bool readDesign(const QByteArray& json, Design* d, QString* why) {
     QJsonObject root;
     if (!readHeader(json, &root, why))
@@ -197,7 +244,8 @@ bool readDesign(const QByteArray& json, Design* d, QString* why) {
         }
         d->inputs[i] = v.toString();
     }
-    if (!readChoices(root, d, why) || !readTitle(root.take(TitleKey), d, why))
+    if (!readChoices(root, d, why) || !readMethod(root, d, why) ||
+        !readTitle(root.take(TitleKey), d, why))
         return false;
     for (auto it = root.constBegin(); it != root.constEnd(); ++it)
         d->unknown.insert(it.key(), it.value());
@@ -205,6 +253,21 @@ bool readDesign(const QByteArray& json, Design* d, QString* why) {
 }
 
 } // namespace
+
+QString pressureProblem(psychro::moist::Units units, const PressureSetting& setting) {
+    // From below the Dead Sea to above the highest air handlers; pressures
+    // of the standard atmosphere over about the same span.
+    const bool si = units == psychro::moist::Units::SI;
+    const double low = setting.altitude ? (si ? -300 : -1000) : (si ? 28 : 4);
+    const double high = setting.altitude ? (si ? 9000 : 30000) : (si ? 110 : 16);
+    if (setting.value >= low && setting.value <= high)
+        return QString();
+    return QStringLiteral("the %1 must be %2 to %3 %4")
+        .arg(setting.altitude ? QStringLiteral("altitude") : QStringLiteral("pressure"))
+        .arg(low)
+        .arg(high)
+        .arg(QLatin1String(setting.altitude ? (si ? "m" : "ft") : (si ? "kPa" : "psia")));
+}
 
 bool TitleBlock::isEmpty() const {
     return *this == TitleBlock{};
@@ -236,6 +299,9 @@ Design designOf(const Session& s) {
     if (s.cityRow() > 0)
         d.cityRow = s.cityRow();
     d.title = s.titleBlock();
+    d.method = s.method();
+    d.units = s.units();
+    d.pressure = s.pressureSetting();
     d.unknown = s.designExtras();
     return d;
 }
@@ -254,6 +320,10 @@ QByteArray designToJson(const Design& d, QJsonDocument::JsonFormat format) {
         root.insert(CityRowKey, *d.cityRow);
     else
         root.remove(CityRowKey);
+    root.insert(MethodKey, MethodNames[d.method == psychro::Method::Ashrae ? 1 : 0]);
+    root.insert(UnitsKey, UnitNames[d.units == psychro::moist::Units::SI ? 1 : 0]);
+    root.remove(d.pressure.altitude ? PressureKey : AltitudeKey);
+    root.insert(d.pressure.altitude ? AltitudeKey : PressureKey, d.pressure.value);
     QJsonObject title = d.unknown.value(TitleKey).toObject();
     for (const auto& [key, member] : TitleKeys)
         title.insert(QLatin1String(key), d.title.*member);
@@ -310,6 +380,11 @@ bool readDesignFile(const QString& path, Design* d, QString* error) {
 void applyDesign(Session& s, const Design& d) {
     if (s.liveFeed())
         s.chooseLive(1);
+    // The units before the method (SI takes the equations), then the
+    // pressure in those units.
+    s.chooseUnits(d.units);
+    s.chooseMethod(d.method);
+    s.setPressure(d.pressure);
     if (s.operation() != d.operation)
         s.chooseOperation(d.operation);
     // The list shows the design's city, or manual entry when it has none;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "psychro/chart_state.h"
+
 #include <array>
 #include <optional>
 
@@ -32,6 +34,19 @@ struct TitleBlock {
     bool operator==(const TitleBlock&) const = default;
 };
 
+// Where the ASHRAE method's air is: an altitude (ft, or m in SI) for the
+// standard atmosphere's pressure there, or a barometric pressure (psia, or
+// kPa), in the units shown.
+struct PressureSetting {
+    bool altitude = true;
+    double value = 0;
+    bool operator==(const PressureSetting&) const = default;
+};
+
+// Why a pressure setting cannot be used in these units ("the altitude must be
+// -1000 to 30000 ft"), or empty.
+QString pressureProblem(psychro::moist::Units units, const PressureSetting& setting);
+
 struct Design {
     // The inputs as typed, by field name: txtOutdoorTemp, txtOutdoorRH,
     // txtReturnTemp, txtReturnRH, txtSupplyTemp, txtSupplyRH,
@@ -43,6 +58,11 @@ struct Design {
     int operation = 0;          // 0 cooling, 1 heating
     std::optional<int> cityRow; // 1..99; absent for manual entry (row 0)
     TitleBlock title;
+    // The method, its units and pressure: the chart tables at sea level,
+    // in IP, for a design that does not say.
+    psychro::Method method = psychro::Method::ChartTables;
+    psychro::moist::Units units = psychro::moist::Units::IP;
+    PressureSetting pressure;
     // Keys this version does not know, kept on save; those found inside
     // "title" are kept as an object under "title".
     QJsonObject unknown;
@@ -68,19 +88,21 @@ bool designFileBytes(const Design& d, QByteArray* bytes, QString* error);
 // "quorvel-design", a version other than 1 (a higher one is named), a value
 // of the wrong type (every input must be text), a city row outside 0..99.
 // A missing "locked" or "operation" is the start-up state (locked, cooling);
-// a "cityRow" of 0 or null is manual entry.
+// a "cityRow" of 0 or null is manual entry. "method" ("chart" or "ashrae"),
+// "units" ("IP" or "SI") and "altitude" or "pressure" (a number in those
+// units) may be missing (chart tables, IP, sea level); SI with the chart
+// tables, or a pressure pressureProblem refuses, is refused.
 bool designFromJson(const QByteArray& json, Design* d, QString* error);
 
 // The same from a file: a regular file of at most 1 MiB, else a reason
 // naming the file.
 bool readDesignFile(const QString& path, Design* d, QString* error);
 
-// Applies a design to a Session through its procedures: the operation and
-// the city first (manual entry, row 0, when the design has none and the
-// Session shows a city), then each input typed and left in inputFields()
-// order, then the lock; the title block and unknown keys are kept on the
-// Session. Values the program would correct when typed (an RH of 250) are
-// corrected exactly as if typed. A Session in live mode is switched to
+// Applies a design to a Session through its procedures: the units, method
+// and pressure, then the operation and the city (manual entry, row 0, when the design has none and
+// the Session shows a city), then each input typed and left in inputFields() order, then the lock;
+// the title block and unknown keys are kept on the Session. Values the program would correct when
+// typed (an RH of 250) are corrected exactly as if typed. A Session in live mode is switched to
 // manual entry first.
 void applyDesign(Session& s, const Design& d);
 

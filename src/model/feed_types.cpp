@@ -39,6 +39,11 @@ QString settingsProblem(const FeedSettings& s) {
 }
 
 QString readingProblem(CurrentElement e, double value, const QString& unit, const QString& asSent) {
+    if (e == CurrentElement::PressurePa)
+        return std::isfinite(value) && value >= MinReadingPa && value <= MaxReadingPa
+                   ? QString()
+                   : QStringLiteral("station sent a pressure of %1 Pa")
+                         .arg(asSent.isEmpty() ? QString::number(value) : asSent);
     const bool humidity = e == CurrentElement::RelativeHumidity;
     const double f = unit == QLatin1String("C") ? value * 9 / 5 + 32 : value;
     const bool plausible =
@@ -68,6 +73,7 @@ QString readingProblem(const CurrentReading& r) {
         return QString();
     const QString unit =
         r.element == CurrentElement::RelativeHumidity ? QStringLiteral("%")
+        : r.element == CurrentElement::PressurePa     ? QStringLiteral("Pa")
         : r.element == CurrentElement::TempC || r.element == CurrentElement::DewPointC
             ? QStringLiteral("C")
             : QStringLiteral("F");

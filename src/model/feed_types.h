@@ -61,7 +61,17 @@ struct ObservationHistory {
 };
 
 // The elements of the current conditions the program uses.
-enum class CurrentElement { TempF, TempC, RelativeHumidity, DewPointF, DewPointC, Time };
+// PressurePa: the station's barometric pressure, which the weather
+// service's observations carry (the ASHRAE method computes at it).
+enum class CurrentElement {
+    TempF,
+    TempC,
+    RelativeHumidity,
+    DewPointF,
+    DewPointC,
+    Time,
+    PressurePa
+};
 
 struct CurrentReading {
     CurrentElement element;
@@ -71,6 +81,8 @@ struct CurrentReading {
 // What air a station can plausibly report: temperatures in F, relative
 // humidity in %.
 inline constexpr double MinReadingTempF = -100, MaxReadingTempF = 200;
+// A station's pressure, Pa: from the highest stations to the deepest lows.
+inline constexpr double MinReadingPa = 30000, MaxReadingPa = 110000;
 // Why a reading cannot be used ("station sent relative humidity 1e19"):
 // a number that is not finite, or outside what air can be. Empty for a
 // usable number, and for text that is no number at all (that element is

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace model {
 
@@ -73,13 +74,105 @@ void Session::recompute() {
     ++m_redrawCount;
     m_chart.InterpFailed = false;
     emit animationReset(true);
-    psychro::fillLineTables(m_chart);
-    psychro::placeStates(m_chart, LeadingNumber(m_sheet[Field::txtSupplyTemp]),
-                         LeadingNumber(m_sheet[Field::txtReturnTemp]));
-    m_chart.mixedPlaced = psychro::constructMixedPoint(m_chart, m_sheet[Field::txtMixedTemp]);
-    psychro::RunConversions(m_sheet, m_chart);
-    psychro::RunCoilAnalysis(m_sheet, m_chart, m_operation == 1);
+    if (m_chart.method == psychro::Method::Ashrae) {
+        psychro::RunAshraeSheet(m_sheet, m_chart, ashraeInputs());
+    } else {
+        m_sheet.value.fill(qQNaN());
+        psychro::fillLineTables(m_chart);
+        psychro::placeStates(m_chart, LeadingNumber(m_sheet[Field::txtSupplyTemp]),
+                             LeadingNumber(m_sheet[Field::txtReturnTemp]));
+        m_chart.mixedPlaced = psychro::constructMixedPoint(m_chart, m_sheet[Field::txtMixedTemp]);
+        psychro::RunConversions(m_sheet, m_chart);
+        psychro::RunCoilAnalysis(m_sheet, m_chart, m_operation == 1);
+    }
     emit recomputed();
+}
+
+psychro::AshraeInputs Session::ashraeInputs() const {
+    const psychro::WorkingInputs& in = m_chart.in;
+    // The chart tables place an outdoor 100 % as 99; the equations take it.
+    const bool saturated = LeadingNumber(m_sheet[Field::txtOutdoorRH]) == 100 && in.gORH == 99;
+    return {m_units,
+            pressure(),
+            in.gTemperature,
+            saturated ? 100.0 : in.gORH,
+            LeadingNumber(m_sheet[Field::txtReturnTemp]),
+            in.gRRH,
+            LeadingNumber(m_sheet[Field::txtSupplyTemp]),
+            in.gSRH,
+            in.gAirRate,
+            m_operation == 1};
+}
+
+// --- The method, units and pressure --------------------------------------
+
+double Session::pressure() const {
+    if (pressureFromStation())
+        return m_units == psychro::moist::Units::SI
+                   ? m_stationPressurePa / 1000
+                   : m_stationPressurePa / 1000 / psychro::moist::KpaPerPsia;
+    return m_pressure.altitude ? psychro::moist::standardPressure(m_units, m_pressure.value)
+                               : m_pressure.value;
+}
+
+bool Session::pressureFromStation() const {
+    return m_liveFeed && m_stationPressurePa > 0;
+}
+
+void Session::chooseMethod(psychro::Method method) {
+    if (method == psychro::Method::ChartTables && m_units != psychro::moist::Units::IP) {
+        chooseUnits(psychro::moist::Units::IP); // the chart tables are IP only
+    }
+    m_chart.method = method;
+    emit methodChanged();
+    recompute();
+}
+
+void Session::convertInput(Field f, double value) {
+    // Two decimals: the air stays the same to well within what is shown.
+    // Switched back untouched, a field shows again what it showed before,
+    // so 6000 CFM is not 5999.99 after a look at it in L/s.
+    Conversion& c = m_conversions[f];
+    const QString text =
+        m_sheet[f] == c.after ? c.before : psychro::NumText(std::round(value * 100) / 100);
+    c = {m_sheet[f], text};
+    m_sheet[f] = text;
+    emit fieldChanged(f);
+}
+
+void Session::chooseUnits(psychro::moist::Units units) {
+    using psychro::moist::Units;
+    if (units == m_units)
+        return;
+    for (Field f : {Field::txtOutdoorTemp, Field::txtReturnTemp, Field::txtSupplyTemp})
+        convertInput(f, psychro::temperatureIn(units, LeadingNumber(m_sheet[f])));
+    convertInput(Field::txtSupplyFlow,
+                 psychro::flowIn(units, LeadingNumber(m_sheet[Field::txtSupplyFlow])));
+    m_pressure.value = m_pressure.altitude ? psychro::altitudeIn(units, m_pressure.value)
+                                           : psychro::pressureIn(units, m_pressure.value);
+    m_units = units;
+    m_chart.in.gTemperature = valueOf(m_sheet[Field::txtOutdoorTemp]);
+    if (units == Units::SI)
+        m_chart.method = psychro::Method::Ashrae; // the chart tables are IP only
+    emit methodChanged();
+    recompute();
+}
+
+QString Session::setPressure(const PressureSetting& setting) {
+    if (QString why = pressureProblem(m_units, setting); !why.isEmpty())
+        return why;
+    if (setting == m_pressure)
+        return QString();
+    m_pressure = setting;
+    emit methodChanged();
+    recompute();
+    return QString();
+}
+
+QString Session::outdoorText(float fahrenheit) const {
+    if (m_units == psychro::moist::Units::IP)
+        return psychro::NumTextSingle(fahrenheit);
+    return psychro::NumText(std::round(psychro::moist::celsius(fahrenheit) * 100) / 100);
 }
 
 // --- Input fields --------------------------------------------------------
@@ -226,11 +319,12 @@ void Session::applyCity() {
     const float winterDryBulb = psychro::Parse(s);
     const float winterRh = psychro::Parse(s);
     const float summerDryBulb = psychro::Parse(s);
+    // The table is in F; in SI the field takes the point in C.
     if (m_operation == 0) {
-        changeText(Field::txtOutdoorTemp, psychro::NumTextSingle(summerDryBulb));
+        changeText(Field::txtOutdoorTemp, outdoorText(summerDryBulb));
         changeText(Field::txtOutdoorRH, s); // what remains is the summer RH, as text
     } else {
-        changeText(Field::txtOutdoorTemp, psychro::NumTextSingle(winterDryBulb));
+        changeText(Field::txtOutdoorTemp, outdoorText(winterDryBulb));
         changeText(Field::txtOutdoorRH, psychro::NumTextSingle(winterRh));
     }
 }
@@ -291,6 +385,8 @@ void Session::chooseLive(int index) {
         m_liveFeed = false;
         emit liveFeedChanged();
         setFeedStatus(QString());
+        if (std::exchange(m_stationPressurePa, 0) > 0)
+            emit methodChanged();
         if (m_liveView) {
             m_liveView = false;
             emit liveViewChanged();
@@ -381,9 +477,11 @@ void Session::refreshLiveFeed() {
                 implausible = true;
                 why = bad;
             }
-        if (!implausible)
+        if (!implausible) {
+            m_stationPressurePa = 0; // this observation's, or none
             for (const CurrentReading& r : readings)
                 applyCurrent(r);
+        }
     }
     if (!currentLoaded || implausible)
         failed(at.current, why);
@@ -417,10 +515,12 @@ void Session::refreshLiveFeed() {
 // when the text is a number.
 void Session::applyCurrent(const CurrentReading& r) {
     const QString& v = r.text;
+    // In SI the outdoor fields take the station's F in C.
     auto number = [&v, this](float& store, Field field) {
         if (const auto x = numberOf(v)) {
             store = *x; // first: the field's change procedure may read it
-            changeText(field, psychro::NumTextSingle(*x));
+            changeText(field,
+                       field == Field::txtOutdoorRH ? psychro::NumTextSingle(*x) : outdoorText(*x));
         }
     };
     psychro::WorkingInputs& in = m_chart.in;
@@ -447,6 +547,12 @@ void Session::applyCurrent(const CurrentReading& r) {
     case CurrentElement::DewPointC:
         m_panel.lblDewC = caption(QStringLiteral(" "), v, QStringLiteral(" deg C"));
         emit livePanelChanged();
+        break;
+    case CurrentElement::PressurePa:
+        if (const auto x = numberOf(v)) {
+            m_stationPressurePa = *x;
+            emit methodChanged();
+        }
         break;
     case CurrentElement::Time: {
         // Shown in the local time of the offset setting, whichever source

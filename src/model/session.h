@@ -3,10 +3,12 @@
 #include "model/design.h"
 #include "model/feed_types.h"
 
+#include "psychro/ashrae_sheet.h"
 #include "psychro/chart_state.h"
 #include "psychro/sheet.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
@@ -84,6 +86,16 @@ public:
     const QJsonObject& designExtras() const { return m_designExtras; }
     void setDesignExtras(const QJsonObject& extras) { m_designExtras = extras; }
 
+    // --- The method and its units and pressure
+    psychro::Method method() const { return m_chart.method; }
+    psychro::moist::Units units() const { return m_units; }
+    // The pressure the ASHRAE method computes at (see PressureSetting).
+    const PressureSetting& pressureSetting() const { return m_pressure; }
+    // The pressure in effect (psia or kPa): the station's in live mode when
+    // it reports one, else the setting's.
+    double pressure() const;
+    bool pressureFromStation() const;
+
     // --- Event procedures
     // A field's text changed (a keystroke, or code writing it). Writing the
     // text a field already shows changes nothing.
@@ -108,6 +120,15 @@ public:
     // View -> Coil Line: the chart shows the coil line's extension to the
     // ADP. Only the drawing changes; the caller redraws.
     void setCoilLine(bool on) { m_chart.showCoilLine = on; }
+    // The chart tables (IP only: the units go back to IP) or the ASHRAE
+    // equations; recomputes.
+    void chooseMethod(psychro::Method method);
+    // IP or SI (SI computes by the equations): the inputs shown are
+    // converted so that the air stays the same; recomputes.
+    void chooseUnits(psychro::moist::Units units);
+    // A new altitude or pressure, in the units shown: refused, with the
+    // reason, when pressureProblem says so; recomputes.
+    QString setPressure(const PressureSetting& setting);
     // The redraw pipeline without the painting.
     void recompute();
 
@@ -131,6 +152,7 @@ signals:
     void refreshingChanged();
     void feedStatusChanged();
     void titleBlockChanged();
+    void methodChanged(); // the method, the units or the pressure
     // A message for the user ("Failed to Load Data", ...); the receiver
     // returns once the user has read it.
     void message(const QString& text);
@@ -149,6 +171,12 @@ private:
     // setting.
     QDateTime local(const QDateTime& t) const;
     void showAge();
+    psychro::AshraeInputs ashraeInputs() const;
+    // Writes a converted input without its change procedure: the caller
+    // recomputes once.
+    void convertInput(psychro::Field f, double value);
+    // A temperature from the station (F) as the outdoor field takes it.
+    QString outdoorText(float fahrenheit) const;
 
     FeedSource* m_feed;
     SettingsStore* m_store;
@@ -163,6 +191,15 @@ private:
     QDateTime m_now;
     QDateTime m_observedAt; // the current conditions' time, when known
     QDateTime m_outageSince;
+    psychro::moist::Units m_units = psychro::moist::Units::IP;
+    // The last unit switch of each input it converts: its text before and
+    // after.
+    struct Conversion {
+        QString before, after;
+    };
+    QHash<psychro::Field, Conversion> m_conversions;
+    PressureSetting m_pressure;
+    double m_stationPressurePa = 0; // the live station's, 0 for none
     TitleBlock m_title;
     QJsonObject m_designExtras;
     int m_cityRow = -1;

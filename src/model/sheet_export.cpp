@@ -4,6 +4,7 @@
 
 #include "psychro/coil.h"
 #include "psychro/numconv.h"
+#include "psychro/sheet.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace model {
@@ -23,21 +25,20 @@ QString shown(const Session& s, psychro::Field f) {
 }
 
 // The coil and room fields with their captions, in the window's order.
-const std::array<std::pair<const char*, psychro::Field>, 10>& coilRows() {
+QList<std::pair<QString, psychro::Field>> coilRows(psychro::moist::Units units) {
     using F = psychro::Field;
-    static const std::array<std::pair<const char*, F>, 10> rows = {{
-        {"Coil Sensible (BTU/hr)", F::txtCoilSensible},
-        {"Coil Latent (BTU/hr)", F::txtCoilLatent},
-        {"Coil Total (BTU/hr)", F::txtCoilTotal},
-        {"Coil SHR", F::txtCoilSHR},
-        {"Coil ADP (F)", F::txtCoilADP},
-        {"Coil Bypass Factor", F::txtCoilBypass},
-        {"Room Sensible (BTU/hr)", F::txtRoomSensible},
-        {"Room Latent (BTU/hr)", F::txtRoomLatent},
-        {"Room Total (BTU/hr)", F::txtRoomTotal},
-        {"Room SHR", F::txtRoomSHR},
-    }};
-    return rows;
+    const psychro::ResultUnits& u = psychro::resultUnits(units);
+    const QString load = QStringLiteral(" (%1)").arg(QLatin1String(u.loadUnit));
+    return {{QStringLiteral("Coil Sensible") + load, F::txtCoilSensible},
+            {QStringLiteral("Coil Latent") + load, F::txtCoilLatent},
+            {QStringLiteral("Coil Total") + load, F::txtCoilTotal},
+            {QStringLiteral("Coil SHR"), F::txtCoilSHR},
+            {QLatin1String(u.adp), F::txtCoilADP},
+            {QStringLiteral("Coil Bypass Factor"), F::txtCoilBypass},
+            {QStringLiteral("Room Sensible") + load, F::txtRoomSensible},
+            {QStringLiteral("Room Latent") + load, F::txtRoomLatent},
+            {QStringLiteral("Room Total") + load, F::txtRoomTotal},
+            {QStringLiteral("Room SHR"), F::txtRoomSHR}};
 }
 
 // A spreadsheet runs a cell that starts with one of these as a formula
@@ -64,6 +65,24 @@ QString csvCell(const QString& text) {
 
 } // namespace
 
+QString methodDescription(const Session& s) {
+    if (s.method() == psychro::Method::ChartTables)
+        return QStringLiteral("Chart tables");
+    const bool si = s.units() == psychro::moist::Units::SI;
+    const PressureSetting& setting = s.pressureSetting();
+    QString where;
+    if (s.pressureFromStation())
+        where = QStringLiteral(" (the station's)");
+    else if (setting.altitude)
+        where = QStringLiteral(" (%1 %2)")
+                    .arg(psychro::FormatNumber(setting.value, QStringLiteral("#,##0")),
+                         si ? QStringLiteral("m") : QStringLiteral("ft"));
+    return QStringLiteral("ASHRAE equations, %1, %2 %3%4")
+        .arg(si ? QStringLiteral("SI") : QStringLiteral("IP"),
+             psychro::FormatNumber(s.pressure(), QStringLiteral("0.000")),
+             si ? QStringLiteral("kPa") : QStringLiteral("psia"), where);
+}
+
 QList<QStringList> sheetAsShown(const Session& s) {
     QList<QStringList> rows;
     // Which project and air handler the numbers are for, when the design
@@ -72,20 +91,26 @@ QList<QStringList> sheetAsShown(const Session& s) {
         rows = s.titleBlock().rows();
         rows.append({QString()});
     }
+    // The equations' sheet says how it was computed.
+    if (s.method() == psychro::Method::Ashrae) {
+        rows.append({QStringLiteral("Method"), methodDescription(s)});
+        rows.append({QString()});
+    }
     rows.append({QString(), QStringLiteral("OUTDOOR"), QStringLiteral("RETURN"),
                  QStringLiteral("SUPPLY"), QStringLiteral("MIXED AIR")});
-    for (const psychro::SheetRow& row : psychro::sheetRows()) {
+    for (const psychro::SheetRow& row : psychro::sheetRows(s.method(), s.units())) {
         QStringList cells{QString::fromLatin1(row.caption)};
         for (psychro::Field f : row.fields)
             cells.append(shown(s, f));
         rows.append(cells);
     }
-    rows.append({QStringLiteral("Cooling Load (BTU/hr)"), shown(s, psychro::Field::txtLoad)});
-    rows.append({QStringLiteral("Condensate (GPM)"), shown(s, psychro::Field::txtCondensate)});
+    const psychro::ResultUnits& units = psychro::resultUnits(s.units());
+    rows.append({QLatin1String(units.load), shown(s, psychro::Field::txtLoad)});
+    rows.append({QLatin1String(units.condensate), shown(s, psychro::Field::txtCondensate)});
     rows.append({QStringLiteral("% Fresh Air"), s.text(psychro::Field::txtFreshMix)});
     rows.append({psychro::coilCaption(s.operation() == 1)});
-    for (const auto& [caption, f] : coilRows())
-        rows.append({QLatin1String(caption), s.text(f)});
+    for (const auto& [caption, f] : coilRows(s.units()))
+        rows.append({caption, s.text(f)});
     // Without it, a table with empty cells would not say why they are empty.
     if (s.warning())
         rows.append({QStringLiteral("Values Outside Range of Program")});
@@ -144,6 +169,18 @@ QByteArray sheetAsJson(const Session& s) {
     QJsonObject root;
     root.insert(QStringLiteral("fields"), fields);
     root.insert(QStringLiteral("warning"), s.warning());
+    if (s.method() == psychro::Method::Ashrae) {
+        // The numbers behind the texts, at full precision in base units.
+        const bool si = s.units() == psychro::moist::Units::SI;
+        root.insert(QStringLiteral("method"), QStringLiteral("ashrae"));
+        root.insert(QStringLiteral("units"), si ? QStringLiteral("SI") : QStringLiteral("IP"));
+        root.insert(QStringLiteral("pressure"), s.pressure());
+        QJsonObject values;
+        for (int i = 0; i < psychro::FieldCount; ++i)
+            if (const double v = s.sheet().value[size_t(i)]; std::isfinite(v))
+                values.insert(QLatin1String(psychro::fieldName(psychro::Field(i))), v);
+        root.insert(QStringLiteral("values"), values);
+    }
     if (s.liveFeed())
         root.insert(QStringLiteral("history"), historyAsJson(s.history()));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);

@@ -17,6 +17,10 @@ class Session;
 // the warning's words alone on a row when it is shown.
 QList<QStringList> sheetAsShown(const Session& s);
 
+// How the sheet was computed, as every output names it: "Chart tables", or
+// "ASHRAE equations, IP, 12.089 psia (5,280 ft)".
+QString methodDescription(const Session& s);
+
 // Tab-separated lines, for pasting into a spreadsheet as a table. Here and
 // in the CSV a text that a spreadsheet would run as a formula is written
 // with a leading apostrophe.

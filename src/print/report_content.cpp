@@ -1,6 +1,7 @@
 #include "report_content.h"
 
 #include "model/session.h"
+#include "model/sheet_export.h"
 #include "psychro/coil.h"
 #include "psychro/design_cities.h"
 
@@ -88,7 +89,7 @@ ReportContent reportContent(const RowCaptions& captions, const psychro::Sheet& s
 
 ReportContent reportContent(const model::Session& s) {
     RowCaptions captions;
-    const auto& rows = psychro::sheetRows();
+    const auto& rows = psychro::sheetRows(s.method(), s.units());
     // The report's quantities run in the sheet's row order.
     for (int q = 0; q < QuantityCount; ++q)
         captions[size_t(q)] = QString::fromLatin1(rows[size_t(q)].caption);
@@ -101,7 +102,12 @@ ReportContent reportContent(const model::Session& s) {
     for (int i = 0; i < psychro::FieldCount; ++i)
         shown.text[size_t(i)] = s.sheet().shown(Field(i));
     ReportContent report = reportContent(captions, shown, row, city);
-    report.loadLine += QStringLiteral("    Condensate (GPM): ") + shown[Field::txtCondensate];
+    const psychro::ResultUnits& units = psychro::resultUnits(s.units());
+    const bool si = s.units() == psychro::moist::Units::SI;
+    if (si) // "Cooling Load (kW): "
+        report.loadLine = QLatin1String(units.load) + QStringLiteral(": ") + shown[Field::txtLoad];
+    report.loadLine += QStringLiteral("    %1: ").arg(QLatin1String(units.condensate)) +
+                       shown[Field::txtCondensate];
     if (s.warning())
         report.warningLine = QStringLiteral("Values Outside Range of Program");
     report.conditionsLine =
@@ -110,15 +116,21 @@ ReportContent reportContent(const model::Session& s) {
                                                  ? QStringLiteral("Heating with Humidification")
                                                  : QStringLiteral("Cooling with Dehumidifcation"));
     using F = Field;
+    // The page writes BTU/HR as the load line always has.
+    const QString loadUnit = si ? QStringLiteral("kW") : QStringLiteral("BTU/HR");
     report.coilLine =
-        QStringLiteral("%1: Sensible %2  Latent %3  Total %4 BTU/HR  SHR %5  ADP %6 F  Bypass %7")
+        QStringLiteral("%1: Sensible %2  Latent %3  Total %4 %8  SHR %5  ADP %6 %9  Bypass %7")
             .arg(psychro::coilCaption(s.operation() == 1), s.text(F::txtCoilSensible),
                  s.text(F::txtCoilLatent), s.text(F::txtCoilTotal), s.text(F::txtCoilSHR),
-                 s.text(F::txtCoilADP), s.text(F::txtCoilBypass));
-    report.roomLine = QStringLiteral("Room: Sensible %1  Latent %2  Total %3 BTU/HR  SHR %4")
+                 s.text(F::txtCoilADP), s.text(F::txtCoilBypass), loadUnit,
+                 QLatin1String(units.degree));
+    report.roomLine = QStringLiteral("Room: Sensible %1  Latent %2  Total %3 %5  SHR %4")
                           .arg(s.text(F::txtRoomSensible), s.text(F::txtRoomLatent),
-                               s.text(F::txtRoomTotal), s.text(F::txtRoomSHR));
+                               s.text(F::txtRoomTotal), s.text(F::txtRoomSHR), loadUnit);
     report.titleLines = titleLines(s.titleBlock());
+    // The equations' page says how it was computed, above everything.
+    if (s.method() == psychro::Method::Ashrae)
+        report.titleLines.prepend(QStringLiteral("Method: ") + model::methodDescription(s));
     return report;
 }
 

@@ -70,6 +70,10 @@ double flows(Sheet& sh, double share) {
     const double flow = LeadingNumber(sh[F::txtMixedFlow]);
     sh[F::txtOutdoorFlow] = FormatNumber(share * flow, QStringLiteral("#0"));
     sh[F::txtReturnFlow] = NumText(flow - LeadingNumber(sh[F::txtOutdoorFlow]));
+    // The flows as shown: CFM or L/s.
+    for (F f : {F::txtOutdoorFlow, F::txtReturnFlow, F::txtMixedFlow})
+        if (!sh[f].isEmpty())
+            sh.value[size_t(f)] = LeadingNumber(sh[f]);
     bool whole = false;
     const double cfm = StrictNumber(sh[F::txtSupplyFlow], &whole);
     return whole && cfm == flow ? flow : std::numeric_limits<double>::quiet_NaN();

@@ -134,8 +134,10 @@ void showShr(Sheet& sh, Field field, double sensible, double total, bool heating
         why = QStringLiteral("no cooling load");
     else if (!(r >= 0 && r <= 1))
         why = QStringLiteral("sensible and latent loads of opposite signs");
-    else
+    else {
         sh[field] = formatted(r, "0.00");
+        sh.value[size_t(field)] = r;
+    }
 }
 
 void RunCoilAnalysis(Sheet& sh, ChartState& s, bool heating) {

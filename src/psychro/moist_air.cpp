@@ -282,6 +282,11 @@ double standardPressure(Units u, double z) {
     return s.seaLevel * std::pow(1 - s.lapse * z, StandardAtmosphereExponent);
 }
 
+double altitudeOf(Units u, double p) {
+    const System& s = sys(u);
+    return (1 - std::pow(p / s.seaLevel, 1 / StandardAtmosphereExponent)) / s.lapse;
+}
+
 std::optional<double> apparatusDewPoint(Units u, double tm, double Wm, double ts, double Ws,
                                         double p) {
     const System& s = sys(u);

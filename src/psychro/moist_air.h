@@ -81,6 +81,8 @@ double specificVolume(Units u, double t, double W, double p);
 // Standard-atmosphere pressure at altitude z (ft in IP, m in SI); NaN above
 // the formula's zero (145,446 ft, 44,331 m).
 double standardPressure(Units u, double z);
+// The altitude of the standard atmosphere at pressure p: its inverse.
+double altitudeOf(Units u, double p);
 
 // Apparatus dew point: where the straight line in (t, W) from the mixed
 // state (tm, Wm) through the supply state (ts, Ws), extended beyond the

@@ -1,5 +1,6 @@
 #include "ui/chart_column.h"
 
+#include "ui/method_box.h"
 #include "ui/surface_widget.h"
 
 #include <QEvent>
@@ -16,16 +17,28 @@ constexpr int ChartGap = 8;
 constexpr double LeastZoom = 0.35;
 } // namespace
 
-ChartColumn::ChartColumn(SurfaceWidget* graph, SurfaceWidget* history, QWidget* parent)
-    : QWidget(parent), m_graph(graph), m_history(history) {
+ChartColumn::ChartColumn(MethodBox* bar, SurfaceWidget* graph, SurfaceWidget* history,
+                         QWidget* parent)
+    : QWidget(parent), m_bar(bar), m_graph(graph), m_history(history) {
     setObjectName(QStringLiteral("chartColumn"));
+    bar->setParent(this);
     graph->setParent(this);
     history->setParent(this);
     history->installEventFilter(this);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
+int ChartColumn::barSpace(int width) const {
+    return m_bar->heightFor(width) + ChartGap;
+}
+
 QSize ChartColumn::sizeAtZoom(double zoom) const {
+    const QSize charts = chartsAtZoom(zoom);
+    const int width = std::max(charts.width(), m_bar->minimumSizeHint().width());
+    return QSize(width, charts.height() + barSpace(width));
+}
+
+QSize ChartColumn::chartsAtZoom(double zoom) const {
     const QSize g = m_graph->sizeAtZoom(zoom);
     if (!m_history->isVisibleTo(this))
         return g;
@@ -34,15 +47,16 @@ QSize ChartColumn::sizeAtZoom(double zoom) const {
                  g.height() + int(std::lround(ChartGap * zoom)) + h.height());
 }
 
-double ChartColumn::zoomFor(const QSize& size) const {
-    const QSize at1 = sizeAtZoom(1.0);
+double ChartColumn::zoomFor(const QSize& whole) const {
+    const QSize size(whole.width(), whole.height() - barSpace(whole.width()));
+    const QSize at1 = chartsAtZoom(1.0);
     // The frames do not scale; the drawing does.
     const double zoomW = double(size.width()) / at1.width();
     const double zoomH = double(size.height()) / at1.height();
     double zoom = std::max(LeastZoom, std::min(zoomW, zoomH));
     // Rounding the sizes must not make the column overflow by a pixel.
-    while (zoom > LeastZoom &&
-           (sizeAtZoom(zoom).width() > size.width() || sizeAtZoom(zoom).height() > size.height()))
+    while (zoom > LeastZoom && (chartsAtZoom(zoom).width() > size.width() ||
+                                chartsAtZoom(zoom).height() > size.height()))
         zoom -= 0.002;
     return zoom;
 }
@@ -76,8 +90,10 @@ void ChartColumn::layoutCharts() {
         m_graph->setZoom(zoom);
         m_history->setZoom(zoom);
     }
-    m_graph->move(0, 0);
-    m_history->move(0, m_graph->height() + int(std::lround(ChartGap * zoom)));
+    const int top = barSpace(width());
+    m_bar->setGeometry(0, 0, width(), top - ChartGap);
+    m_graph->move(0, top);
+    m_history->move(0, top + m_graph->height() + int(std::lround(ChartGap * zoom)));
     if (changed)
         emit chartsReplaced();
 }

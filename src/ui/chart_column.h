@@ -4,21 +4,26 @@
 
 namespace ui {
 
+class MethodBox;
 class SurfaceWidget;
 
-// The column of the window that holds the charts: the psychrometric chart
-// and, below it while it is shown, the outside-air history chart. Both are
-// drawn at the largest zoom at which they fit the column whole, keeping
-// their proportions, whatever its size; the column never scrolls.
+// The column of the window that holds the charts: the method's bar on top,
+// the psychrometric chart and, below it while it is shown, the outside-air
+// history chart. Both charts are drawn at the largest zoom at which they
+// fit the column whole under the bar, keeping their proportions, whatever
+// its size; the column never scrolls.
 class ChartColumn : public QWidget {
     Q_OBJECT
 public:
-    ChartColumn(SurfaceWidget* graph, SurfaceWidget* history, QWidget* parent = nullptr);
+    ChartColumn(MethodBox* bar, SurfaceWidget* graph, SurfaceWidget* history,
+                QWidget* parent = nullptr);
 
     // The zoom at which the charts fill a column of this size.
     double zoomFor(const QSize& size) const;
     // The column's size at a zoom.
     QSize sizeAtZoom(double zoom) const;
+    // The charts' size at a zoom, without the bar.
+    QSize chartsAtZoom(double zoom) const;
 
     QSize sizeHint() const override { return sizeAtZoom(1.0); }
     QSize minimumSizeHint() const override;
@@ -33,7 +38,9 @@ protected:
 
 private:
     void layoutCharts();
+    int barSpace(int width) const; // the bar and the gap under it
 
+    MethodBox* m_bar;
     SurfaceWidget* m_graph;
     SurfaceWidget* m_history;
 };

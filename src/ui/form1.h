@@ -103,7 +103,8 @@ private:
     // Menus, status bar, tooltips and the first size (form1_window.cpp).
     void buildWindowExtras();
     void buildMenus();
-    void setToolTips();
+    // The captions and tooltips in the method's units.
+    void showUnits();
     void fitToScreen();
     void buildFileMenu(QMenu* file);
     void showRecentMenu(QMenu* menu);
@@ -148,6 +149,8 @@ private:
     QComboBox* cmboCity;
     QPushButton* cmdLiveSet;
     QPushButton* cmdPrint;
+    std::array<QLabel*, 9> m_rowCaptions{}; // the sheet's rows
+    QLabel *lblLoad, *lblCondensate, *lblCoilADP;
     QLabel *lblTempF, *lblTempC, *lblRH, *lblDewF, *lblDewC, *lblTime, *lblAge;
     SliderTrack* SliderBackGrnd;
     SliderKnob* slider;

@@ -6,6 +6,7 @@
 
 #include "ui/chart_column.h"
 #include "ui/input_widgets.h"
+#include "ui/method_box.h"
 #include "ui/surface_widget.h"
 #include "ui/window_layout.h"
 
@@ -104,7 +105,7 @@ void Form1::buildControls() {
     picGraph = named(new SurfaceWidget(chart::GraphWidthPx, chart::GraphHeightPx), "picGraph");
     picChart = named(new SurfaceWidget(chart::HistoryWidthPx, chart::HistoryHeightPx), "picChart");
     picChart->hide();
-    m_chartColumn = new ChartColumn(picGraph, picChart);
+    m_chartColumn = new ChartColumn(new MethodBox(m_session), picGraph, picChart);
 
     // The side panel is built inside its scroll area: moved there whole
     // afterwards, every control would take on the style once more.
@@ -188,7 +189,8 @@ QWidget* Form1::buildSheet() {
                                    "lblSupplySpVOL",   "lblSupplyCFM",   "lblSupplyMass"};
     const auto& rows = psychro::sheetRows();
     for (int r = 0; r < 9; ++r) {
-        grid->addWidget(label(QLatin1String(rows[size_t(r)].caption), captionNames[r]), r + 1, 0);
+        m_rowCaptions[size_t(r)] = label(QLatin1String(rows[size_t(r)].caption), captionNames[r]);
+        grid->addWidget(m_rowCaptions[size_t(r)], r + 1, 0);
         for (int c = 0; c < 4; ++c) {
             QLineEdit* w = makeField(rows[size_t(r)].fields[size_t(c)]);
             w->setMinimumWidth(70);
@@ -223,9 +225,11 @@ QWidget* Form1::buildResults() {
     txtCondensate = makeField(Field::txtCondensate);
     for (QLineEdit* e : {txtLoad, txtCondensate})
         e->setMaximumWidth(110);
-    g->addWidget(label(QStringLiteral("Cooling Load (BTU/hr)"), "lblLoad"), 0, 0);
+    lblLoad = label(QStringLiteral("Cooling Load (BTU/hr)"), "lblLoad");
+    lblCondensate = label(QStringLiteral("Condensate (GPM)"), "lblCondensate");
+    g->addWidget(lblLoad, 0, 0);
     g->addWidget(txtLoad, 0, 1);
-    g->addWidget(label(QStringLiteral("Condensate (GPM)"), "lblCondensate"), 1, 0);
+    g->addWidget(lblCondensate, 1, 0);
     g->addWidget(txtCondensate, 1, 1);
     picWarning = named(new QLabel, "picWarning");
     picWarning->setPixmap(
@@ -262,7 +266,8 @@ QGroupBox* Form1::buildCoilGroup() {
     add(Field::txtRoomLatent, 2, 2);
     add(Field::txtRoomTotal, 2, 3);
     add(Field::txtRoomSHR, 2, 4);
-    g->addWidget(label(QStringLiteral("ADP (F)"), "lblCoilADP"), 3, 0);
+    lblCoilADP = label(QStringLiteral("ADP (F)"), "lblCoilADP");
+    g->addWidget(lblCoilADP, 3, 0);
     add(Field::txtCoilADP, 3, 1);
     g->addWidget(label(QStringLiteral("Bypass Factor"), "lblCoilBypass"), 3, 2, Qt::AlignRight);
     add(Field::txtCoilBypass, 3, 3);

@@ -69,7 +69,8 @@ void Form1::buildWindowExtras() {
     const auto& inputs = psychro::inputFields();
     for (size_t i = 0; i + 1 < inputs.size(); ++i)
         setTabOrder(field(inputs[i]), field(inputs[i + 1]));
-    setToolTips();
+    showUnits();
+    connect(&m_session, &model::Session::methodChanged, this, &Form1::showUnits);
     fitToScreen();
 }
 
@@ -115,29 +116,43 @@ void Form1::buildMenus() {
     connect(m_coilLineAction, &QAction::toggled, this, &Form1::setCoilLine);
 }
 
-// Every field says what it holds and in what unit, from the sheet's own
-// description of its rows.
-void Form1::setToolTips() {
+// Every caption and field says what it holds and in what unit, from the
+// sheet's own description of its rows in the method's units.
+void Form1::showUnits() {
     static const char* states[4] = {"Outdoor", "Return", "Supply", "Mixed air"};
-    for (const psychro::SheetRow& row : psychro::sheetRows())
+    const auto& rows = psychro::sheetRows(m_session.method(), m_session.units());
+    for (size_t r = 0; r < rows.size(); ++r) {
+        m_rowCaptions[r]->setText(QLatin1String(rows[r].caption));
         for (int c = 0; c < 4; ++c)
-            field(row.fields[size_t(c)])
+            field(rows[r].fields[size_t(c)])
                 ->setToolTip(QStringLiteral("%1 %2, %3")
-                                 .arg(QLatin1String(states[c]), QString::fromUtf8(row.what),
-                                      QString::fromUtf8(row.unit)));
-    txtLoad->setToolTip(tr("Cooling load of the coil, BTU / hr"));
-    txtCondensate->setToolTip(tr("Condensate from the coil, US gal / min"));
+                                 .arg(QLatin1String(states[c]), QString::fromUtf8(rows[r].what),
+                                      QString::fromUtf8(rows[r].unit)));
+    }
+    const bool si = m_session.units() == psychro::moist::Units::SI;
+    const psychro::ResultUnits& units = psychro::resultUnits(m_session.units());
+    lblLoad->setText(QLatin1String(units.load));
+    lblCondensate->setText(QLatin1String(units.condensate));
+    lblCoilADP->setText(QStringLiteral("ADP (%1)").arg(QLatin1String(units.degree)));
+    const QString load = si ? tr("kW") : tr("BTU / hr");
+    txtLoad->setToolTip(tr("Cooling load of the coil, %1").arg(load));
+    txtCondensate->setToolTip(
+        tr("Condensate from the coil, %1").arg(si ? tr("litres / hour") : tr("US gal / min")));
     txtFreshMix->setToolTip(tr("Share of outdoor air in the supply air, %"));
     for (Field f : {Field::txtCoilSensible, Field::txtCoilLatent, Field::txtCoilTotal,
                     Field::txtRoomSensible, Field::txtRoomLatent, Field::txtRoomTotal})
-        field(f)->setToolTip(tr("BTU / hr"));
+        field(f)->setToolTip(load);
     for (Field f : {Field::txtCoilSHR, Field::txtRoomSHR})
         field(f)->setToolTip(tr("Sensible heat ratio: sensible over total"));
-    field(Field::txtCoilADP)->setToolTip(tr("Apparatus dew point, F"));
+    field(Field::txtCoilADP)
+        ->setToolTip(tr("Apparatus dew point, %1").arg(QLatin1String(units.degree)));
     field(Field::txtCoilBypass)->setToolTip(tr("Bypass factor of the coil"));
     for (int i = 0; i < psychro::FieldCount; ++i)
         if (QLineEdit* e = m_fields[size_t(i)])
             e->setProperty("unitTip", e->toolTip());
+    for (int i = 0; i < psychro::FieldCount; ++i)
+        if (m_fields[size_t(i)])
+            showFieldNote(Field(i));
 }
 
 // The first size: inside the available screen, as tall as it lets the

@@ -6,6 +6,7 @@
 #include "feed/feed_settings.h"
 #include "feed/station_feed.h"
 #include "model/session.h"
+#include "model/sheet_export.h"
 #include "test_http_server.h"
 
 #include <QJsonArray>
@@ -95,6 +96,17 @@ class TestFeed : public QObject {
     void serve(const QByteArray& current, const QByteArray& daily, int status = 200) {
         m_server->setRoute("/current", {Mode::Fixed, current, status});
         m_server->setRoute("/daily", {Mode::Fixed, daily, status});
+    }
+    // The weather service's station KPWM, answering with these documents.
+    void serveService(const QByteArray& latest, const QByteArray& observations, int status) {
+        model::FeedSettings settings = m_session->feedSettings();
+        settings.feedSource = "nws";
+        settings.nwsStation = "KPWM";
+        settings.nwsBaseUrl = m_server->url("/");
+        settings.nwsContact = "ops@example.com";
+        QCOMPARE(m_session->useFeedSettings(settings), QString());
+        m_server->setRoute("/stations/KPWM/observations/latest", {Mode::Fixed, latest, status});
+        m_server->setRoute("/stations/KPWM/observations", {Mode::Fixed, observations, status});
     }
     // The outdoor fields, the live panel and the history, as shown.
     QStringList shown() const {
@@ -275,7 +287,8 @@ private slots:
         QCOMPARE(m_feed.readHistory(doc, h, &whyHistory), loaded);
         QStringList shown;
         for (const model::CurrentReading& r : got)
-            shown << QStringList{"F", "C", "RH", "DF", "DC", "T"}[int(r.element)] + "=" + r.text;
+            shown << QStringList{"F", "C", "RH", "DF", "DC", "T", "P"}[int(r.element)] + "=" +
+                         r.text;
         QCOMPARE(loaded ? shown.join(u'|') : why, readings);
         QCOMPARE(whyHistory, why);
         QCOMPARE(QString::number(h.obsIndex) + ": " + slots3(h).join(u' '), history);
@@ -449,14 +462,7 @@ private slots:
         QFETCH(QStringList, shown);
         QFETCH(QString, failure);
         QFETCH(bool, told);
-        model::FeedSettings settings = m_session->feedSettings();
-        settings.feedSource = "nws";
-        settings.nwsStation = "KPWM";
-        settings.nwsBaseUrl = m_server->url("/");
-        settings.nwsContact = "ops@example.com";
-        QCOMPARE(m_session->useFeedSettings(settings), QString());
-        m_server->setRoute("/stations/KPWM/observations/latest", {Mode::Fixed, latest, status});
-        m_server->setRoute("/stations/KPWM/observations", {Mode::Fixed, observations, status});
+        serveService(latest, observations, status);
         m_feed.setNow(QDateTime::fromString(at, Qt::ISODate));
         m_session->chooseLive(0);
         m_feed.setNow({});
@@ -483,6 +489,29 @@ private slots:
                                    "\\(ops@example.com\\)\r\n")
                     .match(m_server->lastRequest)
                     .hasMatch());
+    }
+
+    // The equations compute at the station's pressure while it sends one,
+    // and at the setting's again in manual entry; a pressure no air has is
+    // refused with the rest of its observation.
+    void stationPressure() {
+        model::Session& s = *m_session;
+        const QByteArray latest = sampleFile("nws-api-latest-KPWM.json"); // 101590 Pa
+        const QByteArray day = sampleFile("nws-api-observations-KCNK.json");
+        serveService(latest, day, 200);
+        s.chooseMethod(psychro::Method::Ashrae);
+        s.chooseLive(0);
+        QVERIFY(s.pressureFromStation());
+        QCOMPARE(s.pressure() * psychro::moist::KpaPerPsia, 101.59);
+        QVERIFY(model::methodDescription(s).endsWith("101.590 kPa (the station's)") ||
+                model::methodDescription(s).endsWith("14.734 psia (the station's)"));
+        serveService(edited(latest, -1, "barometricPressure",
+                            QJsonObject{{"value", 5}, {"unitCode", "wmoUnit:Pa"}}),
+                     day, 200);
+        s.Timer1_Timer();
+        QVERIFY(s.lastFeedFailure().contains("station sent a pressure of 5 Pa"));
+        s.chooseLive(1);
+        QVERIFY(!s.pressureFromStation() && s.pressure() == 14.696);
     }
 
     // Settings that name no station of the service, or one that is not

@@ -125,6 +125,9 @@ private slots:
     void designFiles_data();
     void designFiles();
     void readout();
+    void ashraeSheets_data();
+    void ashraeSheets();
+    void unitsRoundTrip();
 };
 
 // The chart read at a point, with the sheet's routines: at the return
@@ -513,6 +516,16 @@ void TestSession::designFiles_data() {
     QTest::newRow("heating, city row")
         << design(R"(, "operation": "heating", "cityRow": 32, "txtReturnTemp": "70")")
         << "OutdoorTemp=-10 OutdoorRH=37 ReturnTemp=70";
+    // 35 C, 40 % at 1,600 m (83.523 kPa): W = 0.621945 x 2.25113 / 81.272.
+    QTest::newRow("the equations in SI")
+        << design(R"(, "method": "ashrae", "units": "SI", "altitude": 1600,
+                  "txtOutdoorTemp": "35", "txtOutdoorRH": "40")")
+        << "OutdoorTemp=35 OutdoorRatio=17.23";
+    QTest::newRow("SI tables") << design(R"(, "units": "SI")") << "in IP units only";
+    QTest::newRow("two pressures")
+        << design(R"(, "altitude": 0, "pressure": 14.7)") << "both an altitude and a pressure";
+    QTest::newRow("in orbit") << design(R"(, "method": "ashrae", "pressure": 0.1)")
+                              << "the pressure must be 4 to 16 psia";
     QTest::newRow("RH as typed") << design(R"(, "txtReturnRH": "250", "cityRow": 0)")
                                  << "ReturnRH=100";
     QTest::newRow("not JSON") << QByteArray("quorvel") << "not JSON (";
@@ -568,6 +581,116 @@ void TestSession::designFiles() {
     model::Design want = d;
     want.inputs = model::designOf(opened).inputs;
     QVERIFY(model::designOf(opened) == want && !opened.liveFeed());
+}
+
+void TestSession::ashraeSheets_data() {
+    QTest::addColumn<double>("altitude"); // ft
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QList<double>>("values"); // mixed t and W, load, ADP
+    // Typed: outdoor 95 F 40 %, return 75 F 50 %, supply 55 F 90 %, 10000
+    // CFM, 20 % fresh air. At 14.696 psia the saturation pressures (over
+    // water) are 0.816246, 0.430075 and 0.214101 psia; W = 0.621945 pw /
+    // (p - pw) gives 0.0141316, 0.0092357 and 0.0082631; h = 0.240 t +
+    // W (1061 + 0.444 t) gives 38.3897, 28.1066 and 22.1690. Mixed by dry-air
+    // mass: W = 0.2 x 0.0141316 + 0.8 x 0.0092357 = 0.0102149, h = 30.1632,
+    // t = (h - 1061 W) / (0.240 + 0.444 W) = 79.0284. The supply's v =
+    // 0.370486 x 514.67 x (1 + 1.607858 W) / p = 13.1472, so 600000 / v =
+    // 45637.1 lb/h carries a load of 45637.1 x (30.1632 - 22.1690) = 364833;
+    // sensible 45637.1 x (h(79.0284, 0.0082631) - 22.1690) = 267204;
+    // condensate 45637.1 x 0.0019518 = 89.07 lb/h, 0.18 GPM. The line from
+    // mixed through supply meets saturation at 51.073 F: BF = 3.927 / 27.955.
+    QTest::newRow("sea level") << 0.0
+                               << "OutdoorRatio=.01413 OutDoorWetBulb=75 OutdoorDew=67 "
+                                  "MixedTemp=79 MixedEnthalpy=30.16 SupplyMass=45637 "
+                                  "OutdoorMass=8391 Load=364,833 CoilSensible=267,204 "
+                                  "CoilLatent=97,629 Condensate=0.18 CoilADP=51.1 "
+                                  "CoilBypass=0.14 CoilSHR=0.73 RoomSHR=0.82"
+                               << QList{79.0284, 0.0102149, 364833.0, 51.073};
+    // p = 14.696 (1 - 6.8754e-6 x 5280)^5.2559 = 12.1002 psia. The same
+    // vapour pressures give W = 0.0172472, 0.0112528, 0.0100645 (22 % up),
+    // h = 41.8268, 30.3139, 24.1242; mixed W = 0.0124516, h = 32.6165, t =
+    // 79.0347; v supply = 16.0132, 37469.1 lb/h, load 318199; the wet bulbs
+    // fall (74.05 F outdoor), the dew points stay.
+    QTest::newRow("5,280 ft") << 5280.0
+                              << "OutdoorRatio=.01725 OutDoorWetBulb=74 OutdoorDew=67 "
+                                 "MixedTemp=79 MixedEnthalpy=32.62 SupplyMass=37469 "
+                                 "Load=318,199 CoilADP=51.1 CoilSHR=0.69 RoomSHR=0.79"
+                              << QList{79.0347, 0.0124516, 318199.0, 51.071};
+}
+
+// The equations' sheet, worked by hand, through the Session's procedures.
+void TestSession::ashraeSheets() {
+    QFETCH(double, altitude);
+    QFETCH(QString, expected);
+    QFETCH(QList<double>, values);
+    Started s;
+    s.chooseMethod(psychro::Method::Ashrae);
+    QCOMPARE(s.setPressure({true, altitude}), QString());
+    for (const auto& [f, text] : {std::pair{Field::txtOutdoorTemp, "95"},
+                                  {Field::txtOutdoorRH, "40"},
+                                  {Field::txtReturnTemp, "75"},
+                                  {Field::txtReturnRH, "50"},
+                                  {Field::txtSupplyTemp, "55"},
+                                  {Field::txtSupplyRH, "90"},
+                                  {Field::txtSupplyFlow, "10000"},
+                                  {Field::txtFreshMix, "20"}}) {
+        s.changeText(f, QLatin1String(text));
+        s.leaveField(f);
+    }
+    QCOMPARE(differences(s, expected), QString());
+    QVERIFY(!s.warning());
+    const auto& v = s.sheet().value;
+    QVERIFY(std::abs(v[size_t(Field::txtMixedTemp)] - values[0]) < 0.001);
+    QVERIFY(std::abs(v[size_t(Field::txtMixedRatio)] - values[1]) < 1e-7);
+    QVERIFY(std::abs(v[size_t(Field::txtLoad)] - values[2]) < 1);
+    QVERIFY(std::abs(v[size_t(Field::txtCoilADP)] - values[3]) < 0.01);
+}
+
+// SI and back: the inputs are converted so that the air stays the same, a
+// field switched back untouched shows what it showed, and a design saved
+// in SI opens as it was.
+void TestSession::unitsRoundTrip() {
+    using psychro::moist::Units;
+    Started s;
+    s.changeText(Field::txtFreshMix, QStringLiteral("33"));
+    QCOMPARE(s.setPressure({true, 5280}), QString());
+    QVERIFY(s.method() == psychro::Method::ChartTables); // the pressure waits for the equations
+    const psychro::Sheet ip = (s.chooseMethod(psychro::Method::Ashrae), s.sheet());
+    s.chooseUnits(Units::SI);
+    QVERIFY(s.method() == psychro::Method::Ashrae);
+    QCOMPARE(differences(s, "OutdoorTemp=35 ReturnTemp=23.89 SupplyTemp=15.56 "
+                            "SupplyFlow=2831.68 FreshMix=33"),
+             QString());
+    QVERIFY(std::abs(s.pressureSetting().value - 1609.344) < 1e-9);
+    // The SI formula's constants agree with the IP ones to 0.0003 kPa.
+    QVERIFY(std::abs(s.pressure() - 12.1002448 * psychro::moist::KpaPerPsia) < 1e-3);
+    // W is the same number in lb/lb and kg/kg (to the 0.01 C the inputs are
+    // converted to: 0.03 % for 60 F air); a Btu/h is 0.29307107 W.
+    for (Field f : {Field::txtOutdoorRatio, Field::txtMixedRatio, Field::txtSupplyRatio})
+        QVERIFY(std::abs(s.sheet().value[size_t(f)] / ip.value[size_t(f)] - 1) < 5e-4);
+    QVERIFY(std::abs(s.sheet().value[size_t(Field::txtLoad)] /
+                         (ip.value[size_t(Field::txtLoad)] * 0.29307107) -
+                     1) < 1e-3);
+
+    // Saved in SI, opened in a Session showing IP.
+    model::Design d;
+    QString error;
+    QVERIFY2(model::designFromJson(model::designToJson(model::designOf(s)), &d, &error),
+             qPrintable(error));
+    Started opened;
+    model::applyDesign(opened, d);
+    QVERIFY(opened.units() == Units::SI && opened.pressureSetting() == s.pressureSetting());
+    QCOMPARE(opened.sheet().text, s.sheet().text);
+
+    s.chooseUnits(Units::IP);
+    QCOMPARE(s.sheet().text, ip.text);
+    // The tables are IP only; an edited field is converted anew.
+    s.chooseUnits(Units::SI);
+    s.changeText(Field::txtSupplyFlow, QStringLiteral("1000"));
+    s.chooseMethod(psychro::Method::ChartTables);
+    QVERIFY(s.units() == Units::IP);
+    QCOMPARE(s.text(Field::txtSupplyFlow), QStringLiteral("2118.88"));
+    QCOMPARE(s.text(Field::txtOutdoorTemp), QStringLiteral("95"));
 }
 
 QTEST_GUILESS_MAIN(TestSession)

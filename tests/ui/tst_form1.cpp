@@ -122,6 +122,7 @@ private slots:
     void recentDesignsKeepEightAndDropDeleted();
     void liveReadingsAreNoChange();
     void coilGroupFollowsOperationAndView();
+    void methodBarChangesUnitsAndPressure();
 };
 
 // The same air in both operations: only cooling has an ADP. The coil line
@@ -266,7 +267,15 @@ void TestForm1::windowFitsAndChartFills() {
             QVERIFY(QTest::qWaitFor([&] { return m_form->size() == size; }, 2000));
             QApplication::processEvents();
             const QRect area = column->rect();
-            const QRect charts = graph->geometry().united(live ? history->geometry() : QRect());
+            // The method's bar above the charts, whole and clear of them.
+            QWidget* methodBar = control("frmMethod");
+            const QRect bar = methodBar->geometry();
+            QVERIFY(bar.bottom() < graph->geometry().top());
+            for (auto* c : methodBar->findChildren<QComboBox*>())
+                QVERIFY(methodBar->rect().contains(
+                    QRect(c->mapTo(methodBar, QPoint(0, 0)), c->size())));
+            const QRect charts =
+                graph->geometry().united(live ? history->geometry() : QRect()).united(bar);
             QVERIFY2(area.contains(charts),
                      qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
             // Fills it: the width or the height runs out, to a few pixels.
@@ -412,6 +421,38 @@ void TestForm1::liveReadingsAreNoChange() {
     QVERIFY(!m_form->hasUnsavedChanges() && !m_form->isWindowModified());
     typeAndLeave(Field::txtReturnTemp, QStringLiteral("70"));
     QVERIFY(m_form->isWindowModified());
+}
+
+// The method's bar drives the Session, and the captions, fields and bar
+// follow what the Session then holds; a refused altitude says why.
+void TestForm1::methodBarChangesUnitsAndPressure() {
+    auto* units = control<QComboBox>("cmboUnits");
+    auto* altitude = control<QLineEdit>("txtPressure");
+    QVERIFY(!altitude->isEnabled()); // the tables are for sea level
+    units->activated(1);             // SI takes the equations
+    QCOMPARE(control<QComboBox>("cmboMethod")->currentIndex(), 1);
+    QVERIFY(altitude->isEnabled());
+    QCOMPARE(control<QLabel>("lblSupplyDryBulb")->text(), QStringLiteral("Temperature (C)"));
+    QCOMPARE(control<QLabel>("lblLoad")->text(), QStringLiteral("Cooling Load (kW)"));
+    QCOMPARE(field(Field::txtOutdoorTemp)->text(), QStringLiteral("35"));
+    QVERIFY(field(Field::txtOutdoorRatio)->toolTip().contains(QStringLiteral("g water / kg")));
+    altitude->setFocus();
+    altitude->setText(QStringLiteral("1,600"));
+    QTest::keyClick(altitude, Qt::Key_Return);
+    QCOMPARE(control<QLabel>("lblPressureNote")->text(), QStringLiteral("= 83.523 kPa"));
+    QCOMPARE(m_session->pressureSetting().value, 1600.0);
+    altitude->setText(QStringLiteral("20000"));
+    QTest::keyClick(altitude, Qt::Key_Return);
+    QVERIFY(control<QLabel>("lblPressureNote")->text().contains(QStringLiteral("-300 to 9000 m")));
+    QCOMPARE(m_session->pressureSetting().value, 1600.0);
+    // A barometric pressure starts from the one in effect.
+    control<QComboBox>("cmboPressureKind")->activated(1);
+    QCOMPARE(altitude->text(), QStringLiteral("83.523"));
+    QCOMPARE(control<QLabel>("lblPressureUnit")->text(), QStringLiteral("kPa"));
+    control<QComboBox>("cmboMethod")->activated(0);
+    QCOMPARE(units->currentIndex(), 0);
+    QCOMPARE(field(Field::txtOutdoorTemp)->text(), QStringLiteral("95"));
+    QCOMPARE(control<QLabel>("lblSupplyDryBulb")->text(), QStringLiteral("Temperature (F)"));
 }
 
 QTEST_MAIN(TestForm1)
