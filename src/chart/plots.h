@@ -42,6 +42,9 @@ void PlotLegend(Surface& g, const psychro::clsGraph& graph);
 // clipped to the plot area's frame.
 void drawPsychrometricChart(Surface& g, const psychro::ChartState& s);
 
+// Near-black of the saturation curve: the number 12 taken as a colour value.
+inline constexpr QRgb SaturationColour = qRgb(12, 0, 0);
+
 // Working point of a curve drawn as chords: the previous point, 0 before
 // the first.
 struct CurveWork {
