@@ -3,6 +3,7 @@
 // geometry, colours, labels, drawing order, a state that nothing changes,
 // and a chart that a whole animation cycle leaves as drawn.
 #include "chart/animation.h"
+#include "chart/artwork.h"
 #include "chart/image_surface.h"
 #include "chart/plots.h"
 #include "chart/recording_surface.h"
@@ -121,7 +122,7 @@ private slots:
     void zeroShareAndVerticalLines();
     void fullCycleLeavesTheChartAsDrawn();
     void airChartAtTwoPressures();
-    void airChartInSi();
+    void airChartInSiAndFromItsPicture();
 };
 
 void TestLayers::axisAndSaturation() {
@@ -381,9 +382,10 @@ void TestLayers::airChartAtTwoPressures() {
     }
 }
 
-// At 1,600 m (83.5 kPa), -5..50 C: the humidity ratio in g/kg and the ADP
-// (10 C, 6 g/kg) by the air chart's mapping.
-void TestLayers::airChartInSi() {
+// At 1,600 m (83.5 kPa), -5..50 C: the humidity ratio in g/kg, the ADP
+// (10 C, 6 g/kg) by the air chart's mapping, and the window's way (the
+// reference as a picture, the states over it) drawing what a full draw does.
+void TestLayers::airChartInSiAndFromItsPicture() {
     Recorded d;
     d.s.method = psychro::Method::Ashrae;
     d.s.air = {psychro::moist::Units::SI, 83.52, -5, 50, 0.03};
@@ -397,6 +399,15 @@ void TestLayers::airChartInSi() {
     QVERIFY(!d.text("0.012") && d.text("ASHRAE equations   83.520 kPa"));
     const QList<Op> adp = d.of(Kind::Circle, marker::Adp);
     QVERIFY(adp.size() == 2 && Recorded::ring(adp.data(), {2 + 150.0 / 55, 4}, marker::Adp));
+    ImageSurface full(669, 429), fromPicture(669, 429);
+    for (ImageSurface* img : {&full, &fromPicture})
+        SetScale(*img, d.s.objMyGraph);
+    drawPsychrometricChart(full, d.s);
+    renderAirReference({}, d.s.objMyGraph, 669, 429, 1.0); // another chart kept beside it
+    fromPicture.Picture(renderAirReference(d.s.air, d.s.objMyGraph, 669, 429, 1.0));
+    fromPicture.Cls();
+    drawAirOverlays(fromPicture, d.s);
+    QVERIFY(fromPicture.Image() == full.Image());
 }
 
 QTEST_MAIN(TestLayers)
