@@ -137,8 +137,8 @@ double AirPlot::width(const QString& text) const {
     double ems = 0;
     for (const QChar ch : text)
         ems += QStringLiteral(" .,:;()/-°filrt").contains(ch) ? 0.3
-               : ch == u'%' || ch == u'm'                     ? 0.85
-               : ch.isUpper()                                 ? 0.68
+               : ch == u'%' || ch == u'm'                     ? 0.89
+               : ch.isUpper()                                 ? 0.72
                                                               : 0.556;
     return ems * m_emX;
 }
@@ -315,7 +315,7 @@ double rhY(const AirPlot& a, int k, double x) {
 void rhLabel(AirPlot& a, int k) {
     const QString text = k == 1 ? QStringLiteral("10% RH") : QStringLiteral("%1%").arg(10 * k);
     const double w = a.width(text), h = a.lineHeight();
-    for (double x = a.right - Gap; x - w > a.left; x -= Scan) {
+    for (double x = a.right - LabelGap; x - w > a.left; x -= Scan) {
         const double yTop = rhY(a, k, x) + Gap + h;
         if (yTop <= a.top - Gap && rhY(a, k + 1, x - w) > yTop + Gap &&
             a.place(text, x - w, yTop, colour::Blue))
