@@ -1,13 +1,19 @@
 #include "chart/artwork.h"
 
+#include "chart/image_surface.h"
+#include "chart/plots.h"
+
 #include "assets.h"
 
 #include <QFileInfo>
 #include <QHash>
+#include <QMutex>
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <array>
 #include <cmath>
+#include <deque>
 
 namespace chart {
 
@@ -52,6 +58,41 @@ QImage renderArtwork(const char* resourcePath, qreal devicePixelRatio) {
     image.setDevicePixelRatio(dpr);
     cache.insert(key, image);
     return image;
+}
+
+QImage renderAirReference(const psychro::AirChart& c, const psychro::clsGraph& graph, int widthPx,
+                          int heightPx, qreal dpr) {
+    // Everything the picture depends on: the chart, the plot area and the
+    // scale it is drawn in, the size and the ratio.
+    struct Key {
+        psychro::AirChart c;
+        std::array<float, 8> frame;
+        int widthPx, heightPx;
+        qreal dpr;
+        bool operator==(const Key&) const = default;
+    };
+    const Key key{c,
+                  {graph.sngMinXValue, graph.sngMaxXValue, graph.sngMinYValue, graph.sngMaxYValue,
+                   graph.MinXScale, graph.MaxXScale, graph.MinYScale, graph.MaxYScale},
+                  widthPx,
+                  heightPx,
+                  dpr};
+    // The screen's ratio and a zoom, the range before and after a state
+    // moved it: four pictures cover a session's back and forth.
+    constexpr size_t Kept = 4;
+    static std::deque<std::pair<Key, QImage>> cache;
+    static QMutex mutex;
+    QMutexLocker lock(&mutex);
+    for (const auto& [k, image] : cache)
+        if (k == key)
+            return image;
+    ImageSurface surface(widthPx, heightPx, dpr);
+    SetScale(surface, graph);
+    Plot_AirReference(surface, graph, c);
+    cache.emplace_front(key, surface.Image().copy());
+    if (cache.size() > Kept)
+        cache.pop_back();
+    return cache.front().second;
 }
 
 } // namespace chart

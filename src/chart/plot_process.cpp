@@ -2,6 +2,7 @@
 // process drawn over them.
 #include "plots.h"
 
+#include "psychro/air_chart.h"
 #include "psychro/chart_geometry.h"
 #include "psychro/numconv.h"
 
@@ -69,8 +70,11 @@ void PlotCoilLine(Surface& g, const ChartState& s) {
     if (!s.showCoilLine || !s.coilAdpShown || !s.mixedPlaced)
         return;
     const psychro::StatePositions& p = s.pos;
-    const double ax = psychro::xOfTemperature(s.objMyGraph, s.coilAdpT);
-    const double ay = psychro::yOfRatio(s.objMyGraph, s.coilAdpW);
+    const bool air = s.method == psychro::Method::Ashrae;
+    const double ax = air ? psychro::xOfDryBulb(s.objMyGraph, s.air, s.coilAdpT)
+                          : psychro::xOfTemperature(s.objMyGraph, s.coilAdpT);
+    const double ay = air ? psychro::yOfRatio(s.objMyGraph, s.air, s.coilAdpW)
+                          : psychro::yOfRatio(s.objMyGraph, s.coilAdpW);
     g.ForeColor(colour::Black);
     g.DrawWidth(1);
     // The surface has no dash style: the dashes are drawn one by one.
@@ -107,6 +111,10 @@ void PlotLegend(Surface& g, const psychro::clsGraph& graph) {
 }
 
 void drawPsychrometricChart(Surface& g, const ChartState& s) {
+    if (s.method == psychro::Method::Ashrae) {
+        drawAirChart(g, s);
+        return;
+    }
     // Every line stays inside the frame, a state off the chart too (the
     // warning says its values are out of range).
     const psychro::clsGraph& frame = s.objMyGraph;

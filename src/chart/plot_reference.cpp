@@ -13,9 +13,6 @@ using psychro::ChartState;
 using psychro::clsGraph;
 
 namespace {
-constexpr QRgb DarkGreen = qRgb(0, 128, 0);
-// Near-black of the saturation curve: the number 12 taken as a colour value.
-constexpr QRgb SaturationColour = qRgb(12, 0, 0);
 // Label centring: 5/72 user units per character at 8 points.
 constexpr double CharWidth = 5.0 / 72.0;
 } // namespace
@@ -110,7 +107,7 @@ void Plot_SPVol(Surface& g, const ChartState& s) {
 void SpVolData(Surface& g, const ChartState& s, int i, const QString& SpVolLabel) {
     const psychro::LineTables& t = s.tables;
     const float x1 = t.SpVolX1[size_t(i)], y1 = t.SpVolY1[size_t(i)];
-    g.ForeColor(DarkGreen);
+    g.ForeColor(colour::DarkGreen);
     g.Line(x1, y1, t.SpVolX2[size_t(i)], t.SpVolY2[size_t(i)]);
     // Lines that start on the top edge carry their label in the margin above.
     if (y1 == 12.0f) {

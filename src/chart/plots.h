@@ -30,7 +30,8 @@ void SpVolData(Surface& g, const psychro::ChartState& s, int i, const QString& S
 // Process lines and the four markers.
 void PlotPoints(Surface& g, const psychro::ChartState& s);
 // When switched on: the coil line's extension from the supply point to the
-// ADP as a thin dashed line, and a small marker at the ADP.
+// ADP as a thin dashed line, and a small marker at the ADP (placed by the
+// air chart's mapping with the ASHRAE method).
 void PlotCoilLine(Surface& g, const psychro::ChartState& s);
 // Length of one dash of the coil line, in x units.
 inline constexpr double CoilDash = 0.08;
@@ -39,8 +40,21 @@ void PlotLegend(Surface& g, const psychro::clsGraph& graph);
 
 // Every layer of the psychrometric chart in drawing order, from the
 // dry-bulb grid to the state markers and the legend, every line and marker
-// clipped to the plot area's frame.
+// clipped to the plot area's frame; the air chart with the ASHRAE method.
 void drawPsychrometricChart(Surface& g, const psychro::ChartState& s);
+
+// The chart the ASHRAE equations draw (air_chart.h's range and mapping):
+// every reference line computed at the chart's pressure in its unit system,
+// on white, each line clipped to the plot area, whose clip stays set.
+void Plot_AirReference(Surface& g, const psychro::clsGraph& graph, const psychro::AirChart& c);
+// The reference, then the overlays.
+void drawAirChart(Surface& g, const psychro::ChartState& s);
+// Only what depends on the states (process, coil line, legend), clipped to
+// the plot area, for a surface whose background picture holds the reference.
+void drawAirOverlays(Surface& g, const psychro::ChartState& s);
+
+// Near-black of the saturation curve: the number 12 taken as a colour value.
+inline constexpr QRgb SaturationColour = qRgb(12, 0, 0);
 
 // Working point of a curve drawn as chords: the previous point, 0 before
 // the first.

@@ -12,6 +12,7 @@ namespace chart {
 // The colour table the chart names by index.
 namespace colour {
 constexpr QRgb Black = qRgb(0, 0, 0);
+constexpr QRgb DarkGreen = qRgb(0, 128, 0);
 constexpr QRgb DarkRed = qRgb(128, 0, 0);
 constexpr QRgb Gray = qRgb(128, 128, 128);
 constexpr QRgb Blue = qRgb(0, 0, 255);

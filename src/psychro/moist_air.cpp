@@ -261,6 +261,14 @@ double wetBulb(Units u, double t, double W, double p) {
     return solveBracketed(f, lo, t, fLo, first, PropertyTolF * s.degreesPerF);
 }
 
+double ratioAtWetBulb(Units u, double t, double wetBulb, double p) {
+    const System& s = sys(u);
+    const WetBulbEquation& k = wetBulb < s.freezing ? s.overIce : s.overWater;
+    const double saturated = saturationRatio(u, wetBulb, p);
+    return ((k.a - k.b * wetBulb) * saturated - k.c * (t - wetBulb)) /
+           (k.d + k.e * t - k.g * wetBulb);
+}
+
 double enthalpy(Units u, double t, double W) {
     const System& s = sys(u);
     return s.cpAir * t + W * (s.hgVapour + s.cpVapour * t);

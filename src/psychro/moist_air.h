@@ -71,6 +71,10 @@ double dewPoint(Units u, double W, double p);
 // Thermodynamic wet bulb by the psychrometric equation (over ice when the
 // wet bulb is below freezing), to 0.001 F. NaN unless inRange(u, t, W, p).
 double wetBulb(Units u, double t, double W, double p);
+// W at dry bulb t on the line of wet bulb wetBulb: the psychrometric
+// equation solved for W (over ice below freezing). Negative past the line's
+// dry end; NaN where saturationRatio(wetBulb, p) is.
+double ratioAtWetBulb(Units u, double t, double wetBulb, double p);
 
 // h = 0.240 t + W (1061 + 0.444 t) (IP), h = 1.006 t + W (2501 + 1.86 t) (SI).
 double enthalpy(Units u, double t, double W);

@@ -3,6 +3,7 @@
 // geometry, colours, labels, drawing order, a state that nothing changes,
 // and a chart that a whole animation cycle leaves as drawn.
 #include "chart/animation.h"
+#include "chart/artwork.h"
 #include "chart/image_surface.h"
 #include "chart/plots.h"
 #include "chart/recording_surface.h"
@@ -120,6 +121,8 @@ private slots:
     void cycleOfThirtyTwoTicks();
     void zeroShareAndVerticalLines();
     void fullCycleLeavesTheChartAsDrawn();
+    void airChartAtTwoPressures();
+    void airChartInSiAndFromItsPicture();
 };
 
 void TestLayers::axisAndSaturation() {
@@ -348,6 +351,63 @@ void TestLayers::fullCycleLeavesTheChartAsDrawn() {
             traces += afterCycle.pixel(x, y) != drawn.pixel(x, y) &&
                       (qAbs(x - m.x()) > r || qAbs(y - m.y()) > r);
     QCOMPARE(traces, 0);
+}
+
+// By hand from Hyland-Wexler: pws(86 F) = 0.615835 psia, Ws = 0.621945 pws
+// / (p - pws), W at 50 % = 0.621945 (pws / 2) / (p - pws / 2); sea level
+// 0.027202 and 0.013310, 12.089 psia (about 5,280 ft) 0.033384 and
+// 0.016256. pws(65 F) = 0.305737 psia, Ws* = 0.013214 at sea level, and the
+// 65 F wet-bulb line at 100 F: ((1093 - 0.556 x 65) Ws* - 0.240 x 35) /
+// (1093 + 0.444 x 100 - 65) = 0.005190. W to 0.04 at y 12, 86 F at x 8.6.
+void TestLayers::airChartAtTwoPressures() {
+    const double cases[2][3] = {{14.696, 0.027202, 0.013310}, {12.089, 0.033384, 0.016256}};
+    for (const auto& [p, saturated, half] : cases) {
+        Recorded d;
+        d.s.method = psychro::Method::Ashrae;
+        d.s.air = {psychro::moist::Units::IP, p, 20, 120, 0.04};
+        drawPsychrometricChart(d.g, d.s);
+        auto reaches = [&](QRgb c, double x, double W) {
+            for (const Op& o : d.of(Kind::Line, c))
+                if (near(o.x2, x, 1e-9) && near(o.y2, 2 + W / 0.04 * 10, 0.002))
+                    return true;
+            return false;
+        };
+        QVERIFY(reaches(Saturation, 8.6, saturated) && reaches(colour::Blue, 8.6, half));
+        QVERIFY(p < 14 || reaches(colour::DarkRed, 10, 0.005190));
+        for (const Op& o : d.g.ops)
+            QVERIFY(o.kind != Kind::Line || (qMin(o.x1, o.x2) >= 2 && qMax(o.x1, o.x2) <= 12 &&
+                                             qMin(o.y1, o.y2) >= 2 && qMax(o.y1, o.y2) <= 12));
+        QVERIFY(d.text(p < 14 ? "ASHRAE equations   12.089 psia"
+                              : "ASHRAE equations   14.696 psia (sea level)"));
+    }
+}
+
+// At 1,600 m (83.5 kPa), -5..50 C: the humidity ratio in g/kg, the ADP
+// (10 C, 6 g/kg) by the air chart's mapping, and the window's way (the
+// reference as a picture, the states over it) drawing what a full draw does.
+void TestLayers::airChartInSiAndFromItsPicture() {
+    Recorded d;
+    d.s.method = psychro::Method::Ashrae;
+    d.s.air = {psychro::moist::Units::SI, 83.52, -5, 50, 0.03};
+    d.s.coilAdpShown = d.s.showCoilLine = true, d.s.coilAdpT = 10, d.s.coilAdpW = 0.006;
+    drawPsychrometricChart(d.g, d.s);
+    QString ratios; // the labels right of the frame
+    for (const Op& o : d.of(Kind::Text, colour::Black))
+        ratios += o.x1 > 12 && o.x1 < 13 ? o.text + ' ' : QString();
+    QCOMPARE(ratios, "2 4 6 8 10 12 14 16 18 20 22 24 26 28 30 ");
+    QVERIFY(d.text("Humidity Ratio (g/kg)") && d.text("Dry Bulb Temperature (°C)"));
+    QVERIFY(!d.text("0.012") && d.text("ASHRAE equations   83.520 kPa"));
+    const QList<Op> adp = d.of(Kind::Circle, marker::Adp);
+    QVERIFY(adp.size() == 2 && Recorded::ring(adp.data(), {2 + 150.0 / 55, 4}, marker::Adp));
+    ImageSurface full(669, 429), fromPicture(669, 429);
+    for (ImageSurface* img : {&full, &fromPicture})
+        SetScale(*img, d.s.objMyGraph);
+    drawPsychrometricChart(full, d.s);
+    renderAirReference({}, d.s.objMyGraph, 669, 429, 1.0); // another chart kept beside it
+    fromPicture.Picture(renderAirReference(d.s.air, d.s.objMyGraph, 669, 429, 1.0));
+    fromPicture.Cls();
+    drawAirOverlays(fromPicture, d.s);
+    QVERIFY(fromPicture.Image() == full.Image());
 }
 
 QTEST_MAIN(TestLayers)
