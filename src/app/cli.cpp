@@ -172,6 +172,9 @@ int runHeadless(const Request& r, model::Session& session) {
         window->messageBox = [](const QString& message) { printErr(message); };
         // As it opens on a 1366 x 768 screen, less the window's title bar.
         window->resize(1366, 740);
+        // Shown where no screen is: laid out as a window on screen is.
+        window->setAttribute(Qt::WA_DontShowOnScreen);
+        window->show();
     } else {
         QObject::connect(&session, &model::Session::message,
                          [](const QString& message) { printErr(message); });

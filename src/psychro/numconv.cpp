@@ -106,6 +106,59 @@ std::string exactDigits(double a, int decimals) {
     return s.substr(0, dot + 1 + size_t(decimals) + 1);
 }
 
+// |x| rounded half away from zero to `decimals` places, as "III.FFF" (no
+// point without decimals). The exact binary value decides a half: x is
+// m 2^-k, so x 10^d is the integer (m 10^d) >> k plus a remainder whose
+// top bit is the half, all inside 128 bits for the values a sheet shows;
+// anything else goes through the exact decimal expansion.
+__extension__ typedef unsigned __int128 Wide; // GCC's and Clang's, on every 64-bit target
+
+std::string roundedDigits(double a, int decimals) {
+    int exponent = 0;
+    const double mantissa = std::frexp(a, &exponent); // a = mantissa 2^exponent
+    const int k = 53 - exponent;                       // a = m 2^-k, m < 2^53
+    if (a != 0 && decimals <= 20 && k > 0 && k <= 126) {
+        Wide scaled = static_cast<Wide>(std::ldexp(mantissa, 53));
+        for (int i = 0; i < decimals; ++i)
+            scaled *= 10;
+        Wide n = scaled >> k;
+        if ((scaled >> (k - 1)) & 1)
+            ++n;
+        std::string digits;
+        do {
+            digits.insert(digits.begin(), char('0' + int(n % 10)));
+            n /= 10;
+        } while (n > 0);
+        while (int(digits.size()) <= decimals)
+            digits.insert(digits.begin(), '0');
+        if (decimals > 0)
+            digits.insert(digits.end() - decimals, '.');
+        return digits;
+    }
+    std::string digits = exactDigits(a, decimals);
+    // digits: "III.FFF" + one more digit that decides the rounding.
+    const bool roundUp = digits.back() >= '5';
+    digits.pop_back();
+    if (decimals == 0)
+        digits.pop_back(); // the "."
+    if (roundUp) {
+        int i = int(digits.size()) - 1;
+        for (; i >= 0; --i) {
+            if (digits[size_t(i)] == '.')
+                continue;
+            if (digits[size_t(i)] == '9') {
+                digits[size_t(i)] = '0';
+            } else {
+                ++digits[size_t(i)];
+                break;
+            }
+        }
+        if (i < 0)
+            digits.insert(digits.begin(), '1');
+    }
+    return digits;
+}
+
 } // namespace
 
 double LeadingNumber(const QString& text) {
@@ -206,27 +259,7 @@ QString FormatNumber(double x, const QString& pattern) {
     if (!std::isfinite(x))
         return QString();
     const Pattern p = parsePattern(pattern);
-    std::string digits = exactDigits(std::fabs(x), p.decimals);
-    // digits: "III.FFF" + one more digit that decides the rounding.
-    const bool roundUp = digits.back() >= '5';
-    digits.pop_back();
-    if (p.decimals == 0)
-        digits.pop_back(); // the "."
-    if (roundUp) {
-        int i = int(digits.size()) - 1;
-        for (; i >= 0; --i) {
-            if (digits[size_t(i)] == '.')
-                continue;
-            if (digits[size_t(i)] == '9') {
-                digits[size_t(i)] = '0';
-            } else {
-                ++digits[size_t(i)];
-                break;
-            }
-        }
-        if (i < 0)
-            digits.insert(digits.begin(), '1');
-    }
+    const std::string digits = roundedDigits(std::fabs(x), p.decimals);
     const size_t dot = digits.find('.');
     std::string intDigits = dot == std::string::npos ? digits : digits.substr(0, dot);
     std::string frac = dot == std::string::npos ? std::string() : digits.substr(dot + 1);

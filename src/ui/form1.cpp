@@ -34,6 +34,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace ui {
 
 using psychro::Field;
@@ -273,14 +275,30 @@ void Form1::drawCharts() {
             surface.Picture(chart::renderArtwork(art, surface.devicePixelRatio()));
             chart::SetScale(surface, state.objMyGraph);
         }
-        surface.Cls();
         return surface;
     };
     chart::ImageSurface& g = prepare(picGraph, assets::graphBackground);
-    chart::drawPsychrometricChart(g, state);
+    if (state.method == psychro::Method::Ashrae) {
+        // The equations' lines are a picture of their own, kept per
+        // pressure, units and range: a keystroke draws only the states.
+        const QImage lines = chart::renderAirReference(state.air, state.objMyGraph,
+                                                       chart::GraphWidthPx, chart::GraphHeightPx,
+                                                       g.devicePixelRatio());
+        if (lines.cacheKey() != g.picture().cacheKey())
+            g.Picture(lines);
+        m_graphShowsAir = true;
+        g.Cls();
+        chart::drawAirOverlays(g, state);
+    } else {
+        if (std::exchange(m_graphShowsAir, false))
+            g.Picture(chart::renderArtwork(assets::graphBackground, g.devicePixelRatio()));
+        g.Cls();
+        chart::drawPsychrometricChart(g, state);
+    }
     g.KeepAsDrawn();
     if (picChart->isVisibleTo(this)) {
         chart::ImageSurface& c = prepare(picChart, assets::chartBackground);
+        c.Cls();
         const model::ObservationHistory& h = m_session.history();
         chart::Plot_Time_Axis(c, state.objMyGraph);
         chart::Plot_History(c, state.objMyGraph, h.obsTime, h.obsTemperature, h.obsDewPoint,

@@ -163,6 +163,7 @@ private:
     QTimer* Timer2;
     QTimer* m_drawTimer = nullptr; // the charts' one draw an event-loop turn
     bool m_chartsStale = false;
+    bool m_graphShowsAir = false; // the chart's background is the equations' lines
     QWidget* m_sidePanel = nullptr;
     QScrollArea* m_sideScroll = nullptr;
     ChartColumn* m_chartColumn = nullptr;

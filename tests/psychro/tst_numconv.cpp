@@ -80,6 +80,10 @@ void TestNumConv::formatNumber_data() {
         // The value as held decides: 1.005 is just below the half, 0.0005
         // just above it, 30.255 in single precision below it.
         {1.005, "#0.00", "1.00"}, {0.0005, "0.000", "0.001"}, {double(30.255f), "##0.00", "30.25"},
+        // The largest double below a half; a half at the top of the doubles
+        // with a fraction; a value so small its bits run past 128.
+        {0.49999999999999994, "#0", "0"}, {4503599627370495.5, "#0", "4503599627370496"},
+        {0x1p-80 * 3, "0.00", "0.00"}, {1e17 + 16, "#0.0", "100000000000000016.0"},
         {HUGE_VAL, "##0", ""}, {-HUGE_VAL, "#,##0", ""}, {std::nan(""), "#0.00", ""}};
     // clang-format on
     for (const auto& [x, pattern, expected] : rows)
