@@ -147,6 +147,13 @@ void TestSession::readout() {
     QVERIFY(model::readout(s.chart(), p.returnX, (2 + y1) / 2).contains("RH 5 %"));
     QCOMPARE(model::readout(s.chart(), 1.9, 7), QString());
     QVERIFY(!s.chart().InterpFailed);
+    // The equations' chart reads in its own mapping and units: the return
+    // point (23.89 C, 60 %) at 1,600 m holds 13.54 g/kg.
+    s.chooseUnits(psychro::moist::Units::SI);
+    QCOMPARE(s.setPressure({true, 1600}), QString());
+    const QString si = model::readout(s.chart(), p.returnX, p.returnY);
+    QVERIFY2(si.startsWith("Dry bulb 23.9 °C    Humidity ratio 13.54 g/kg    RH 60 %"),
+             qPrintable(si));
 }
 
 // Start-up writes the Manual Entry row's 95 and 51 (a redraw each), leaves

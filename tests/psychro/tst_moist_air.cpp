@@ -28,9 +28,10 @@ const Computed Computations[] = {
     [](const State& s, double W) { return enthalpy(s.u, s.t, W); },
     [](const State& s, double W) { return specificVolume(s.u, s.t, W, s.p); },
     [](const State& s, double) { return saturationPressure(s.u, s.t); },
-    [](const State& s, double) { return standardPressure(s.u, s.z); }};
+    [](const State& s, double) { return standardPressure(s.u, s.z); },
+    [](const State& s, double) { return ratioAtWetBulb(s.u, s.t, s.wb, s.p); }};
 const double State::*const Expected[] = {&State::W, &State::wb,  &State::dew, &State::h,
-                                         &State::v, &State::pws, &State::p};
+                                         &State::v, &State::pws, &State::p,   &State::W};
 
 } // namespace
 
@@ -75,6 +76,9 @@ void TestMoistAir::referenceStates_data() {
     QTest::newRow("specific volume") << 4 << QList{1e-6, 1e-7} << true;
     QTest::newRow("saturation pressure") << 5 << QList{1e-7, 1e-7} << true;
     QTest::newRow("standard pressure") << 6 << QList{1e-7, 1e-7} << true;
+    // The wet-bulb lines: W back from the file's wet bulb, which is given
+    // to 0.001 F or so (2e-6 lb/lb where W rises fastest with it).
+    QTest::newRow("ratio at a wet bulb") << 7 << QList{1e-5, 1e-5} << false;
 }
 
 // Worst error of one column over the IP and the SI states.
