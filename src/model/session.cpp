@@ -8,6 +8,7 @@
 #include "psychro/properties.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 #include <cmath>
 #include <optional>
@@ -23,6 +24,14 @@ namespace {
 
 float valueOf(const QString& text) {
     return ToSingle(LeadingNumber(text));
+}
+
+// The equations take a field with no number in it ("", "abc", "nan") as
+// no value, not as the 0 the chart tables read: the sheet then warns
+// instead of computing air nobody typed.
+double typedOrNan(const QString& text, double value) {
+    static const QRegularExpression leading(QStringLiteral("^\\s*[-+]?\\.?\\d"));
+    return leading.match(text).hasMatch() ? value : qQNaN();
 }
 
 // Element text as a single-precision number, or nothing when the text is
@@ -92,14 +101,15 @@ psychro::AshraeInputs Session::ashraeInputs() const {
     const psychro::WorkingInputs& in = m_chart.in;
     // The chart tables place an outdoor 100 % as 99; the equations take it.
     const bool saturated = LeadingNumber(m_sheet[Field::txtOutdoorRH]) == 100 && in.gORH == 99;
+    auto typed = [this](Field f, double value) { return typedOrNan(m_sheet[f], value); };
     return {m_units,
             pressure(),
-            in.gTemperature,
-            saturated ? 100.0 : in.gORH,
-            LeadingNumber(m_sheet[Field::txtReturnTemp]),
-            in.gRRH,
-            LeadingNumber(m_sheet[Field::txtSupplyTemp]),
-            in.gSRH,
+            typed(Field::txtOutdoorTemp, in.gTemperature),
+            typed(Field::txtOutdoorRH, saturated ? 100.0 : in.gORH),
+            typed(Field::txtReturnTemp, LeadingNumber(m_sheet[Field::txtReturnTemp])),
+            typed(Field::txtReturnRH, in.gRRH),
+            typed(Field::txtSupplyTemp, LeadingNumber(m_sheet[Field::txtSupplyTemp])),
+            typed(Field::txtSupplyRH, in.gSRH),
             in.gAirRate,
             m_operation == 1};
 }

@@ -166,6 +166,9 @@ void TestCli::sheetOutputs() {
              QStringLiteral("--cfm"), QStringLiteral("1e30")});
     QVERIFY(bad.out.contains("Cooling Load (BTU/hr): \n"));
     QVERIFY(bad.out.contains("Values Outside Range of Program"));
+    // The equations compute down to -40 F, but not from a word.
+    QVERIFY(run({"--sheet", "--method", "ashrae", "--outdoor", "abc,50"})
+                .out.contains("Values Outside Range of Program"));
     for (const QByteArray& line : bad.out.split('\n'))
         if (line.startsWith("Air Flow") || line.startsWith("Temperature"))
             QCOMPARE(line.mid(20).simplified().split(' ').size(), 4);
