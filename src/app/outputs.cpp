@@ -76,7 +76,8 @@ int writeOutputs(const Request& r, const model::Session& s, const model::DesignD
     if (!r.csv.isEmpty())
         batch.add(r.csv, model::sheetAsCsv(s).toUtf8());
     if (!r.saveDesign.isEmpty()) {
-        if (!document.fileBytes(&bytes, &error)) {
+        const bool toStdout = r.saveDesign == QLatin1String(fileio::StdoutName);
+        if (!document.fileBytes(&bytes, &error, toStdout ? QString() : r.saveDesign)) {
             printErr(QStringLiteral("quorvel: '%1': %2").arg(r.saveDesign, error));
             return ExitFailure;
         }

@@ -32,6 +32,8 @@ const QString MethodKey = QStringLiteral("method");
 const QString UnitsKey = QStringLiteral("units");
 const QString AltitudeKey = QStringLiteral("altitude");
 const QString PressureKey = QStringLiteral("pressure");
+const QString WeatherYearKey = QStringLiteral("weatherYear");
+const QString EconomizerKey = QStringLiteral("economizer");
 const QString MethodNames[] = {QStringLiteral("chart"), QStringLiteral("ashrae")};
 const QString UnitNames[] = {QStringLiteral("IP"), QStringLiteral("SI")};
 const QString OperationNames[] = {QStringLiteral("cooling"), QStringLiteral("heating")};
@@ -229,6 +231,26 @@ bool readMethod(QJsonObject& root, Design* d, QString* why) {
     return why->isEmpty();
 }
 
+// The weather year's path and the economizer.
+bool readWeather(QJsonObject& root, Design* d, QString* why) {
+    if (const QJsonValue v = root.take(WeatherYearKey); !v.isUndefined()) {
+        if (!v.isString()) {
+            *why = QStringLiteral("the weather year is not a file name");
+            return false;
+        }
+        d->weatherYear = v.toString();
+    }
+    if (const QJsonValue v = root.take(EconomizerKey); !v.isUndefined()) {
+        const std::optional<climate::Economizer> mode = economizerOf(v.toString());
+        if (!v.isString() || !mode) {
+            *why = QStringLiteral("the economizer is not \"none\", \"drybulb\" or \"enthalpy\"");
+            return false;
+        }
+        d->economizer = *mode;
+    }
+    return true;
+}
+
 bool readDesign(const QByteArray& json, Design* d, QString* why) {
     QJsonObject root;
     if (!readHeader(json, &root, why))
@@ -244,7 +266,7 @@ bool readDesign(const QByteArray& json, Design* d, QString* why) {
         }
         d->inputs[i] = v.toString();
     }
-    if (!readChoices(root, d, why) || !readMethod(root, d, why) ||
+    if (!readChoices(root, d, why) || !readMethod(root, d, why) || !readWeather(root, d, why) ||
         !readTitle(root.take(TitleKey), d, why))
         return false;
     for (auto it = root.constBegin(); it != root.constEnd(); ++it)
@@ -302,6 +324,8 @@ Design designOf(const Session& s) {
     d.method = s.method();
     d.units = s.units();
     d.pressure = s.pressureSetting();
+    d.weatherYear = s.weather().path();
+    d.economizer = s.weather().economizer();
     d.unknown = s.designExtras();
     return d;
 }
@@ -324,6 +348,10 @@ QByteArray designToJson(const Design& d, QJsonDocument::JsonFormat format) {
     root.insert(UnitsKey, UnitNames[d.units == psychro::moist::Units::SI ? 1 : 0]);
     root.remove(d.pressure.altitude ? PressureKey : AltitudeKey);
     root.insert(d.pressure.altitude ? AltitudeKey : PressureKey, d.pressure.value);
+    root.remove(WeatherYearKey);
+    if (!d.weatherYear.isEmpty())
+        root.insert(WeatherYearKey, d.weatherYear);
+    root.insert(EconomizerKey, economizerName(d.economizer));
     QJsonObject title = d.unknown.value(TitleKey).toObject();
     for (const auto& [key, member] : TitleKeys)
         title.insert(QLatin1String(key), d.title.*member);
@@ -402,6 +430,13 @@ void applyDesign(Session& s, const Design& d) {
     }
     if (d.locked == s.sliderEnabled())
         s.toggleSliderLock();
+    WeatherStudy& weather = s.weather();
+    weather.setEconomizer(d.economizer);
+    QString why;
+    if (d.weatherYear.isEmpty())
+        weather.close();
+    else if (d.weatherYear != weather.path() && !weather.open(d.weatherYear, &why))
+        emit s.message(QStringLiteral("The design opens without its weather year: %1").arg(why));
     s.setTitleBlock(d.title);
     s.setDesignExtras(d.unknown);
 }

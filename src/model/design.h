@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "climate/year_run.h"
 #include "psychro/chart_state.h"
 
 #include <array>
@@ -63,6 +64,11 @@ struct Design {
     psychro::Method method = psychro::Method::ChartTables;
     psychro::moist::Units units = psychro::moist::Units::IP;
     PressureSetting pressure;
+    // The weather year run through the design: its file's path (absolute
+    // in a Session's design, relative in a file when it sits beside it),
+    // empty for none; and the economizer.
+    QString weatherYear;
+    climate::Economizer economizer = climate::Economizer::None;
     // Keys this version does not know, kept on save; those found inside
     // "title" are kept as an object under "title".
     QJsonObject unknown;
@@ -91,7 +97,8 @@ bool designFileBytes(const Design& d, QByteArray* bytes, QString* error);
 // a "cityRow" of 0 or null is manual entry. "method" ("chart" or "ashrae"),
 // "units" ("IP" or "SI") and "altitude" or "pressure" (a number in those
 // units) may be missing (chart tables, IP, sea level); SI with the chart
-// tables, or a pressure pressureProblem refuses, is refused.
+// tables, or a pressure pressureProblem refuses, is refused. "weatherYear"
+// (a path) and "economizer" ("none", "drybulb", "enthalpy") may be missing.
 bool designFromJson(const QByteArray& json, Design* d, QString* error);
 
 // The same from a file: a regular file of at most 1 MiB, else a reason
@@ -103,7 +110,8 @@ bool readDesignFile(const QString& path, Design* d, QString* error);
 // the Session shows a city), then each input typed and left in inputFields() order, then the lock;
 // the title block and unknown keys are kept on the Session. Values the program would correct when
 // typed (an RH of 250) are corrected exactly as if typed. A Session in live mode is switched to
-// manual entry first.
+// manual entry first. The weather year is opened (or closed when the design has none); one that
+// cannot be read is said in the Session's message and the design opens without it.
 void applyDesign(Session& s, const Design& d);
 
 } // namespace model

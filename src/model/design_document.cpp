@@ -5,6 +5,7 @@
 
 #include "fileio/safe_write.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace model {
@@ -58,21 +59,29 @@ bool DesignDocument::open(const QString& path, QString* error) {
     Design design;
     if (!readDesignFile(path, &design, error))
         return false;
+    // A weather year is named from where the design sits.
+    if (!design.weatherYear.isEmpty())
+        design.weatherYear = QFileInfo(path).dir().absoluteFilePath(design.weatherYear);
     applyDesign(m_session, design);
     // What applying showed, corrections included, is what is now unchanged.
     takeAsSaved(path);
     return true;
 }
 
-bool DesignDocument::fileBytes(QByteArray* bytes, QString* error) const {
-    return designFileBytes(designOf(m_session), bytes, error);
+bool DesignDocument::fileBytes(QByteArray* bytes, QString* error, const QString& forPath) const {
+    Design d = designOf(m_session);
+    const QFileInfo weather(d.weatherYear);
+    if (!forPath.isEmpty() && !d.weatherYear.isEmpty() &&
+        weather.absolutePath() == QFileInfo(forPath).absolutePath())
+        d.weatherYear = weather.fileName();
+    return designFileBytes(d, bytes, error);
 }
 
 bool DesignDocument::saveAs(QString path, QString* error) {
     if (QFileInfo(path).suffix().compare(QLatin1String(DesignSuffix), Qt::CaseInsensitive) != 0)
         path += u'.' + QLatin1String(DesignSuffix);
     QByteArray bytes;
-    if (!fileBytes(&bytes, error) || !fileio::writeFile(path, bytes, error))
+    if (!fileBytes(&bytes, error, path) || !fileio::writeFile(path, bytes, error))
         return false;
     takeAsSaved(path);
     return true;

@@ -35,8 +35,10 @@ public:
     // reason that names the file, when it cannot be opened; the design
     // shown is then left as it was.
     bool open(const QString& path, QString* error);
-    // The design as the bytes of its file (see designFileBytes).
-    bool fileBytes(QByteArray* bytes, QString* error) const;
+    // The design as the bytes of its file (see designFileBytes), to be
+    // written at forPath: a weather year beside it is named by its file
+    // name alone, so the two move together.
+    bool fileBytes(QByteArray* bytes, QString* error, const QString& forPath = {}) const;
     // Saves to path, the design suffix added when it has none; the
     // document is then that file. False, with the reason, when not saved.
     bool saveAs(QString path, QString* error);

@@ -54,7 +54,7 @@ QString caption(const QString& before, const QString& v, const QString& after) {
 } // namespace
 
 Session::Session(FeedSource* feed, SettingsStore* store, QObject* parent)
-    : QObject(parent), m_feed(feed), m_store(store) {
+    : QObject(parent), m_feed(feed), m_store(store), m_weather(new WeatherStudy(*this)) {
     // The texts the window is created with.
     const std::pair<Field, const char*> initial[] = {
         {Field::txtOutdoorTemp, "90"},  {Field::txtOutdoorRH, "75"},  {Field::txtReturnTemp, "75"},

@@ -2,6 +2,7 @@
 
 #include "model/design.h"
 #include "model/feed_types.h"
+#include "model/weather_study.h"
 
 #include "psychro/ashrae_sheet.h"
 #include "psychro/chart_state.h"
@@ -84,6 +85,9 @@ public:
     const TitleBlock& titleBlock() const { return m_title; }
     void setTitleBlock(const TitleBlock& title);
     const QJsonObject& designExtras() const { return m_designExtras; }
+    // The weather year beside the design, run through its air handler.
+    WeatherStudy& weather() { return *m_weather; }
+    const WeatherStudy& weather() const { return *m_weather; }
     void setDesignExtras(const QJsonObject& extras) { m_designExtras = extras; }
 
     // --- The method and its units and pressure
@@ -180,6 +184,7 @@ private:
 
     FeedSource* m_feed;
     SettingsStore* m_store;
+    WeatherStudy* m_weather; // a child of the Session
     psychro::ChartState m_chart;
     psychro::Sheet m_sheet;
     FeedSettings m_settings;
