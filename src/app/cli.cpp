@@ -117,6 +117,10 @@ QString apply(const Request& r, model::DesignDocument& document, model::Session&
         s.chooseMethod(*r.method);
     if (r.pressure && !(problem = s.setPressure(*r.pressure)).isEmpty())
         return problem;
+    if (r.economizer)
+        s.weather().setEconomizer(*r.economizer);
+    if (!r.weatherYear.isEmpty() && !s.weather().open(r.weatherYear, &problem))
+        return problem;
     if (r.heating)
         s.chooseOperation(1);
     if (r.cityRow >= 0)

@@ -6,6 +6,7 @@
 #include "fileio/safe_write.h"
 #include "model/design.h"
 #include "model/feed_types.h"
+#include "model/weather_study.h"
 #include "psychro/design_cities.h"
 
 #include <QCommandLineParser>
@@ -89,6 +90,17 @@ constexpr OptionDef Options[] = {
      "run.",
      false, nullptr, nullptr},
     {"weather-api", Kind::Text, "URL", "The weather service's base address for this run.", false,
+     nullptr, nullptr},
+    {"weather-year", Kind::InputFile, "FILE",
+     "Run this EnergyPlus weather year (.epw) hour by hour through the design; with --sheet "
+     "--json its results are \"weatherYear\".",
+     false, nullptr, nullptr},
+    {"economizer", Kind::Text, "none|drybulb|enthalpy",
+     "The weather year's economizer: none (the default), or open on a lower outdoor dry bulb or "
+     "enthalpy than the return's.",
+     false, nullptr, nullptr},
+    {"weather-year-csv", Kind::OutputFile, "FILE",
+     "Write the weather year's hourly rows to FILE as comma-separated values and exit.", true,
      nullptr, nullptr},
     {"at", Kind::Text, "TIME",
      "Take this moment (ISO 8601, with its zone) as now, to replay a day.", false, nullptr,
@@ -235,6 +247,15 @@ bool readMethod(const QCommandLineParser& p, Request* r, QString* why) {
     }
     if (r->pressure && !r->method)
         r->method = psychro::Method::Ashrae;
+    r->weatherYear = p.value(QStringLiteral("weather-year"));
+    if (p.isSet(QStringLiteral("economizer"))) {
+        r->economizer = model::economizerOf(p.value(QStringLiteral("economizer")).toLower());
+        if (!r->economizer) {
+            *why = QStringLiteral("--economizer takes none, drybulb or enthalpy, not '%1'")
+                       .arg(p.value(QStringLiteral("economizer")));
+            return false;
+        }
+    }
     return true;
 }
 
@@ -276,6 +297,7 @@ bool readOutputs(const QCommandLineParser& p, Request* r, QString* why) {
     r->chartFormat = value("chart-format").toLower();
     r->csv = value("csv");
     r->saveDesign = value("save-design");
+    r->weatherYearCsv = value("weather-year-csv");
     if (!r->chartFormat.isEmpty() && !chart::ChartFormats.contains(r->chartFormat)) {
         *why = QStringLiteral("--chart-format takes %1, not '%2'")
                    .arg(chart::ChartFormats.join(QStringLiteral(", ")), r->chartFormat);

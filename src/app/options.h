@@ -34,11 +34,13 @@ struct Request {
     std::optional<model::PressureSetting> pressure;
     // The flow was given in CFM (--cfm), whatever the units: converted in SI.
     bool flowInCfm = false;
+    QString weatherYear; // an EPW file, opened after the design
+    std::optional<climate::Economizer> economizer;
     // Field texts in the order a user types them, each field then left.
     QList<std::pair<psychro::Field, QString>> typed;
     bool sheet = false;
     bool json = false;
-    QString screenshot, printPdf, exportChart, chartFormat, csv, saveDesign;
+    QString screenshot, printPdf, exportChart, chartFormat, csv, saveDesign, weatherYearCsv;
 };
 
 enum class Parsed { Run, Help, Version, Usage };

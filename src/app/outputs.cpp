@@ -7,6 +7,7 @@
 #include "model/design_document.h"
 #include "model/session.h"
 #include "model/sheet_export.h"
+#include "model/weather_export.h"
 #include "print/print_report.h"
 #include "ui/form1.h"
 
@@ -75,6 +76,17 @@ int writeOutputs(const Request& r, const model::Session& s, const model::DesignD
     }
     if (!r.csv.isEmpty())
         batch.add(r.csv, model::sheetAsCsv(s).toUtf8());
+    if (!r.weatherYearCsv.isEmpty()) {
+        if (!s.weather().isOpen() || !s.weather().problem().isEmpty()) {
+            printErr(QStringLiteral("quorvel: '%1': %2")
+                         .arg(r.weatherYearCsv, s.weather().isOpen()
+                                                    ? s.weather().problem()
+                                                    : QStringLiteral("no weather year (give "
+                                                                     "--weather-year FILE.epw)")));
+            return ExitFailure;
+        }
+        batch.add(r.weatherYearCsv, model::weatherYearCsv(s).toUtf8());
+    }
     if (!r.saveDesign.isEmpty()) {
         const bool toStdout = r.saveDesign == QLatin1String(fileio::StdoutName);
         if (!document.fileBytes(&bytes, &error, toStdout ? QString() : r.saveDesign)) {

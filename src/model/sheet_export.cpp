@@ -1,6 +1,7 @@
 #include "model/sheet_export.h"
 
 #include "model/session.h"
+#include "model/weather_export.h"
 
 #include "psychro/coil.h"
 #include "psychro/numconv.h"
@@ -183,6 +184,8 @@ QByteArray sheetAsJson(const Session& s) {
     }
     if (s.liveFeed())
         root.insert(QStringLiteral("history"), historyAsJson(s.history()));
+    if (s.weather().isOpen())
+        root.insert(QStringLiteral("weatherYear"), weatherYearJson(s));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -207,6 +210,25 @@ QString sheetAsText(const Session& s) {
         } else {
             out += row[0];
         }
+        out += u'\n';
+    }
+    // The weather year's results after the sheet, the months as columns.
+    const QList<QStringList> year = weatherYearRows(s);
+    if (!year.isEmpty())
+        out += u'\n';
+    for (const QStringList& row : year)
+        out += row[0] + QStringLiteral(": ") + row[1] + u'\n';
+    const QList<QStringList> months = weatherMonthTable(s);
+    qsizetype captionWidth = 0, columnWidth = 0;
+    for (const QStringList& row : months) {
+        captionWidth = std::max(captionWidth, row[0].size() + 1);
+        for (qsizetype c = 1; c < row.size(); ++c)
+            columnWidth = std::max(columnWidth, row[c].size() + 1);
+    }
+    for (const QStringList& row : months) {
+        out += row[0].leftJustified(captionWidth);
+        for (qsizetype c = 1; c < row.size(); ++c)
+            out += row[c].rightJustified(columnWidth);
         out += u'\n';
     }
     return out;

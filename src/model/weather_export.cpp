@@ -52,8 +52,7 @@ QString peakText(const Session& s, const std::optional<climate::PeakHour>& p) {
         .arg(p->day)
         .arg(p->hour)
         .arg(degrees(s, p->outdoorDryBulb),
-             std::isfinite(p->outdoorWetBulb) ? degrees(s, p->outdoorWetBulb)
-                                               : QStringLiteral("–"),
+             std::isfinite(p->outdoorWetBulb) ? degrees(s, p->outdoorWetBulb) : QStringLiteral("–"),
              isSi(s) ? number(load, "#,##0.00") + QStringLiteral(" kW")
                      : number(load) + QStringLiteral(" BTU/hr"));
 }
@@ -91,9 +90,9 @@ QList<QStringList> weatherYearRows(const Session& s) {
         return {};
     const climate::Location& l = w.year().location;
     QList<QStringList> rows;
-    rows.append({QStringLiteral("Weather year"),
-                 QStringLiteral("%1, %2, %3 (%4 m)")
-                     .arg(l.city, l.state, l.country, number(l.elevation))});
+    rows.append(
+        {QStringLiteral("Weather year"),
+         QStringLiteral("%1, %2, %3 (%4 m)").arg(l.city, l.state, l.country, number(l.elevation))});
     if (!w.problem().isEmpty()) {
         rows.append({QStringLiteral("Not run"), w.problem()});
         return rows;
@@ -101,24 +100,25 @@ QList<QStringList> weatherYearRows(const Session& s) {
     const climate::YearResult& r = w.result();
     const bool si = isSi(s);
     const Energies e = energies(s, r.year);
-    rows.append({QStringLiteral("Hours"), QStringLiteral("%1 read, %2 skipped")
-                                              .arg(number(r.hoursRead), number(r.hoursSkipped))});
+    rows.append(
+        {QStringLiteral("Hours"),
+         QStringLiteral("%1 read, %2 skipped").arg(number(r.hoursRead), number(r.hoursSkipped))});
     rows.append({QStringLiteral("Economizer"), economizerText(w.economizer())});
-    const double sensible = si ? r.year.sensibleBtu * climate::KWhPerBtu
-                               : r.year.sensibleTonHours();
+    const double sensible =
+        si ? r.year.sensibleBtu * climate::KWhPerBtu : r.year.sensibleTonHours();
     const double latent = si ? r.year.latentBtu * climate::KWhPerBtu : r.year.latentTonHours();
     const QString energyUnit = si ? QStringLiteral("kWh") : QStringLiteral("ton-h");
-    rows.append({QStringLiteral("Cooling"), QStringLiteral("%1 %2 (sensible %3, latent %4)")
-                                                .arg(number(e.cooling), energyUnit,
-                                                     number(sensible), number(latent))});
+    rows.append({QStringLiteral("Cooling"),
+                 QStringLiteral("%1 %2 (sensible %3, latent %4)")
+                     .arg(number(e.cooling), energyUnit, number(sensible), number(latent))});
     rows.append({QStringLiteral("Heating"),
                  number(e.heating) + (si ? QStringLiteral(" kWh") : QStringLiteral(" kBtu"))});
     rows.append({QStringLiteral("Condensate"),
                  number(e.condensate) + (si ? QStringLiteral(" L") : QStringLiteral(" gal"))});
-    rows.append({QStringLiteral("Hours"),
-                 QStringLiteral("%1 cooling, %2 heating, %3 on economizer")
-                     .arg(number(r.year.hoursCooling), number(r.year.hoursHeating),
-                          number(r.hoursEconomizer))});
+    rows.append(
+        {QStringLiteral("Hours"), QStringLiteral("%1 cooling, %2 heating, %3 on economizer")
+                                      .arg(number(r.year.hoursCooling), number(r.year.hoursHeating),
+                                           number(r.hoursEconomizer))});
     if (r.hoursAboveDesign && w.airHandler().designCoolingDryBulb)
         rows.append({QStringLiteral("Above design"),
                      QStringLiteral("%1 hours above %2")
@@ -137,10 +137,9 @@ QList<QStringList> weatherMonthTable(const Session& s) {
     QList<QStringList> rows{{QString()}};
     for (const char* m : MonthNames)
         rows[0].append(QLatin1String(m));
-    const char* captions[5] = {si ? "Cooling (kWh)" : "Cooling (ton-h)",
-                               si ? "Heating (kWh)" : "Heating (kBtu)",
-                               si ? "Condensate (L)" : "Condensate (gal)", "Hours cooling",
-                               "Hours heating"};
+    const char* captions[5] = {
+        si ? "Cooling (kWh)" : "Cooling (ton-h)", si ? "Heating (kWh)" : "Heating (kBtu)",
+        si ? "Condensate (L)" : "Condensate (gal)", "Hours cooling", "Hours heating"};
     for (int row = 0; row < 5; ++row) {
         QStringList cells{QLatin1String(captions[row])};
         for (const Totals& t : w.result().months) {

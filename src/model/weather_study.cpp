@@ -49,6 +49,8 @@ WeatherStudy::WeatherStudy(Session& session) : QObject(&session), m_session(sess
     // Every change of the design recomputes the sheet; the year follows
     // when what it reads changed.
     connect(&session, &Session::recomputed, this, [this] { run(false); });
+    // A city whose outdoor point the fields already show recomputes nothing.
+    connect(&session, &Session::cityChanged, this, [this] { run(false); });
 }
 
 bool WeatherStudy::open(const QString& path, QString* error) {

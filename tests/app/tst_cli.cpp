@@ -92,6 +92,7 @@ private slots:
     void filesAreWrittenWhole_data();
     void filesAreWrittenWhole();
     void designFiles();
+    void weatherYear();
 };
 
 void TestCli::optionsAreTypedAndLeft_data() {
@@ -224,7 +225,8 @@ void TestCli::badUsageExitsWithTwo_data() {
                             "--sheet --method tables",
                             "--sheet --altitude high",
                             "--sheet --altitude 1 --pressure 14",
-                            "--sheet --cfm 1 --flow 2"})
+                            "--sheet --cfm 1 --flow 2",
+                            "--sheet --economizer always"})
         QTest::newRow(row) << QString::fromLatin1(row).split(u' ') << QString();
     QTest::newRow("unknown city") << QStringList{"--sheet", "--city", "Atlantis, XX"} << QString();
     // A file name that is not UTF-8 would silently become another name.
@@ -395,6 +397,46 @@ void TestCli::designFiles() {
     QVERIFY2(over.exitCode == 1 && over.err.contains("more than the 1048576"),
              over.err.constData());
     QVERIFY(!QFileInfo::exists(m_dir->filePath("d.qpsy")));
+}
+
+// A weather year on the command line: its results in the JSON beside the
+// sheet (the SI totals the same energy), its hours as CSV, and a damaged
+// file refused naming the line.
+void TestCli::weatherYear() {
+    QFile epw(m_dir->filePath(QStringLiteral("w.epw")));
+    QVERIFY(epw.open(QIODevice::WriteOnly));
+    const QByteArray head =
+        "LOCATION,Test,IL,USA,TMY3,725300,41.98,-87.92,-6.0,201.0\nDESIGN CONDITIONS,0\n"
+        "TYPICAL/EXTREME PERIODS,0\nGROUND TEMPERATURES,0\nHOLIDAYS/DAYLIGHT SAVINGS,No\n"
+        "COMMENTS 1,\nCOMMENTS 2,\nDATA PERIODS,1,1,Data,Sunday, 1/ 1,12/31\n";
+    // A hot July hour and a cold January one.
+    QVERIFY(epw.write(head + "1999,7,15,14,60,?9,35,22,999,99000,0\n"
+                             "1999,1,10,6,60,?9,-20,-25,999,999999,0\n") > 0);
+    epw.close();
+    auto year = [this](const QStringList& args) {
+        const Run r = run(QStringList{"--sheet", "--json", "--weather-year", "w.epw"} + args);
+        return QJsonDocument::fromJson(r.out).object().value("weatherYear").toObject();
+    };
+    const QJsonObject ip = year({"--economizer", "drybulb"});
+    QCOMPARE(ip.value("location").toString() + ' ' + ip.value("economizer").toString(),
+             "Test drybulb");
+    QVERIFY(ip.value("hours").toInt() == 2 && ip.value("hoursCooling").toInt() == 1 &&
+            ip.value("hoursHeating").toInt() == 1 && ip.value("months").toArray().size() == 12);
+    QVERIFY(ip.value("peakCooling").toObject().value("month").toInt() == 7 &&
+            ip.value("peakHeating").toObject().value("dryBulb").toDouble() == -4);
+    // A ton-hour is 12,000 Btu, 3.5169 kWh.
+    const QJsonObject si = year({"--units", "si"});
+    QVERIFY(std::abs(si.value("coolingKWh").toDouble() / si.value("coolingTonHours").toDouble() -
+                     3.516853) < 1e-6);
+    const Run csv = run({"--weather-year", "w.epw", "--weather-year-csv", "-"});
+    const QList<QByteArray> lines = csv.out.trimmed().split('\n');
+    QVERIFY(csv.exitCode == 0 && lines.size() == 3 && lines[1].startsWith("7,15,14,95,"));
+    QVERIFY(epw.open(QIODevice::WriteOnly) && epw.write(head + "1999,7,15,14,60\n") > 0);
+    epw.close();
+    const Run bad = run({"--sheet", "--weather-year", "w.epw"});
+    QVERIFY2(bad.exitCode == 1 && bad.err.contains("line 9") && bad.out.isEmpty(),
+             bad.err.constData());
+    QCOMPARE(run({"--weather-year-csv", "h.csv"}).exitCode, 1); // no year to write
 }
 
 QTEST_MAIN(TestCli)

@@ -3,8 +3,10 @@
 // slider, the feed switch) and read back through the sheet, the working
 // values, the redraw count and the signals.
 #include "model/design.h"
+#include "model/design_document.h"
 #include "model/readout.h"
 #include "model/session.h"
+#include "model/weather_export.h"
 #include "psychro/chart_geometry.h"
 
 #include <QDir>
@@ -128,6 +130,7 @@ private slots:
     void ashraeSheets_data();
     void ashraeSheets();
     void unitsRoundTrip();
+    void weatherYearFollowsTheDesign();
 };
 
 // The chart read at a point, with the sheet's routines: at the return
@@ -698,6 +701,62 @@ void TestSession::unitsRoundTrip() {
     QVERIFY(s.units() == Units::IP);
     QCOMPARE(s.text(Field::txtSupplyFlow), QStringLiteral("2118.88"));
     QCOMPARE(s.text(Field::txtOutdoorTemp), QStringLiteral("95"));
+}
+
+// A weather year runs the design the Session shows, again at every change
+// that matters to it; a design file names it beside itself and opens it
+// again, and opens without it when it is gone.
+void TestSession::weatherYearFollowsTheDesign() {
+    QTemporaryDir dir;
+    QFile epw(dir.filePath(QStringLiteral("w.epw")));
+    QVERIFY(epw.open(QIODevice::WriteOnly));
+    // Two summer hours, 95 F with a 71.6 F dew point, at 201 m.
+    epw.write("LOCATION,Test,IL,USA,TMY3,725300,41.98,-87.92,-6.0,201.0\nDESIGN CONDITIONS,0\n"
+              "TYPICAL/EXTREME PERIODS,0\nGROUND TEMPERATURES,0\nHOLIDAYS/DAYLIGHT SAVINGS,No\n"
+              "COMMENTS 1,\nCOMMENTS 2,\nDATA PERIODS,1,1,Data,Sunday, 1/ 1,12/31\n"
+              "1999,7,15,14,60,?9,35,22,999,99000,0\n1999,7,15,15,60,?9,35,22,999,99000,0\n");
+    epw.close();
+    Started s;
+    model::WeatherStudy& w = s.weather();
+    QString error;
+    QVERIFY2(w.open(epw.fileName(), &error), qPrintable(error));
+    const double at25 = w.result().year.coolingBtu;
+    QVERIFY(at25 > 0 && w.result().hoursRead == 2);
+    QSignalSpy changed(&w, &model::WeatherStudy::changed);
+    typed(s, Field::txtFreshMix, QStringLiteral("50"));
+    QVERIFY(changed.size() == 2 && w.result().year.coolingBtu > at25);
+    typed(s, Field::txtOutdoorTemp, QStringLiteral("80")); // the year has its own outdoor air
+    QCOMPARE(changed.size(), 2);
+    s.chooseCity(32); // Denver: 95 F, two hours at it, none above
+    QCOMPARE(w.result().hoursAboveDesign, std::optional<int>(0));
+    QVERIFY(model::weatherYearRows(s).contains(
+        QStringList{QStringLiteral("Above design"), QStringLiteral("0 hours above 95.0 F")}));
+
+    model::DesignDocument doc(s);
+    w.setEconomizer(climate::Economizer::Enthalpy);
+    QVERIFY(doc.hasUnsavedChanges());
+    QVERIFY2(doc.saveAs(dir.filePath(QStringLiteral("a.qpsy")), &error), qPrintable(error));
+    QFile saved(dir.filePath(QStringLiteral("a.qpsy")));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray json = saved.readAll();
+    QVERIFY(json.contains("\"weatherYear\": \"w.epw\"") && json.contains("\"enthalpy\""));
+    Started other;
+    QStringList messages;
+    connect(&other, &Session::message, this, [&](const QString& m) { messages << m; });
+    model::DesignDocument otherDoc(other);
+    QVERIFY(otherDoc.open(saved.fileName(), &error));
+    QVERIFY(other.weather().path() == w.path() &&
+            other.weather().economizer() == climate::Economizer::Enthalpy &&
+            other.weather().result().year.coolingBtu == w.result().year.coolingBtu);
+    // Gone: the design opens, says so, and runs no year; New closes one.
+    QVERIFY(QFile::remove(epw.fileName()));
+    Started third;
+    connect(&third, &Session::message, this, [&](const QString& m) { messages << m; });
+    model::DesignDocument thirdDoc(third);
+    QVERIFY(thirdDoc.open(saved.fileName(), &error) && !third.weather().isOpen());
+    QVERIFY(messages.size() == 1 && messages[0].contains(QStringLiteral("w.epw")));
+    otherDoc.newDesign();
+    QVERIFY(!other.weather().isOpen() && messages.size() == 1);
 }
 
 QTEST_GUILESS_MAIN(TestSession)
