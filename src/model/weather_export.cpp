@@ -47,7 +47,7 @@ QString peakText(const Session& s, const std::optional<climate::PeakHour>& p) {
     if (!p)
         return QStringLiteral("none");
     const double load = isSi(s) ? p->load * climate::KWhPerBtu : p->load;
-    return QStringLiteral("%1 %2, hour %3: %4 dry bulb, %5 wet bulb, %6")
+    return QStringLiteral("%1 %2 %3:00, %4 db, %5 wb, %6")
         .arg(QLatin1String(MonthNames[p->month - 1]))
         .arg(p->day)
         .arg(p->hour)
@@ -115,10 +115,10 @@ QList<QStringList> weatherYearRows(const Session& s) {
                  number(e.heating) + (si ? QStringLiteral(" kWh") : QStringLiteral(" kBtu"))});
     rows.append({QStringLiteral("Condensate"),
                  number(e.condensate) + (si ? QStringLiteral(" L") : QStringLiteral(" gal"))});
-    rows.append(
-        {QStringLiteral("Hours"), QStringLiteral("%1 cooling, %2 heating, %3 on economizer")
-                                      .arg(number(r.year.hoursCooling), number(r.year.hoursHeating),
-                                           number(r.hoursEconomizer))});
+    rows.append({QStringLiteral("Coil hours"),
+                 QStringLiteral("%1 cooling, %2 heating, %3 on economizer")
+                     .arg(number(r.year.hoursCooling), number(r.year.hoursHeating),
+                          number(r.hoursEconomizer))});
     if (r.hoursAboveDesign && w.airHandler().designCoolingDryBulb)
         rows.append({QStringLiteral("Above design"),
                      QStringLiteral("%1 hours above %2")

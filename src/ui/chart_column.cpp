@@ -18,10 +18,12 @@ constexpr double LeastZoom = 0.35;
 } // namespace
 
 ChartColumn::ChartColumn(MethodBox* bar, SurfaceWidget* graph, SurfaceWidget* history,
-                         QWidget* parent)
-    : QWidget(parent), m_bar(bar), m_graph(graph), m_history(history) {
+                         QWidget* panel, QWidget* parent)
+    : QWidget(parent), m_bar(bar), m_graph(graph), m_history(history), m_panel(panel) {
     setObjectName(QStringLiteral("chartColumn"));
     bar->setParent(this);
+    panel->setParent(this);
+    panel->installEventFilter(this);
     graph->setParent(this);
     history->setParent(this);
     history->installEventFilter(this);
@@ -32,10 +34,14 @@ int ChartColumn::barSpace(int width) const {
     return m_bar->heightFor(width) + ChartGap;
 }
 
+int ChartColumn::panelSpace() const {
+    return m_panel->isVisibleTo(this) ? ChartGap + m_panel->sizeHint().height() : 0;
+}
+
 QSize ChartColumn::sizeAtZoom(double zoom) const {
     const QSize charts = chartsAtZoom(zoom);
     const int width = std::max(charts.width(), m_bar->minimumSizeHint().width());
-    return QSize(width, charts.height() + barSpace(width));
+    return QSize(width, charts.height() + barSpace(width) + panelSpace());
 }
 
 QSize ChartColumn::chartsAtZoom(double zoom) const {
@@ -48,7 +54,7 @@ QSize ChartColumn::chartsAtZoom(double zoom) const {
 }
 
 double ChartColumn::zoomFor(const QSize& whole) const {
-    const QSize size(whole.width(), whole.height() - barSpace(whole.width()));
+    const QSize size(whole.width(), whole.height() - barSpace(whole.width()) - panelSpace());
     const QSize at1 = chartsAtZoom(1.0);
     // The frames do not scale; the drawing does.
     const double zoomW = double(size.width()) / at1.width();
@@ -73,12 +79,19 @@ void ChartColumn::resizeEvent(QResizeEvent* e) {
 bool ChartColumn::eventFilter(QObject* watched, QEvent* event) {
     // Showing or hiding the history chart changes the column's share of
     // each chart.
-    if (watched == m_history &&
+    if ((watched == m_history || watched == m_panel) &&
         (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
         updateGeometry();
         layoutCharts();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool ChartColumn::event(QEvent* e) {
+    // The panel's rows changed its height.
+    if (e->type() == QEvent::LayoutRequest)
+        layoutCharts();
+    return QWidget::event(e);
 }
 
 void ChartColumn::layoutCharts() {
@@ -94,6 +107,9 @@ void ChartColumn::layoutCharts() {
     m_bar->setGeometry(0, 0, width(), top - ChartGap);
     m_graph->move(0, top);
     m_history->move(0, top + m_graph->height() + int(std::lround(ChartGap * zoom)));
+    const QWidget* lowest = m_history->isVisibleTo(this) ? m_history : m_graph;
+    m_panel->setGeometry(0, lowest->geometry().bottom() + 1 + ChartGap, width(),
+                         m_panel->sizeHint().height());
     if (changed)
         emit chartsReplaced();
 }

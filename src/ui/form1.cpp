@@ -281,9 +281,9 @@ void Form1::drawCharts() {
     if (state.method == psychro::Method::Ashrae) {
         // The equations' lines are a picture of their own, kept per
         // pressure, units and range: a keystroke draws only the states.
-        const QImage lines = chart::renderAirReference(state.air, state.objMyGraph,
-                                                       chart::GraphWidthPx, chart::GraphHeightPx,
-                                                       g.devicePixelRatio());
+        const QImage lines =
+            chart::renderAirReference(state.air, state.objMyGraph, chart::GraphWidthPx,
+                                      chart::GraphHeightPx, g.devicePixelRatio());
         if (lines.cacheKey() != g.picture().cacheKey())
             g.Picture(lines);
         m_graphShowsAir = true;

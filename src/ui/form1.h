@@ -58,6 +58,7 @@ public:
     // dialog is given the suggested name.
     std::function<QString()> runOpenDialog;
     std::function<QString(const QString& suggested)> runSaveDialog;
+    std::function<QString()> runWeatherDialog; // an EPW file to open, empty when cancelled
     // Asks the question ("Save changes to x.qpsy?") and returns the answer.
     enum class SaveChoice { Save, Discard, Cancel };
     std::function<SaveChoice(const QString& question)> askSaveChanges;
@@ -78,6 +79,9 @@ public:
     bool fileSave();
     bool fileSaveAs();
     void designProperties();
+    // File -> Open Weather Year: the dialog, then the year runs through the
+    // design; one that cannot be read is a message, and the year open stays.
+    void openWeatherYear();
 
     // Draws the charts now if a recompute left them to be drawn (the window
     // draws them when the event loop comes round).

@@ -8,6 +8,7 @@
 #include "ui/input_widgets.h"
 #include "ui/method_box.h"
 #include "ui/surface_widget.h"
+#include "ui/weather_panel.h"
 #include "ui/window_layout.h"
 
 #include "assets.h"
@@ -105,7 +106,8 @@ void Form1::buildControls() {
     picGraph = named(new SurfaceWidget(chart::GraphWidthPx, chart::GraphHeightPx), "picGraph");
     picChart = named(new SurfaceWidget(chart::HistoryWidthPx, chart::HistoryHeightPx), "picChart");
     picChart->hide();
-    m_chartColumn = new ChartColumn(new MethodBox(m_session), picGraph, picChart);
+    m_chartColumn =
+        new ChartColumn(new MethodBox(m_session), picGraph, picChart, new WeatherPanel(m_session));
 
     // The side panel is built inside its scroll area: moved there whole
     // afterwards, every control would take on the style once more.

@@ -74,6 +74,26 @@ void Form1::buildFileMenu(QMenu* file) {
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     add(tr("Design P&roperties..."), "actionDesignProperties", &Form1::designProperties);
     file->addSeparator();
+    // The weather year runs through the design shown, and is saved with it.
+    runWeatherDialog = [this] {
+        return QFileDialog::getOpenFileName(this, tr("Open Weather Year"),
+                                            QFileInfo(m_session.weather().path()).absolutePath(),
+                                            tr("EnergyPlus weather (*.epw)"));
+    };
+    add(tr("Open &Weather Year..."), "actionOpenWeatherYear", &Form1::openWeatherYear);
+    QAction* close = add(tr("C&lose Weather Year"), "actionCloseWeatherYear",
+                         [this] { m_session.weather().close(); });
+    close->setEnabled(false);
+    connect(&m_session.weather(), &model::WeatherStudy::changed, close,
+            [this, close] { close->setEnabled(m_session.weather().isOpen()); });
+    file->addSeparator();
+}
+
+void Form1::openWeatherYear() {
+    const QString path = runWeatherDialog();
+    QString error;
+    if (!path.isEmpty() && !m_session.weather().open(path, &error))
+        messageBox(error);
 }
 
 void Form1::showRecentMenu(QMenu* menu) {

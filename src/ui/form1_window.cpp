@@ -114,6 +114,16 @@ void Form1::buildMenus() {
     m_coilLineAction->setChecked(viewoptions::coilLine());
     m_session.setCoilLine(m_coilLineAction->isChecked());
     connect(m_coilLineAction, &QAction::toggled, this, &Form1::setCoilLine);
+    QAction* hours = view->addAction(tr("&Weather Year Hours"));
+    hours->setObjectName(QStringLiteral("actionWeatherHours"));
+    hours->setCheckable(true);
+    hours->setChecked(viewoptions::weatherHours());
+    connect(hours, &QAction::toggled, this, [this](bool on) {
+        viewoptions::setWeatherHours(on);
+        scheduleDraw();
+    });
+    // A year opened or closed, or rerun, is drawn.
+    connect(&m_session.weather(), &model::WeatherStudy::changed, this, &Form1::scheduleDraw);
 }
 
 // Every caption and field says what it holds and in what unit, from the

@@ -13,5 +13,9 @@ QString path();
 bool coilLine();
 // Stores the choice; one that cannot be written is only not remembered.
 void setCoilLine(bool on);
+// View -> Weather Year Hours: a loaded year's hours shaded on the chart; on
+// when never chosen.
+bool weatherHours();
+void setWeatherHours(bool on);
 
 } // namespace ui::viewoptions

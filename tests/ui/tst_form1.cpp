@@ -123,6 +123,7 @@ private slots:
     void liveReadingsAreNoChange();
     void coilGroupFollowsOperationAndView();
     void methodBarChangesUnitsAndPressure();
+    void weatherYearPanelFollowsTheDesign();
 };
 
 // The same air in both operations: only cooling has an ADP. The coil line
@@ -453,6 +454,43 @@ void TestForm1::methodBarChangesUnitsAndPressure() {
     QCOMPARE(units->currentIndex(), 0);
     QCOMPARE(field(Field::txtOutdoorTemp)->text(), QStringLiteral("95"));
     QCOMPARE(control<QLabel>("lblSupplyDryBulb")->text(), QStringLiteral("Temperature (F)"));
+}
+
+// A weather year opened from the File menu shows its panel under the chart,
+// whole and clear of it; the results follow the fresh air as it is typed,
+// the economizer is the panel's, and closing the year hides it again.
+void TestForm1::weatherYearPanelFollowsTheDesign() {
+    QFile epw(file(QStringLiteral("w.epw")));
+    QVERIFY(epw.open(QIODevice::WriteOnly));
+    epw.write("LOCATION,Testville,IL,USA,TMY3,725300,41.98,-87.92,-6.0,201.0\nDESIGN CONDITIONS,0\n"
+              "TYPICAL/EXTREME PERIODS,0\nGROUND TEMPERATURES,0\nHOLIDAYS/DAYLIGHT SAVINGS,No\n"
+              "COMMENTS 1,\nCOMMENTS 2,\nDATA PERIODS,1,1,Data,Sunday, 1/ 1,12/31\n"
+              "1999,7,15,14,60,?9,35,22,999,99000,0\n1999,8,1,2,60,?9,22,20,999,100000,0\n");
+    epw.close();
+    QWidget* panel = control("frmWeatherYear");
+    QVERIFY(!panel->isVisible());
+    m_form->runWeatherDialog = [&epw] { return epw.fileName(); };
+    control<QAction>("actionOpenWeatherYear")->trigger();
+    QApplication::processEvents();
+    QVERIFY(panel->isVisible() && m_messages.isEmpty());
+    QVERIFY(control<QLabel>("lblWeatherYear")->text().startsWith(QStringLiteral("Testville, IL")));
+    QVERIFY(panel->geometry().top() > control("picGraph")->geometry().bottom() &&
+            control("chartColumn")->rect().contains(panel->geometry()));
+    auto cooling = [panel] {
+        const QList<QLabel*> labels = panel->findChildren<QLabel*>();
+        for (qsizetype i = 0; i + 1 < labels.size(); ++i)
+            if (labels[i]->text() == QLatin1String("Cooling"))
+                return labels[i + 1]->text();
+        return QString();
+    };
+    const QString at25 = cooling();
+    typeAndLeave(Field::txtFreshMix, QStringLiteral("60"));
+    QVERIFY(!at25.isEmpty() && cooling() != at25);
+    control<QComboBox>("cmboEconomizer")->activated(2);
+    QVERIFY(m_session->weather().economizer() == climate::Economizer::Enthalpy);
+    QVERIFY(m_form->hasUnsavedChanges());
+    control<QAction>("actionCloseWeatherYear")->trigger();
+    QVERIFY(!panel->isVisible() && !control<QAction>("actionCloseWeatherYear")->isEnabled());
 }
 
 QTEST_MAIN(TestForm1)
