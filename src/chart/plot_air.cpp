@@ -506,14 +506,17 @@ void Plot_AirReference(Surface& g, const clsGraph& graph, const AirChart& c) {
     g.ClipTo(graph.sngMinXValue, graph.sngMinYValue, graph.sngMaxXValue, graph.sngMaxYValue);
     AirPlot a(g, graph, c);
     // No label goes where the captions or the legend will be (PlotLegend:
-    // four rows 0.4 apart from 0.25 under the top edge; a weather year's
-    // scale of hours under them), whether or not a year is shown: the
+    // four rows 0.4 apart from 0.25 under the top edge), nor where a
+    // weather year's scale of hours goes under it (a cell holds hundreds
+    // of hours at most in any climate), whether or not a year is shown: the
     // picture is the same either way.
     const std::vector<Caption> fixed = captions(a);
     for (const Caption& k : fixed)
         a.reserve({k.x, k.yTop - a.lineHeight(), k.x + a.width(k.text), k.yTop});
     a.reserve(
         {a.left, a.top - LegendDepth, a.left + 0.5 + a.width(QStringLiteral("MIXED AIR")), a.top});
+    a.reserve({a.left, a.top - DensityScaleDepth,
+               a.left + DensityLabelX + a.width(QStringLiteral("100–999")), a.top - LegendDepth});
     backgroundAndFrame(a);
     if (!drawable(c))
         return;

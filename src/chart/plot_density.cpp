@@ -24,9 +24,9 @@ constexpr int ShadeCount = int(std::size(Shades));
 // The scale, in user units: rows as far apart as the legend's, its
 // swatches as wide as a marker, from this far under the top edge (below
 // the legend's four rows and the room the air chart keeps for them).
-constexpr double Row = 0.4, SwatchHalfWidth = 0.12, ScaleTop = 1.85, Inset = 0.25;
+constexpr double Row = 0.4, SwatchHalfWidth = 0.12, ScaleTop = LegendDepth + 0.1, Inset = 0.25;
 // The name's line, a small gap, and a row per shade.
-static_assert(ScaleTop + Row + 0.05 + ShadeCount * Row <= LegendDepth);
+static_assert(ScaleTop + Row + 0.05 + ShadeCount * Row <= DensityScaleDepth);
 
 // The number of 1, 2, 3 or 5 times a power of ten nearest to x (x >= 1)
 // on a logarithmic scale: round counts for the scale's labels.
@@ -111,7 +111,7 @@ void Plot_Density(Surface& g, const climate::DensityGrid& grid, const psychro::C
         const int from = bins[k], to = k + 1 < bins.size() ? bins[k + 1] - 1 : busiest;
         g.FillBox(left + Inset - SwatchHalfWidth, rowTop, left + Inset + SwatchHalfWidth,
                   rowTop - Row, Shades[firstShade + int(k)]);
-        g.setCurrentX(left + Inset + 0.2);
+        g.setCurrentX(left + DensityLabelX);
         g.setCurrentY(rowTop - 0.03);
         g.Print(from == to ? QString::number(from) : QStringLiteral("%1–%2").arg(from).arg(to));
     }

@@ -42,10 +42,11 @@ void PlotCoilLine(Surface& g, const psychro::ChartState& s);
 inline constexpr double CoilDash = 0.08;
 // The four states' markers and names, top left inside the frame.
 void PlotLegend(Surface& g, const psychro::clsGraph& graph);
-// How far under the plot area's top edge the legend and, under it, a
-// weather year's scale of hours reach, in y units: the air chart places
-// none of its labels there.
-inline constexpr double LegendDepth = 3.95;
+// How far under the plot area's top edge the legend reaches, and a
+// weather year's scale of hours under it, in y units; how far right of
+// the left edge the scale's counts begin, in x units. The air chart places
+// none of its labels on either.
+inline constexpr double LegendDepth = 1.75, DensityScaleDepth = 3.95, DensityLabelX = 0.45;
 
 // A weather year's hours on either chart: each cell of the grid that has
 // hours a box where the chart's own mapping puts its dry bulbs and humidity
