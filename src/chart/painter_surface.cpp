@@ -100,8 +100,8 @@ void PainterSurface::drawFill(double x1, double y1, double x2, double y2, QRgb c
     QPainter& p = painter();
     // Without anti-aliasing both edges are rounded to device pixels the
     // same way, so a box ends on the very pixel where its neighbour begins:
-    // translucent neighbours neither overlap (a darker line) nor part (a
-    // light one).
+    // translucent neighbours neither overlap (a darker line) nor leave a
+    // gap (a light one).
     const bool antialiased = p.testRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.fillRect(QRectF(QPointF(px1, py1), QPointF(px2, py2)).normalized(), QColor::fromRgba(c));
