@@ -67,8 +67,8 @@ void Plot_Density(Surface& g, const climate::DensityGrid& grid, const psychro::C
     auto y = [&](double W) {
         return air ? psychro::yOfRatio(f, s.air, W) : psychro::yOfRatio(f, W);
     };
-    const std::vector<int> bins =
-        densityBins(*std::max_element(grid.counts.begin(), grid.counts.end()));
+    const int busiest = *std::max_element(grid.counts.begin(), grid.counts.end());
+    const std::vector<int> bins = densityBins(busiest);
     if (bins.empty())
         return;
     // The lightest shades go unused when there are fewer bins: the busiest
@@ -80,9 +80,10 @@ void Plot_Density(Surface& g, const climate::DensityGrid& grid, const psychro::C
     };
     const double left = f.sngMinXValue, right = f.sngMaxXValue;
     const double bottom = f.sngMinYValue, top = f.sngMaxYValue;
+    // A cell's edges by their index, so that neighbours compute the edge
+    // they share from the same value and their boxes meet exactly.
+    auto columnX = [&](int column) { return x(grid.minDryBulb + column * grid.dryBulbStep); };
     for (int row = 0; row < grid.rows; ++row) {
-        // Neighbours compute their shared edge from the same value, so
-        // their boxes meet exactly.
         const double y1 = std::max(bottom, y(row * grid.ratioStep));
         const double y2 = std::min(top, y((row + 1) * grid.ratioStep));
         if (!(y1 < y2))
@@ -91,8 +92,8 @@ void Plot_Density(Surface& g, const climate::DensityGrid& grid, const psychro::C
             const int n = grid.count(column, row);
             if (n <= 0)
                 continue;
-            const double t = grid.minDryBulb + column * grid.dryBulbStep;
-            const double x1 = std::max(left, x(t)), x2 = std::min(right, x(t + grid.dryBulbStep));
+            const double x1 = std::max(left, columnX(column));
+            const double x2 = std::min(right, columnX(column + 1));
             if (x1 < x2)
                 g.FillBox(x1, y1, x2, y2, shade(n));
         }
@@ -105,7 +106,6 @@ void Plot_Density(Surface& g, const climate::DensityGrid& grid, const psychro::C
     g.setCurrentX(left + Inset - SwatchHalfWidth);
     g.setCurrentY(top - ScaleTop);
     g.Print(QStringLiteral("Hours"));
-    const int busiest = *std::max_element(grid.counts.begin(), grid.counts.end());
     double rowTop = top - ScaleTop - Row - 0.05;
     for (size_t k = 0; k < bins.size(); ++k, rowTop -= Row) {
         const int from = bins[k], to = k + 1 < bins.size() ? bins[k + 1] - 1 : busiest;
