@@ -236,13 +236,11 @@ private slots:
         QVERIFY(words > 100);
     }
 
-    // A weather year gives the report a second page: its title, the chart
-    // with the year's hours under the process (a day of 30 C, dew point
-    // 20 C, each month: 86 F, 0.0149 lb/lb, at (8, 6.97) in the chart's user
-    // field, so pixel (382, 217) of a 96 dpi print's chart), the results and
-    // the whole monthly table inside the margins, though a million cfm makes
-    // its figures too wide for the page at 10 points. Without a year the
-    // report is a page.
+    // A weather year's page: its title, the chart with its hours (a day of
+    // 30 C, dew point 20 C, a month: 86 F, 0.0149 lb/lb, (8, 6.97) in user
+    // units, pixel (382, 217) at 96 dpi), its results and the whole monthly
+    // table inside the margins, though a million cfm makes it too wide at
+    // 10 points. Without a year the report is a page.
     void weatherYearOnASecondPage() {
         model::Session s(nullptr, nullptr);
         s.startUp();
@@ -252,8 +250,8 @@ private slots:
             writer.setPageLayout({QPageSize(QPageSize::A4), QPageLayout::Portrait, {}});
             return print::printSession(writer, s, m_surface);
         };
-        QVERIFY(print("one.pdf"));
-        QVERIFY(tool("pdfinfo", {m_dir.filePath("one.pdf")}).contains("Pages:           1\n"));
+        QVERIFY(print("one.pdf") &&
+                tool("pdfinfo", {m_dir.filePath("one.pdf")}).contains("Pages:           1\n"));
         QByteArray epw = "LOCATION,Testville,IL,USA,TMY3,1,41.9,-87.9,-6.0,201.0\n"
                          "DESIGN CONDITIONS,0\nTYPICAL/EXTREME PERIODS,0\nGROUND TEMPERATURES,0\n"
                          "HOLIDAYS/DAYLIGHT SAVINGS,No\nCOMMENTS 1,\nCOMMENTS 2,\n"
@@ -280,7 +278,6 @@ private slots:
         tool("pdfimages", {"-png", two, m_dir.filePath("chart")});
         const QImage first(m_dir.filePath("chart-000.png")),
             second(m_dir.filePath("chart-001.png"));
-        QVERIFY(first.size() == QSize(ChartW, ChartH) && second.size() == first.size());
         QVERIFY(near(first.pixel(382, 217), Qt::white) && !near(second.pixel(382, 217), Qt::white));
     }
 
