@@ -27,6 +27,19 @@ void replayInto(QImage& image, const QImage& background, const chart::RecordingS
                               QPointF(s.toPxX(op.x2), s.toPxY(op.y2))),
                        QColor::fromRgb(op.colour));
             break;
+        case Kind::Fill: {
+            const bool antialiased = p.testRenderHint(QPainter::Antialiasing);
+            p.setRenderHint(QPainter::Antialiasing, false);
+            p.fillRect(QRectF(QPointF(s.toPxX(op.x1), s.toPxY(op.y1)),
+                              QPointF(s.toPxX(op.x2), s.toPxY(op.y2)))
+                           .normalized(),
+                       QColor::fromRgba(op.colour));
+            p.setRenderHint(QPainter::Antialiasing, antialiased);
+            break;
+        }
+        case Kind::Picture:
+            p.drawImage(QPointF(0, 0), op.picture);
+            break;
         case Kind::Circle: {
             p.setPen(QPen(QColor::fromRgb(op.colour), op.width));
             p.setBrush(op.fillStyle == 0 ? QBrush(QColor::fromRgb(op.fillColour)) : QBrush());

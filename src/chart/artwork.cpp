@@ -4,6 +4,7 @@
 #include "chart/plots.h"
 
 #include "assets.h"
+#include "climate/density_grid.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -93,6 +94,71 @@ QImage renderAirReference(const psychro::AirChart& c, const psychro::clsGraph& g
     if (cache.size() > Kept)
         cache.pop_back();
     return cache.front().second;
+}
+
+QImage densityPicture(const climate::DensityGrid& grid, const psychro::ChartState& s, int widthPx,
+                      int heightPx, qreal dpr) {
+    ImageSurface surface(widthPx, heightPx, dpr);
+    surface.BackColor(qRgba(0, 0, 0, 0));
+    SetScale(surface, s.objMyGraph);
+    Plot_Density(surface, grid, s);
+    return surface.Image().copy();
+}
+
+QImage renderDensity(const climate::DensityGrid& grid, const psychro::ChartState& s, int widthPx,
+                     int heightPx, qreal dpr) {
+    // Everything the picture depends on. The counts are compared whole
+    // (some 11,000 cells, microseconds) and copied only when drawn: a grid
+    // carries no identity, and another year or the same year in other
+    // units is another picture. The air chart's range matters only with
+    // the equations; its pressure never (the mapping does not read it).
+    struct Key {
+        double minDryBulb, dryBulbStep, ratioStep;
+        int columns, rows;
+        psychro::Method method;
+        psychro::moist::Units units;
+        double tMin, tMax, wMax;
+        std::array<float, 8> frame;
+        int widthPx, heightPx;
+        qreal dpr;
+        bool operator==(const Key&) const = default;
+    };
+    const psychro::clsGraph& graph = s.objMyGraph;
+    const bool air = s.method == psychro::Method::Ashrae;
+    const psychro::AirChart range = air ? s.air : psychro::AirChart{};
+    const Key key{grid.minDryBulb,
+                  grid.dryBulbStep,
+                  grid.ratioStep,
+                  grid.columns,
+                  grid.rows,
+                  s.method,
+                  range.units,
+                  range.tMin,
+                  range.tMax,
+                  range.wMax,
+                  {graph.sngMinXValue, graph.sngMaxXValue, graph.sngMinYValue, graph.sngMaxYValue,
+                   graph.MinXScale, graph.MaxXScale, graph.MinYScale, graph.MaxYScale},
+                  widthPx,
+                  heightPx,
+                  dpr};
+    struct Kept {
+        Key key;
+        std::vector<int> counts;
+        QImage picture;
+    };
+    // The screen's ratio and a zoom, the range before and after a state
+    // moved it, as for the reference.
+    constexpr size_t KeptCount = 4;
+    static std::deque<Kept> cache;
+    static QMutex mutex;
+    QMutexLocker lock(&mutex);
+    for (const Kept& k : cache)
+        if (k.key == key && k.counts == grid.counts)
+            return k.picture;
+    cache.push_front({key, grid.counts, densityPicture(grid, s, widthPx, heightPx, dpr)});
+    if (cache.size() > KeptCount)
+        cache.pop_back();
+    return cache.front().picture;
 }
 
 } // namespace chart

@@ -17,15 +17,25 @@ namespace chart {
 
 namespace {
 
-void drawOn(Surface& surface, const psychro::ChartState& s) {
+// Sharp enough for the hours' cells and their scale wherever a vector
+// copy is enlarged (cells are some 5 screen pixels), while the embedded
+// picture stays small: mostly transparent, it compresses well.
+constexpr qreal VectorDensityRatio = 4;
+
+void drawOn(Surface& surface, const psychro::ChartState& s, const climate::DensityGrid* density,
+            qreal densityRatio) {
     SetScale(surface, s.objMyGraph);
     surface.Cls();
-    drawPsychrometricChart(surface, s);
+    // Drawn afresh, not kept: an export is made once.
+    const QImage hours =
+        density ? densityPicture(*density, s, GraphWidthPx, GraphHeightPx, densityRatio) : QImage();
+    drawPsychrometricChart(surface, s, density ? &hours : nullptr);
 }
 
 // The vector exports draw through the same routines onto the document, with
 // the background artwork drawn as vectors too.
-bool drawVector(QPaintDevice& device, const psychro::ChartState& s) {
+bool drawVector(QPaintDevice& device, const psychro::ChartState& s,
+                const climate::DensityGrid* density) {
     QPainter p(&device);
     if (!p.isActive())
         return false;
@@ -33,7 +43,7 @@ bool drawVector(QPaintDevice& device, const psychro::ChartState& s) {
     DeviceSurface surface(p, GraphWidthPx, GraphHeightPx, [&art](QPainter& painter) {
         art.render(&painter, QRectF(QPointF(0, 0), art.defaultSize()));
     });
-    drawOn(surface, s);
+    drawOn(surface, s, density, VectorDensityRatio);
     return p.end();
 }
 
@@ -43,21 +53,22 @@ QString chartFormatOf(const QString& path, const QString& format) {
     return format.isEmpty() ? QFileInfo(path).suffix().toLower() : format.toLower();
 }
 
-QImage renderGraphImage(const psychro::ChartState& s, qreal devicePixelRatio) {
+QImage renderGraphImage(const psychro::ChartState& s, qreal devicePixelRatio,
+                        const climate::DensityGrid* density) {
     ImageSurface surface(GraphWidthPx, GraphHeightPx, devicePixelRatio);
     surface.Picture(renderArtwork(assets::graphBackground, devicePixelRatio));
-    drawOn(surface, s);
+    drawOn(surface, s, density, surface.devicePixelRatio());
     return surface.Image().copy();
 }
 
 bool encodeChart(const psychro::ChartState& s, const QString& suffix, QByteArray* out,
-                 QString* error) {
+                 QString* error, const climate::DensityGrid* density) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     bool drawn = false;
     if (suffix == QLatin1String("png")) {
         // Twice the screen size: sharp when placed in a report.
-        drawn = renderGraphImage(s, 2.0).save(&buffer, "PNG", 80);
+        drawn = renderGraphImage(s, 2.0, density).save(&buffer, "PNG", 80);
     } else if (suffix == QLatin1String("svg")) {
         QSvgGenerator svg;
         svg.setOutputDevice(&buffer);
@@ -65,7 +76,7 @@ bool encodeChart(const psychro::ChartState& s, const QString& suffix, QByteArray
         svg.setViewBox(QRect(0, 0, GraphWidthPx, GraphHeightPx));
         svg.setResolution(96);
         svg.setTitle(QStringLiteral("Psychrometric chart"));
-        drawn = drawVector(svg, s);
+        drawn = drawVector(svg, s, density);
     } else if (suffix == QLatin1String("pdf")) {
         QPdfWriter pdf(&buffer);
         pdf.setResolution(96);
@@ -74,7 +85,7 @@ bool encodeChart(const psychro::ChartState& s, const QString& suffix, QByteArray
                                   QPageSize::ExactMatch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf.setTitle(QStringLiteral("Psychrometric chart"));
-        drawn = drawVector(pdf, s);
+        drawn = drawVector(pdf, s, density);
     } else {
         if (error)
             *error =

@@ -7,6 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace climate {
+struct DensityGrid;
+}
+
 // The psychrometric chart away from the screen: drawn afresh from the state
 // a recompute left, sharp at any resolution, for printing and exporting.
 namespace chart {
@@ -23,13 +27,16 @@ inline const QStringList ChartFormats = {QStringLiteral("png"), QStringLiteral("
 // The format of a chart file: format when given, else the file's suffix.
 QString chartFormatOf(const QString& path, const QString& format = QString());
 
-// The chart with its background at a device pixel ratio.
-QImage renderGraphImage(const psychro::ChartState& s, qreal devicePixelRatio);
+// The chart with its background at a device pixel ratio; with a weather
+// year's hours under the process when given a density grid.
+QImage renderGraphImage(const psychro::ChartState& s, qreal devicePixelRatio,
+                        const climate::DensityGrid* density = nullptr);
 
 // The chart as the bytes of a file of the given format: "png" (twice the
-// screen size), "svg" or "pdf" (vectors, the background too). False with a
+// screen size), "svg" or "pdf" (vectors, the background too; the hours as
+// an embedded picture at four times the screen's resolution). False with a
 // reason for any other format or when drawing failed.
 bool encodeChart(const psychro::ChartState& s, const QString& suffix, QByteArray* out,
-                 QString* error);
+                 QString* error, const climate::DensityGrid* density = nullptr);
 
 } // namespace chart

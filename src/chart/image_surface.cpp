@@ -57,7 +57,8 @@ void ImageSurface::rebuildCleared() {
     m_cleared = QImage(m_image.size(), QImage::Format_ARGB32_Premultiplied);
     m_cleared.setDevicePixelRatio(m_dpr);
     m_clearedBack = backColor();
-    m_cleared.fill(QColor::fromRgb(backColor()));
+    // A translucent background colour stays so: a layer drawn on its own.
+    m_cleared.fill(QColor::fromRgba(backColor()));
     if (!m_picture.isNull()) {
         QPainter p(&m_cleared);
         scaleToRatio(p, m_dpr);

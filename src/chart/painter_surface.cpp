@@ -90,6 +90,31 @@ void PainterSurface::drawBox(double x1, double y1, double x2, double y2, QRgb c)
     p.setBrush(Qt::NoBrush);
 }
 
+void PainterSurface::drawFill(double x1, double y1, double x2, double y2, QRgb c) {
+    const double px1 = std::clamp(toPxX(x1), -Margin, widthPx() + Margin);
+    const double px2 = std::clamp(toPxX(x2), -Margin, widthPx() + Margin);
+    const double py1 = std::clamp(toPxY(y1), -Margin, heightPx() + Margin);
+    const double py2 = std::clamp(toPxY(y2), -Margin, heightPx() + Margin);
+    if (!finite(px1, py1) || !finite(px2, py2))
+        return;
+    QPainter& p = painter();
+    // Without anti-aliasing both edges are rounded to device pixels the
+    // same way, so a box ends on the very pixel where its neighbour begins:
+    // translucent neighbours neither overlap (a darker line) nor leave a
+    // gap (a light one).
+    const bool antialiased = p.testRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.fillRect(QRectF(QPointF(px1, py1), QPointF(px2, py2)).normalized(), QColor::fromRgba(c));
+    p.setRenderHint(QPainter::Antialiasing, antialiased);
+}
+
+void PainterSurface::drawPicture(const QImage& picture) {
+    // At the point, Qt draws an image at its pixel ratio's size: at the
+    // surface's own ratio a straight copy, on a vector device the picture
+    // embedded at that size.
+    painter().drawImage(QPointF(0, 0), picture);
+}
+
 void PainterSurface::drawCircle(double x, double y, double radius, QRgb outline) {
     const double cx = toPxX(x), cy = toPxY(y);
     const double r = std::fabs(radius / ScaleWidth() * widthPx());
@@ -175,7 +200,7 @@ DeviceSurface::DeviceSurface(QPainter& painter, int widthPx, int heightPx,
 }
 
 void DeviceSurface::erase() {
-    m_painter.fillRect(QRectF(0, 0, widthPx(), heightPx()), QColor::fromRgb(backColor()));
+    m_painter.fillRect(QRectF(0, 0, widthPx(), heightPx()), QColor::fromRgba(backColor()));
     if (m_background)
         m_background(m_painter);
 }

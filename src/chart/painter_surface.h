@@ -32,6 +32,8 @@ protected:
 
     void drawLine(double x1, double y1, double x2, double y2) override;
     void drawBox(double x1, double y1, double x2, double y2, QRgb c) override;
+    void drawFill(double x1, double y1, double x2, double y2, QRgb c) override;
+    void drawPicture(const QImage& picture) override;
     void drawCircle(double x, double y, double radius, QRgb outline) override;
     void drawText(double x, double y, const QString& text) override;
     void fontChanged() override;

@@ -506,11 +506,17 @@ void Plot_AirReference(Surface& g, const clsGraph& graph, const AirChart& c) {
     g.ClipTo(graph.sngMinXValue, graph.sngMinYValue, graph.sngMaxXValue, graph.sngMaxYValue);
     AirPlot a(g, graph, c);
     // No label goes where the captions or the legend will be (PlotLegend:
-    // four rows 0.4 apart from 0.25 under the top edge).
+    // four rows 0.4 apart from 0.25 under the top edge), nor where a
+    // weather year's scale of hours goes under it (a cell holds hundreds
+    // of hours at most in any climate), whether or not a year is shown: the
+    // picture is the same either way.
     const std::vector<Caption> fixed = captions(a);
     for (const Caption& k : fixed)
         a.reserve({k.x, k.yTop - a.lineHeight(), k.x + a.width(k.text), k.yTop});
-    a.reserve({a.left, a.top - 1.75, a.left + 0.5 + a.width(QStringLiteral("MIXED AIR")), a.top});
+    a.reserve(
+        {a.left, a.top - LegendDepth, a.left + 0.5 + a.width(QStringLiteral("MIXED AIR")), a.top});
+    a.reserve({a.left, a.top - DensityScaleDepth,
+               a.left + DensityLabelX + a.width(QStringLiteral("100–999")), a.top - LegendDepth});
     backgroundAndFrame(a);
     if (!drawable(c))
         return;
@@ -525,17 +531,19 @@ void Plot_AirReference(Surface& g, const clsGraph& graph, const AirChart& c) {
         a.print(k.text, k.x, k.yTop, colour::Black);
 }
 
-void drawAirOverlays(Surface& g, const ChartState& s) {
+void drawAirOverlays(Surface& g, const ChartState& s, const QImage* density) {
     const clsGraph& frame = s.objMyGraph;
     g.ClipTo(frame.sngMinXValue, frame.sngMinYValue, frame.sngMaxXValue, frame.sngMaxYValue);
+    if (density)
+        g.PaintPicture(*density);
     PlotPoints(g, s);
     PlotCoilLine(g, s);
     PlotLegend(g, s.objMyGraph);
 }
 
-void drawAirChart(Surface& g, const ChartState& s) {
+void drawAirChart(Surface& g, const ChartState& s, const QImage* density) {
     Plot_AirReference(g, s.objMyGraph, s.air);
-    drawAirOverlays(g, s);
+    drawAirOverlays(g, s, density);
 }
 
 } // namespace chart

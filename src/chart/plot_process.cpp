@@ -110,9 +110,9 @@ void PlotLegend(Surface& g, const psychro::clsGraph& graph) {
     }
 }
 
-void drawPsychrometricChart(Surface& g, const ChartState& s) {
+void drawPsychrometricChart(Surface& g, const ChartState& s, const QImage* density) {
     if (s.method == psychro::Method::Ashrae) {
-        drawAirChart(g, s);
+        drawAirChart(g, s, density);
         return;
     }
     // Every line stays inside the frame, a state off the chart too (the
@@ -124,6 +124,8 @@ void drawPsychrometricChart(Surface& g, const ChartState& s) {
     Plot_Saturation(g, s.objMyGraph);
     Plot_RH(g, s.objMyGraph);
     Plot_SPVol(g, s);
+    if (density)
+        g.PaintPicture(*density);
     PlotPoints(g, s);
     PlotCoilLine(g, s);
     PlotLegend(g, s.objMyGraph);

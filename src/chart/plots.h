@@ -7,6 +7,11 @@
 #include <QString>
 
 #include <span>
+#include <vector>
+
+namespace climate {
+struct DensityGrid;
+}
 
 // The drawing steps of the redraw, each one layer of a chart. The routines
 // that lay down reference lines also fill the tables the sheet reads.
@@ -37,21 +42,43 @@ void PlotCoilLine(Surface& g, const psychro::ChartState& s);
 inline constexpr double CoilDash = 0.08;
 // The four states' markers and names, top left inside the frame.
 void PlotLegend(Surface& g, const psychro::clsGraph& graph);
+// How far under the plot area's top edge the legend reaches, and a
+// weather year's scale of hours under it, in y units; how far right of
+// the left edge the scale's counts begin, in x units. The air chart places
+// none of its labels on either.
+inline constexpr double LegendDepth = 1.75, DensityScaleDepth = 3.95, DensityLabelX = 0.45;
+
+// A weather year's hours on either chart: each cell of the grid that has
+// hours a box where the chart's own mapping puts its dry bulbs and humidity
+// ratios, cut to the plot area and shaded by its count on a ramp from light
+// teal to dark purple (translucent, so the lines under it read through),
+// and a scale of the shades under the legend. The chart of the tables reads
+// the grid in F and lb/lb; the air chart in its own units.
+void Plot_Density(Surface& g, const climate::DensityGrid& grid, const psychro::ChartState& s);
+// The counts where each shade of the scale begins: 1, then up to three
+// more spread evenly on a logarithmic scale up to the busiest cell's count,
+// each rounded to 1, 2, 3 or 5 times a power of ten; none for a grid
+// without hours.
+std::vector<int> densityBins(int busiestCell);
 
 // Every layer of the psychrometric chart in drawing order, from the
 // dry-bulb grid to the state markers and the legend, every line and marker
 // clipped to the plot area's frame; the air chart with the ASHRAE method.
-void drawPsychrometricChart(Surface& g, const psychro::ChartState& s);
+// A density picture (renderDensity) goes over the reference lines, under
+// the process.
+void drawPsychrometricChart(Surface& g, const psychro::ChartState& s,
+                            const QImage* density = nullptr);
 
 // The chart the ASHRAE equations draw (air_chart.h's range and mapping):
 // every reference line computed at the chart's pressure in its unit system,
 // on white, each line clipped to the plot area, whose clip stays set.
 void Plot_AirReference(Surface& g, const psychro::clsGraph& graph, const psychro::AirChart& c);
 // The reference, then the overlays.
-void drawAirChart(Surface& g, const psychro::ChartState& s);
+void drawAirChart(Surface& g, const psychro::ChartState& s, const QImage* density = nullptr);
 // Only what depends on the states (process, coil line, legend), clipped to
-// the plot area, for a surface whose background picture holds the reference.
-void drawAirOverlays(Surface& g, const psychro::ChartState& s);
+// the plot area, for a surface whose background picture holds the
+// reference; a density picture first, under them.
+void drawAirOverlays(Surface& g, const psychro::ChartState& s, const QImage* density = nullptr);
 
 // Near-black of the saturation curve: the number 12 taken as a colour value.
 inline constexpr QRgb SaturationColour = qRgb(12, 0, 0);

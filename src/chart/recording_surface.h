@@ -2,6 +2,7 @@
 
 #include "surface.h"
 
+#include <QImage>
 #include <QList>
 
 namespace chart {
@@ -10,7 +11,7 @@ namespace chart {
 // assert "a segment from here to there in this colour" without pixels.
 class RecordingSurface : public Surface {
 public:
-    enum class Kind { Erase, Line, Box, Circle, Text, Wipe };
+    enum class Kind { Erase, Line, Box, Fill, Circle, Text, Wipe, Picture };
     struct Op {
         Kind kind = Kind::Erase;
         double x1 = 0, y1 = 0, x2 = 0, y2 = 0; // circle: centre in x1,y1, radius in x2
@@ -19,6 +20,7 @@ public:
         int fillStyle = 1;
         QRgb fillColour = 0;
         QString text;
+        QImage picture; // shared, not copied
     };
 
     // lineHeightPx: height of one text line, which only moves CurrentY.
@@ -35,6 +37,14 @@ protected:
     }
     void drawBox(double x1, double y1, double x2, double y2, QRgb c) override {
         ops.append(make(Kind::Box, x1, y1, x2, y2, c));
+    }
+    void drawFill(double x1, double y1, double x2, double y2, QRgb c) override {
+        ops.append(make(Kind::Fill, x1, y1, x2, y2, c));
+    }
+    void drawPicture(const QImage& picture) override {
+        Op op = make(Kind::Picture, 0, 0, 0, 0, 0);
+        op.picture = picture;
+        ops.append(op);
     }
     void drawCircle(double x, double y, double r, QRgb outline) override {
         ops.append(make(Kind::Circle, x, y, r, 0, outline));

@@ -1,5 +1,7 @@
 #include "surface.h"
 
+#include <QImage>
+
 #include <algorithm>
 #include <cmath>
 
@@ -109,6 +111,17 @@ void Surface::LineBoxFilled(double x1, double y1, double x2, double y2, QRgb c) 
     drawBox(x1, y1, x2, y2, c);
     m_currentX = x2;
     m_currentY = y2;
+}
+
+void Surface::FillBox(double x1, double y1, double x2, double y2, QRgb c) {
+    drawFill(x1, y1, x2, y2, c);
+    m_currentX = x2;
+    m_currentY = y2;
+}
+
+void Surface::PaintPicture(const QImage& picture) {
+    if (!picture.isNull())
+        drawPicture(picture);
 }
 
 void Surface::Circle(double x, double y, double radius, QRgb outline) {

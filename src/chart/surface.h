@@ -3,6 +3,8 @@
 #include <QRgb>
 #include <QString>
 
+class QImage;
+
 // A drawing surface with a user coordinate system: the chart operations the
 // plot routines draw through. Attributes (colours, pen width, fill, font,
 // transparent text) persist between routines; a routine that does not set
@@ -92,8 +94,17 @@ public:
     void Line(double x1, double y1, double x2, double y2);
     // Solid rectangle filled and outlined in colour c; ends at the second corner.
     void LineBoxFilled(double x1, double y1, double x2, double y2, QRgb c);
+    // Rectangle filled with c, which may be translucent, without an
+    // outline. Its edges fall on whole device pixels, so boxes that share an
+    // edge tile without a seam between them or a darker overlap.
+    void FillBox(double x1, double y1, double x2, double y2, QRgb c);
     // Circle around (x, y); the radius is measured in x units.
     void Circle(double x, double y, double radius, QRgb outline);
+    // A picture over everything drawn so far, its top-left corner on the
+    // surface's, at its natural size in device-independent pixels: a layer
+    // drawn once, kept, and laid over the chart on every redraw. The clip
+    // does not cut it.
+    void PaintPicture(const QImage& picture);
     // Text with its top-left corner at the current position; afterwards the
     // position returns to the left of the scale, one text line down.
     void Print(const QString& text);
@@ -118,6 +129,8 @@ protected:
     virtual void erase() = 0;
     virtual void drawLine(double x1, double y1, double x2, double y2) = 0;
     virtual void drawBox(double x1, double y1, double x2, double y2, QRgb c) = 0;
+    virtual void drawFill(double x1, double y1, double x2, double y2, QRgb c) = 0;
+    virtual void drawPicture(const QImage& picture) = 0;
     virtual void drawCircle(double x, double y, double radius, QRgb outline) = 0;
     virtual void drawText(double x, double y, const QString& text) = 0;
     virtual void fontChanged() {}

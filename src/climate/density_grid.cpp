@@ -11,8 +11,12 @@ DensityGrid densityGrid(const WeatherYear& year, psychro::moist::Units u) {
     const double maxDryBulb = ip ? 120 : 50;
     constexpr double MaxRatio = 0.035;
     DensityGrid g;
-    g.minDryBulb = -40;
     g.dryBulbStep = ip ? 1 : 0.5;
+    // Columns centred on whole degrees (halves in C): weather files keep
+    // whole-F readings as tenths of a C, which land a hair either side of a
+    // whole F (70 F as 21.1 C is 69.98 F); on edges at whole degrees, every
+    // other column of the chart would stand empty.
+    g.minDryBulb = -40 - g.dryBulbStep / 2;
     g.ratioStep = ip ? 0.0005 : 0.00025;
     g.columns = int(std::lround((maxDryBulb - g.minDryBulb) / g.dryBulbStep));
     g.rows = int(std::lround(MaxRatio / g.ratioStep));

@@ -19,8 +19,9 @@ struct DensityGrid {
     int count(int column, int row) const { return counts[size_t(row * columns + column)]; }
 };
 
-// Cells of 1 F x 0.0005 lb/lb over -40..120 F and 0..0.035 lb/lb (IP), or
-// of 0.5 C x 0.25 g/kg over -40..50 C and 0..35 g/kg (SI).
+// Cells of 1 F x 0.0005 lb/lb centred on whole degrees from -40 to 120 F,
+// over 0..0.035 lb/lb (IP), or of 0.5 C x 0.25 g/kg centred on -40 to 50 C
+// in halves, over 0..35 g/kg (SI).
 DensityGrid densityGrid(const WeatherYear& year, psychro::moist::Units u);
 
 } // namespace climate

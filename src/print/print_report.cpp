@@ -3,6 +3,7 @@
 #include "chart/chart_export.h"
 #include "chart/image_surface.h"
 #include "chart/plots.h"
+#include "climate/density_grid.h"
 #include "model/session.h"
 
 #include <QBuffer>
@@ -15,6 +16,7 @@
 #include <QPdfWriter>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 namespace print {
@@ -182,8 +184,8 @@ QStringList wrapped(const QPainter& p, const QStringList& lines, double width) {
     return out;
 }
 
-bool paintReport(QPainter& p, QPagedPaintDevice& printer, const ReportContent& report,
-                 const QImage& chartImage, const QRectF& chartRect) {
+// Twips, the report's font and drawing hints on a painter begun on the printer.
+void setUpPainter(QPainter& p, const QPagedPaintDevice& printer) {
     // Twips: 1440 logical units map onto one inch of printer dots.
     p.setWindow(0, 0, TwipsPerInch, TwipsPerInch);
     p.setViewport(0, 0, printer.logicalDpiX(), printer.logicalDpiY());
@@ -199,7 +201,15 @@ bool paintReport(QPainter& p, QPagedPaintDevice& printer, const ReportContent& r
     p.setFont(base);
     setFontPoints(p, BasePoints);
     p.setPen(Qt::black);
+}
 
+// The printable area in twips.
+QSizeF pageTwips(const QPagedPaintDevice& printer) {
+    return printer.pageLayout().paintRect(QPageLayout::Point).size() * TwipsPerPoint;
+}
+
+void paintStatePage(QPainter& p, const QPagedPaintDevice& printer, const ReportContent& report,
+                    const QImage& chartImage, const QRectF& chartRect) {
     const QRectF page = printer.pageLayout().paintRect(QPageLayout::Point);
     const QStringList lines =
         wrapped(p, {report.conditionsLine, report.coilLine, report.roomLine, report.warningLine},
@@ -241,21 +251,144 @@ bool paintReport(QPainter& p, QPagedPaintDevice& printer, const ReportContent& r
         pos.x = LeftColumnX;
         pos.print(text, true);
     }
-    return p.end();
+    setBold(p, false);
+}
+
+// The smallest the weather page's text gets to fit the page's width, in
+// points, and the step it shrinks by.
+constexpr double LeastPoints = 6, ShrinkStep = 0.5;
+// Between the columns of the results and of the monthly table, twips.
+constexpr double ColumnGap = 180;
+
+void setFontTwips(QPainter& p, double twips) {
+    QFont f = p.font();
+    f.setPixelSize(int(std::lround(twips)));
+    p.setFont(f);
+}
+
+// The widest text of each column of rows in the painter's font, the first
+// row in bold when it is a header.
+QList<double> columnWidths(const QPainter& p, const QList<QStringList>& rows, bool boldHeader) {
+    QFont bold = p.font();
+    bold.setBold(true);
+    const QFontMetricsF fm(p.font(), p.device()), header(bold, p.device());
+    QList<double> widths;
+    for (qsizetype r = 0; r < rows.size(); ++r)
+        for (qsizetype c = 0; c < rows[r].size(); ++c) {
+            if (widths.size() <= c)
+                widths.append(0);
+            widths[c] = std::max(
+                widths[c], (boldHeader && r == 0 ? header : fm).horizontalAdvance(rows[r][c]));
+        }
+    return widths;
+}
+
+double totalWidth(const QList<double>& widths) {
+    double sum = 0;
+    for (const double w : widths)
+        sum += w;
+    return sum + ColumnGap * double(std::max<qsizetype>(0, widths.size() - 1));
+}
+
+// The largest font size in points, BasePoints at most, at which the rows'
+// columns fit the width; the painter is left at that size.
+double fitFont(QPainter& p, const QList<QStringList>& rows, double width, bool boldHeader) {
+    double points = BasePoints;
+    setFontTwips(p, points * TwipsPerPoint);
+    while (points > LeastPoints && totalWidth(columnWidths(p, rows, boldHeader)) > width) {
+        points -= ShrinkStep;
+        setFontTwips(p, points * TwipsPerPoint);
+    }
+    return points;
+}
+
+double lineSpacing(const QPainter& p) {
+    return QFontMetricsF(p.font(), p.device()).lineSpacing();
+}
+
+// Rows of texts in columns from the top at y: the first column left
+// aligned, the others right aligned when rightAligned (figures) and left
+// otherwise; a text still too wide for the page at the smallest size is
+// cut with an ellipsis rather than run off it. Returns the y under them.
+double paintColumns(QPainter& p, const QList<QStringList>& rows, double y, double width,
+                    bool rightAligned, bool boldHeader) {
+    const QList<double> widths = columnWidths(p, rows, boldHeader);
+    const QFontMetricsF fm(p.font(), p.device());
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        setBold(p, boldHeader && r == 0);
+        const QFontMetricsF rowMetrics(p.font(), p.device());
+        double x = 0;
+        for (qsizetype c = 0; c < rows[r].size(); ++c) {
+            const QString text = rowMetrics.elidedText(rows[r][c], Qt::ElideRight, width - x);
+            const double dx =
+                rightAligned && c > 0 ? widths[c] - rowMetrics.horizontalAdvance(text) : 0;
+            p.drawText(QPointF(x + dx, y + rowMetrics.ascent()), text);
+            x += widths[c] + ColumnGap;
+        }
+        y += fm.lineSpacing();
+        if (boldHeader && r == 0) {
+            // A rule under the months, across the table.
+            p.save();
+            p.setPen(QPen(Qt::black, PenWidth / 2));
+            p.drawLine(QPointF(0, y - fm.descent() / 2),
+                       QPointF(totalWidth(widths), y - fm.descent() / 2));
+            p.restore();
+        }
+    }
+    setBold(p, false);
+    return y;
+}
+
+// The weather year's page: its title, the chart with the year's hours as
+// large as on the first page, the year's results in two columns and the
+// monthly table, each set as large as the page's width lets it, up to the
+// report's base size. Should the whole be taller than the page, it is
+// drawn smaller, as the first page is.
+void paintWeatherPage(QPainter& p, const QPagedPaintDevice& printer, const WeatherPage& w,
+                      const QImage& chartImage, const QRectF& chartRect) {
+    const QSizeF page = pageTwips(printer);
+    setFontPoints(p, BasePoints);
+    const double blank = lineSpacing(p);
+    const double rowsPoints = fitFont(p, w.rows, page.width(), false);
+    const double rowsHeight = w.rows.size() * lineSpacing(p);
+    const double tablePoints = fitFont(p, w.months, page.width(), true);
+    const double tableHeight = w.months.size() * lineSpacing(p);
+    setFontPoints(p, BasePoints + 1);
+    setBold(p, true);
+    const double titleHeight = lineSpacing(p);
+    // A blank line under the title, the chart and the results.
+    const double height = titleHeight + chartRect.height() + rowsHeight + tableHeight + 3 * blank;
+    const double shrink = std::min(1.0, page.height() / height);
+    p.save();
+    p.scale(shrink, shrink);
+    PrintPosition title(p);
+    title.print(QFontMetricsF(p.font(), p.device())
+                    .elidedText(w.title, Qt::ElideRight, page.width() / shrink),
+                true);
+    setBold(p, false);
+    p.translate(0, titleHeight + blank);
+    p.drawImage(chartRect, chartImage);
+    setFontTwips(p, rowsPoints * TwipsPerPoint);
+    const double width = page.width() / shrink;
+    double y = paintColumns(p, w.rows, chartRect.height() + blank, width, false, false);
+    setFontTwips(p, tablePoints * TwipsPerPoint);
+    paintColumns(p, w.months, y + blank, width, true, true);
+    p.restore();
+    setFontPoints(p, BasePoints);
 }
 
 } // namespace
 
 bool printReport(QPagedPaintDevice& printer, const ReportContent& report, chart::Surface& picGraph,
-                 const ChartRenderer& renderChart) {
-    if (!renderChart)
+                 const ChartRenderer& renderChart, const ChartRenderer& renderYearChart) {
+    if (!renderChart || (report.weather && !renderYearChart))
         return false;
     try {
         const TwipsScale twips(picGraph);
         const QRectF chartRect(0, 0, picGraph.ScaleWidth(), picGraph.ScaleHeight());
 
         const double chartDpi = std::min(double(printer.logicalDpiX()), MaxChartDpi);
-        const QImage chartImage = renderChart(chartDpi / ScreenDpi);
+        QImage chartImage = renderChart(chartDpi / ScreenDpi);
         if (chartImage.isNull())
             return false;
 
@@ -270,14 +403,27 @@ bool printReport(QPagedPaintDevice& printer, const ReportContent& report, chart:
         QPainter p;
         if (!p.begin(&printer))
             return false;
-        return paintReport(p, printer, report, chartImage, chartRect);
+        setUpPainter(p, printer);
+        p.save();
+        paintStatePage(p, printer, report, chartImage, chartRect);
+        p.restore();
+        if (report.weather) {
+            // One chart in memory at a time: at 600 dpi each is some 45 MB.
+            chartImage = QImage();
+            const QImage yearImage = renderYearChart(chartDpi / ScreenDpi);
+            if (yearImage.isNull() || !printer.newPage())
+                return false;
+            paintWeatherPage(p, printer, *report.weather, yearImage, chartRect);
+        }
+        return p.end();
     } catch (const std::exception&) {
         return false;
     }
 }
 
 bool reportPdf(const ReportContent& report, chart::Surface& picGraph,
-               const ChartRenderer& renderChart, QByteArray* out, QString* error) {
+               const ChartRenderer& renderChart, QByteArray* out, QString* error,
+               const ChartRenderer& renderYearChart) {
     // Drawn into memory: only a whole document is ever written.
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
@@ -290,7 +436,7 @@ bool reportPdf(const ReportContent& report, chart::Surface& picGraph,
                                          : QPageSize::A4));
         // Half an inch all round, as an office printer would leave.
         writer.setPageMargins(QMarginsF(36, 36, 36, 36), QPageLayout::Point);
-        if (!printReport(writer, report, picGraph, renderChart)) {
+        if (!printReport(writer, report, picGraph, renderChart, renderYearChart)) {
             if (error)
                 *error = QStringLiteral("cannot draw the report");
             return false;
@@ -306,10 +452,18 @@ ChartRenderer chartOf(const model::Session& s) {
     return [&state = s.chart()](qreal dpr) { return chart::renderGraphImage(state, dpr); };
 }
 
+// The same chart with the weather year's hours under the process.
+ChartRenderer yearChartOf(const model::Session& s) {
+    if (!s.weather().isOpen())
+        return {};
+    return
+        [&s](qreal dpr) { return chart::renderGraphImage(s.chart(), dpr, &s.weather().density()); };
+}
+
 } // namespace
 
 bool printSession(QPagedPaintDevice& device, const model::Session& s, chart::Surface& picGraph) {
-    return printReport(device, reportContent(s), picGraph, chartOf(s));
+    return printReport(device, reportContent(s), picGraph, chartOf(s), yearChartOf(s));
 }
 
 bool sessionPdf(const model::Session& s, QByteArray* out, QString* error) {
@@ -317,7 +471,7 @@ bool sessionPdf(const model::Session& s, QByteArray* out, QString* error) {
     // without a window, a scratch surface of the chart's size stands in.
     chart::ImageSurface picGraph(chart::GraphWidthPx, chart::GraphHeightPx);
     chart::SetScale(picGraph, s.chart().objMyGraph);
-    return reportPdf(reportContent(s), picGraph, chartOf(s), out, error);
+    return reportPdf(reportContent(s), picGraph, chartOf(s), out, error, yearChartOf(s));
 }
 
 } // namespace print

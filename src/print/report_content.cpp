@@ -2,6 +2,7 @@
 
 #include "model/session.h"
 #include "model/sheet_export.h"
+#include "model/weather_export.h"
 #include "psychro/coil.h"
 #include "psychro/design_cities.h"
 
@@ -131,6 +132,16 @@ ReportContent reportContent(const model::Session& s) {
     // The equations' page says how it was computed, above everything.
     if (s.method() == psychro::Method::Ashrae)
         report.titleLines.prepend(QStringLiteral("Method: ") + model::methodDescription(s));
+    if (s.weather().isOpen()) {
+        WeatherPage page{QStringLiteral("Weather Year"), model::weatherYearRows(s),
+                         model::weatherMonthTable(s)};
+        // The first row names the file's place: it goes into the title.
+        if (!page.rows.isEmpty() && page.rows.first().size() == 2) {
+            page.title += QStringLiteral(": ") + page.rows.first()[1];
+            page.rows.removeFirst();
+        }
+        report.weather = page;
+    }
     return report;
 }
 

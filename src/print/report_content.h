@@ -2,6 +2,7 @@
 
 #include "psychro/sheet.h"
 
+#include <QList>
 #include <QRgb>
 #include <QString>
 #include <QStringList>
@@ -59,6 +60,16 @@ struct ReportBlock {
 
 constexpr int BlockCount = 4;
 
+// The weather year's page: its title ("Weather Year: " and the file's
+// location), the year's results as (caption, text) rows, and the monthly
+// table (a header row, then rows of a caption and twelve texts; empty when
+// the design cannot run the year).
+struct WeatherPage {
+    QString title;
+    QList<QStringList> rows;
+    QList<QStringList> months;
+};
+
 struct ReportContent {
     // SUPPLY, RETURN, OUTDOOR, MIXED, in printing order.
     std::array<ReportBlock, BlockCount> blocks;
@@ -77,6 +88,8 @@ struct ReportContent {
     // The design's title block, printed above everything else; none when
     // the design has none.
     QStringList titleLines;
+    // A second page, while a weather year is open.
+    std::optional<WeatherPage> weather;
 };
 
 // Builds the report from the texts as shown: `shown` holds every field's
@@ -88,7 +101,8 @@ ReportContent reportContent(const RowCaptions& captions, const psychro::Sheet& s
                             const QString& cityName);
 // The report of what a Session shows, with the sheet's own row captions,
 // the condensate, the fresh-air share, the operation and the title block;
-// what the warning hides in the window is blank here too.
+// what the warning hides in the window is blank here too. With a weather
+// year open, its page.
 ReportContent reportContent(const model::Session& s);
 // The title block as printed lines: each field that is filled in as
 // "Project: ...", "Air Handler: ...", "Engineer: ...", "Date: ...", then the

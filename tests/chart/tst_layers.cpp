@@ -7,6 +7,7 @@
 #include "chart/image_surface.h"
 #include "chart/plots.h"
 #include "chart/recording_surface.h"
+#include "climate/density_grid.h"
 #include "psychro/chart_geometry.h"
 #include "psychro/mixing.h"
 
@@ -123,6 +124,7 @@ private slots:
     void fullCycleLeavesTheChartAsDrawn();
     void airChartAtTwoPressures();
     void airChartInSiAndFromItsPicture();
+    void densityCellWhereEachChartPutsIt();
 };
 
 void TestLayers::axisAndSaturation() {
@@ -408,6 +410,52 @@ void TestLayers::airChartInSiAndFromItsPicture() {
     fromPicture.Cls();
     drawAirOverlays(fromPicture, d.s);
     QVERIFY(fromPicture.Image() == full.Image());
+}
+
+// Seven hours at 74.5..75.5 F, 0.010..0.0105 lb/lb, one at -40 F (off both
+// charts): on the tables' chart x = 2 + 39.5 / 85 x 10, y = 2 + 0.010 / 0.03
+// x 10; on the air chart (20..120 F) x = 2 + 5.45. The busiest cell, as
+// dark as the scale's last swatch; over the reference, under the process;
+// drawn anew only for another grid or range.
+void TestLayers::densityCellWhereEachChartPutsIt() {
+    climate::DensityGrid grid{-40.5, 1, 0.0005, 161, 70, std::vector<int>(161 * 70), 0};
+    grid.counts[20 * 161 + 115] = 7, grid.counts[0] = 1;
+    Recorded d;
+    for (const double left : {2 + 39.5 / 8.5, 7.45}) {
+        d.s.method = left > 7 ? psychro::Method::Ashrae : psychro::Method::ChartTables;
+        d.s.air = {psychro::moist::Units::IP, 14.696, 20, 120, 0.03};
+        d.g.clear();
+        Plot_Density(d.g, grid, d.s);
+        int fills = 0;
+        QRgb darkest = 0; // the scale's last swatch
+        for (const Op& o : d.g.ops)
+            fills += o.kind == Kind::Fill, darkest = o.kind == Kind::Fill ? o.colour : darkest;
+        QVERIFY(d.g.ops[0].kind == Kind::Fill && d.g.ops[0].colour == darkest && fills == 5);
+        QVERIFY(near(d.g.ops[0].x1, left, 1e-9) && near(d.g.ops[0].y1, 2 + 10 / 3.0, 1e-9) &&
+                near(d.g.ops[0].x2 - left, left > 7 ? 0.1 : 1 / 8.5, 1e-9) &&
+                near(d.g.ops[0].y2, 2 + 10.5 / 3, 1e-9) && d.text("5–7"));
+        const QImage picture = renderDensity(grid, d.s, 669, 429, 1.0);
+        auto alpha = [&](const QImage& image, double x) {
+            return qAlpha(image.pixel(int(d.g.toPxX(x)), int(d.g.toPxY(2 + 10.25 / 3))));
+        };
+        QVERIFY(alpha(picture, left + 0.04) > 128 && alpha(picture, left - 0.04) == 0);
+        QCOMPARE(renderDensity(grid, d.s, 669, 429, 1.0).cacheKey(), picture.cacheKey());
+        d.g.clear();
+        drawPsychrometricChart(d.g, d.s, &picture);
+        qsizetype at = 0, lastGreen = 0, firstThick = 0;
+        for (qsizetype i = 0; i < d.g.ops.size(); ++i) {
+            const Op& o = d.g.ops[i];
+            at = o.kind == Kind::Picture && o.picture.cacheKey() == picture.cacheKey() ? i : at;
+            lastGreen = o.colour == DarkGreen ? i : lastGreen;
+            firstThick = firstThick ? firstThick : o.width == 4 ? i : 0;
+        }
+        QVERIFY(lastGreen < at && at < firstThick);
+    }
+    const QImage fromAir = renderDensity(grid, d.s, 669, 429, 1.0);
+    d.s.air.tMin = 0; // another range: the cell moves
+    QVERIFY(renderDensity(grid, d.s, 669, 429, 1.0) != fromAir);
+    d.s.air.tMin = 20, grid.counts[20 * 161 + 116] = 1; // another grid: 76 F has an hour
+    QVERIFY(renderDensity(grid, d.s, 669, 429, 1.0) != fromAir);
 }
 
 QTEST_MAIN(TestLayers)

@@ -169,6 +169,13 @@ void TestClimate::yearTotals() {
     const DensityGrid ip = densityGrid(m_year, Units::IP), si = densityGrid(m_year, Units::SI);
     QVERIFY(ip.count(95 + 40, 34) == 4 && si.count(2 * (35 + 40), 68) == 4 &&
             ip.count(90, 15) == 1);
+    // 70, 71 and 72 F as a file keeps them (21.1, 21.7, 22.2 C): a column each.
+    WeatherYear whole;
+    QVERIFY(readBytes(epw({row(8, 1, 1, 21.1, 10, 1e5), row(8, 1, 2, 21.7, 10, 1e5),
+                           row(8, 1, 3, 22.2, 10, 1e5)}),
+                      &whole));
+    const DensityGrid w = densityGrid(whole, Units::IP);
+    QVERIFY(w.count(70 + 40, 15) == 1 && w.count(71 + 40, 15) == 1 && w.count(72 + 40, 15) == 1);
 }
 
 // 27 C = 80.6 F, frost point -1 C at 100,000 Pa: W 0.0035193, h 23.204; 22 C

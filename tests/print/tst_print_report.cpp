@@ -236,6 +236,51 @@ private slots:
         QVERIFY(words > 100);
     }
 
+    // A weather year's page: its title, the chart with its hours (a day of
+    // 30 C, dew point 20 C, a month: 86 F, 0.0149 lb/lb, (8, 6.97) in user
+    // units, pixel (382, 217) at 96 dpi), its results and the whole monthly
+    // table inside the margins, though a million cfm makes it too wide at
+    // 10 points. Without a year the report is a page.
+    void weatherYearOnASecondPage() {
+        model::Session s(nullptr, nullptr);
+        s.startUp();
+        const auto print = [&](const QString& name) {
+            QPdfWriter writer(m_dir.filePath(name));
+            writer.setResolution(96);
+            writer.setPageLayout({QPageSize(QPageSize::A4), QPageLayout::Portrait, {}});
+            return print::printSession(writer, s, m_surface);
+        };
+        QVERIFY(print("one.pdf") &&
+                tool("pdfinfo", {m_dir.filePath("one.pdf")}).contains("Pages:           1\n"));
+        QByteArray epw = "LOCATION,Testville,IL,USA,TMY3,1,41.9,-87.9,-6.0,201.0\n"
+                         "DESIGN CONDITIONS,0\nTYPICAL/EXTREME PERIODS,0\nGROUND TEMPERATURES,0\n"
+                         "HOLIDAYS/DAYLIGHT SAVINGS,No\nCOMMENTS 1,\nCOMMENTS 2,\n"
+                         "DATA PERIODS,1,1,Data,Sunday, 1/ 1,12/31\n";
+        for (int h = 0; h < 12 * 24; ++h)
+            epw += QString::asprintf("1999,%d,15,%d,60,?9,30,20,999,100000,0\n", h / 24 + 1,
+                                     h % 24 + 1)
+                       .toLatin1();
+        s.changeText(psychro::Field::txtSupplyFlow, "1000000");
+        QFile file(m_dir.filePath("year.epw"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(epw) == epw.size());
+        file.close();
+        QVERIFY(s.weather().open(file.fileName(), nullptr) && print("two.pdf"));
+        const QString two = m_dir.filePath("two.pdf");
+        QVERIFY(tool("pdfinfo", {two}).contains("Pages:           2\n"));
+        const QString page2 = tool("pdftotext", {"-f", "2", "-l", "2", "-layout", two, "-"});
+        QVERIFY2(page2.contains("Weather Year: Testville, IL, USA (201 m)") &&
+                     page2.contains("Cooling") && page2.contains(QRegularExpression("Jan +Feb")),
+                 qPrintable(page2));
+        static const QRegularExpression dec(
+            R"re(<word xMin="[\d.]+" [^>]*xMax="([\d.]+)"[^>]*>Dec<)re");
+        const auto m = dec.match(tool("pdftotext", {"-f", "2", "-l", "2", "-bbox", two, "-"}));
+        QVERIFY(m.hasMatch() && m.captured(1).toDouble() <= 595 - MarginPt + 0.5);
+        tool("pdfimages", {"-png", two, m_dir.filePath("chart")});
+        const QImage first(m_dir.filePath("chart-000.png")),
+            second(m_dir.filePath("chart-001.png"));
+        QVERIFY(near(first.pixel(382, 217), Qt::white) && !near(second.pixel(382, 217), Qt::white));
+    }
+
     // The PDF of the command line, on the locale's paper, its chart drawn
     // at the writer's 1200 dpi (the 600 dpi cap).
     void pdfOnTheLocalePaper_data() {
