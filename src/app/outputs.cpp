@@ -67,8 +67,10 @@ int writeOutputs(const Request& r, const model::Session& s, const model::DesignD
         batch.add(r.printPdf, bytes);
     }
     if (!r.exportChart.isEmpty()) {
+        // A weather year's hours under the process, as the window shows them.
+        const climate::DensityGrid* hours = s.weather().isOpen() ? &s.weather().density() : nullptr;
         if (!chart::encodeChart(s.chart(), chart::chartFormatOf(r.exportChart, r.chartFormat),
-                                &bytes, &error)) {
+                                &bytes, &error, hours)) {
             printErr(QStringLiteral("quorvel: '%1': %2").arg(r.exportChart, error));
             return ExitFailure;
         }

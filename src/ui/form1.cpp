@@ -260,6 +260,22 @@ void Form1::drawPendingCharts() {
         drawCharts();
 }
 
+// The year's hours as the chart shows them (a picture kept per year, chart
+// and size), or none while no year is open or View hides them.
+const QImage* Form1::hours() {
+    const model::WeatherStudy& w = m_session.weather();
+    if (!w.isOpen() || !m_hoursAction->isChecked())
+        return nullptr;
+    m_hours = chart::renderDensity(w.density(), m_session.chart(), chart::GraphWidthPx,
+                                   chart::GraphHeightPx, picGraph->surface().devicePixelRatio());
+    return &m_hours;
+}
+
+const climate::DensityGrid* Form1::shownHours() const {
+    const model::WeatherStudy& w = m_session.weather();
+    return w.isOpen() && m_hoursAction->isChecked() ? &w.density() : nullptr;
+}
+
 void Form1::drawCharts() {
     m_drawTimer->stop();
     m_chartsStale = false;
@@ -288,12 +304,12 @@ void Form1::drawCharts() {
             g.Picture(lines);
         m_graphShowsAir = true;
         g.Cls();
-        chart::drawAirOverlays(g, state);
+        chart::drawAirOverlays(g, state, hours());
     } else {
         if (std::exchange(m_graphShowsAir, false))
             g.Picture(chart::renderArtwork(assets::graphBackground, g.devicePixelRatio()));
         g.Cls();
-        chart::drawPsychrometricChart(g, state);
+        chart::drawPsychrometricChart(g, state, hours());
     }
     g.KeepAsDrawn();
     if (picChart->isVisibleTo(this)) {

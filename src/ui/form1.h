@@ -125,6 +125,9 @@ private:
     void showStatusNote();
     void showRecomputed();
     void drawCharts();
+    const QImage* hours();
+    // The grid of hours the chart shows, for an export; null for none.
+    const climate::DensityGrid* shownHours() const;
     void scheduleDraw();
     void setCoilLine(bool on);
     void placeKnob();
@@ -148,6 +151,8 @@ private:
     QLineEdit *txtLoad, *txtCondensate, *txtOutdoorDew;
     QGroupBox *Frame1, *frmFreshAir, *Frame2, *frmLive, *frmCoil;
     QAction* m_coilLineAction = nullptr;
+    QAction* m_hoursAction = nullptr; // View -> Weather Year Hours
+    QImage m_hours;                   // the year's hours drawn last
     std::array<QRadioButton*, 2> OptCoolHeat;
     std::array<QRadioButton*, 2> OptLive;
     QComboBox* cmboCity;

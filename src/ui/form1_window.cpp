@@ -114,11 +114,11 @@ void Form1::buildMenus() {
     m_coilLineAction->setChecked(viewoptions::coilLine());
     m_session.setCoilLine(m_coilLineAction->isChecked());
     connect(m_coilLineAction, &QAction::toggled, this, &Form1::setCoilLine);
-    QAction* hours = view->addAction(tr("&Weather Year Hours"));
-    hours->setObjectName(QStringLiteral("actionWeatherHours"));
-    hours->setCheckable(true);
-    hours->setChecked(viewoptions::weatherHours());
-    connect(hours, &QAction::toggled, this, [this](bool on) {
+    m_hoursAction = view->addAction(tr("&Weather Year Hours"));
+    m_hoursAction->setObjectName(QStringLiteral("actionWeatherHours"));
+    m_hoursAction->setCheckable(true);
+    m_hoursAction->setChecked(viewoptions::weatherHours());
+    connect(m_hoursAction, &QAction::toggled, this, [this](bool on) {
         viewoptions::setWeatherHours(on);
         scheduleDraw();
     });
@@ -189,7 +189,8 @@ void Form1::exportChartInteractive(const QString& suffix, const QString& filter)
         name += u'.' + suffix;
     QString error;
     QByteArray bytes;
-    if (!chart::encodeChart(m_session.chart(), chart::chartFormatOf(name), &bytes, &error) ||
+    if (!chart::encodeChart(m_session.chart(), chart::chartFormatOf(name), &bytes, &error,
+                            shownHours()) ||
         !fileio::writeFile(name, bytes, &error))
         messageBox(tr("Export failed: %1").arg(error));
 }
