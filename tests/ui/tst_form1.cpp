@@ -337,7 +337,7 @@ void TestForm1::unsavedChangesAreAsked_data() {
     QTest::addColumn<int>("answer");
     for (const char* action : {"actionNew", "actionOpen", "quit"})
         for (const Choice answer : {Choice::Save, Choice::Discard, Choice::Cancel})
-            QTest::addRow("%s-%d", action, int(answer))
+            QTest::newRow(qPrintable(QStringLiteral("%1-%2").arg(QLatin1String(action)).arg(int(answer))))
                 << QString::fromLatin1(action) << int(answer);
 }
 
