@@ -76,26 +76,30 @@ void PainterSurface::drawLine(double x1, double y1, double x2, double y2) {
     p.drawLine(QPointF(px1, py1), QPointF(px2, py2));
 }
 
-void PainterSurface::drawBox(double x1, double y1, double x2, double y2, QRgb c) {
+std::optional<QRectF> PainterSurface::pxBox(double x1, double y1, double x2, double y2) const {
     const double px1 = std::clamp(toPxX(x1), -Margin, widthPx() + Margin);
     const double px2 = std::clamp(toPxX(x2), -Margin, widthPx() + Margin);
     const double py1 = std::clamp(toPxY(y1), -Margin, heightPx() + Margin);
     const double py2 = std::clamp(toPxY(y2), -Margin, heightPx() + Margin);
     if (!finite(px1, py1) || !finite(px2, py2))
+        return std::nullopt;
+    return QRectF(QPointF(px1, py1), QPointF(px2, py2)).normalized();
+}
+
+void PainterSurface::drawBox(double x1, double y1, double x2, double y2, QRgb c) {
+    const std::optional<QRectF> box = pxBox(x1, y1, x2, y2);
+    if (!box)
         return;
     QPainter& p = painter();
     p.setPen(QPen(QColor::fromRgb(c), 1));
     p.setBrush(QColor::fromRgb(c));
-    p.drawRect(QRectF(QPointF(px1, py1), QPointF(px2, py2)).normalized());
+    p.drawRect(*box);
     p.setBrush(Qt::NoBrush);
 }
 
 void PainterSurface::drawFill(double x1, double y1, double x2, double y2, QRgb c) {
-    const double px1 = std::clamp(toPxX(x1), -Margin, widthPx() + Margin);
-    const double px2 = std::clamp(toPxX(x2), -Margin, widthPx() + Margin);
-    const double py1 = std::clamp(toPxY(y1), -Margin, heightPx() + Margin);
-    const double py2 = std::clamp(toPxY(y2), -Margin, heightPx() + Margin);
-    if (!finite(px1, py1) || !finite(px2, py2))
+    const std::optional<QRectF> box = pxBox(x1, y1, x2, y2);
+    if (!box)
         return;
     QPainter& p = painter();
     // Without anti-aliasing both edges are rounded to device pixels the
@@ -104,7 +108,7 @@ void PainterSurface::drawFill(double x1, double y1, double x2, double y2, QRgb c
     // gap (a light one).
     const bool antialiased = p.testRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.fillRect(QRectF(QPointF(px1, py1), QPointF(px2, py2)).normalized(), QColor::fromRgba(c));
+    p.fillRect(*box, QColor::fromRgba(c));
     p.setRenderHint(QPainter::Antialiasing, antialiased);
 }
 

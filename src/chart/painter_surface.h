@@ -8,6 +8,7 @@
 #include <QStaticText>
 
 #include <functional>
+#include <optional>
 
 namespace chart {
 
@@ -33,6 +34,9 @@ protected:
     void drawLine(double x1, double y1, double x2, double y2) override;
     void drawBox(double x1, double y1, double x2, double y2, QRgb c) override;
     void drawFill(double x1, double y1, double x2, double y2, QRgb c) override;
+    // A box's device pixels, held near the surface; none for a point that
+    // is not finite.
+    std::optional<QRectF> pxBox(double x1, double y1, double x2, double y2) const;
     void drawPicture(const QImage& picture) override;
     void drawCircle(double x, double y, double radius, QRgb outline) override;
     void drawText(double x, double y, const QString& text) override;
