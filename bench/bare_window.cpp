@@ -1,8 +1,9 @@
 // The reference start-up: a bare Qt Widgets window of 60 line edits,
 // started, grabbed to PNG and ended the way `quorvel --screenshot` is, so
 // that the program's start-up can be measured against Qt's own.
+#include "chart/png_encode.h"
+
 #include <QApplication>
-#include <QBuffer>
 #include <QFile>
 #include <QGridLayout>
 #include <QImage>
@@ -20,12 +21,9 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < 60; ++i)
         grid->addWidget(new QLineEdit(QString::number(i)), i / 5, i % 5);
     w.resize(1366, 740);
-    const QImage image = w.grab().toImage().convertToFormat(QImage::Format_RGB888);
-    QBuffer png;
-    png.open(QIODevice::WriteOnly);
-    image.save(&png, "PNG", 80);
+    const QByteArray png = chart::encodePng(w.grab().toImage());
     QFile out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/dev/null"));
-    if (!out.open(QIODevice::WriteOnly) || out.write(png.data()) != png.data().size())
+    if (!out.open(QIODevice::WriteOnly) || out.write(png) != png.size())
         return 1;
     out.close();
     std::fflush(stdout);

@@ -3,6 +3,7 @@
 #include "options.h"
 
 #include "chart/chart_export.h"
+#include "chart/png_encode.h"
 #include "fileio/safe_write.h"
 #include "model/design_document.h"
 #include "model/session.h"
@@ -49,14 +50,12 @@ int writeOutputs(const Request& r, const model::Session& s, const model::DesignD
         // Rendered straight from the widgets; no window needs to be mapped.
         // Without alpha and with fast compression: the file is for looking
         // at, not archiving.
-        const QImage image = window->grab().toImage().convertToFormat(QImage::Format_RGB888);
-        QBuffer png;
-        png.open(QIODevice::WriteOnly);
-        if (!image.save(&png, "PNG", 80)) {
+        const QByteArray png = chart::encodePng(window->grab().toImage());
+        if (png.isEmpty()) {
             printErr(QStringLiteral("quorvel: cannot encode the window as PNG"));
             return ExitFailure;
         }
-        batch.add(r.screenshot, png.data());
+        batch.add(r.screenshot, png);
     }
     QByteArray bytes;
     if (!r.printPdf.isEmpty()) {

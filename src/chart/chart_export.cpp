@@ -1,5 +1,7 @@
 #include "chart/chart_export.h"
 
+#include "chart/png_encode.h"
+
 #include "chart/artwork.h"
 #include "chart/image_surface.h"
 #include "chart/plots.h"
@@ -68,7 +70,8 @@ bool encodeChart(const psychro::ChartState& s, const QString& suffix, QByteArray
     bool drawn = false;
     if (suffix == QLatin1String("png")) {
         // Twice the screen size: sharp when placed in a report.
-        drawn = renderGraphImage(s, 2.0, density).save(&buffer, "PNG", 80);
+        const QByteArray png = encodePng(renderGraphImage(s, 2.0, density));
+        drawn = !png.isEmpty() && buffer.write(png) == png.size();
     } else if (suffix == QLatin1String("svg")) {
         QSvgGenerator svg;
         svg.setOutputDevice(&buffer);

@@ -60,6 +60,16 @@ void keepPlace(QWidget* w) {
     w->setSizePolicy(policy);
 }
 
+// The window's own field colours, set role by role so that they hold
+// inside the side panel's read-only palette.
+QPalette inputPalette(const QWidget* w) {
+    QPalette p = QApplication::palette(w);
+    for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Text})
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+            p.setColor(group, role, p.color(group, role));
+    return p;
+}
+
 QGridLayout* tightGrid(QWidget* on) {
     auto* g = new QGridLayout(on);
     g->setContentsMargins(0, 0, 0, 0);
@@ -80,7 +90,7 @@ void Form1::showReadOnly(QLineEdit* e, bool readOnly) {
     if (readOnly)
         e->setPalette(QPalette());
     else
-        e->setPalette(QApplication::palette(e));
+        e->setPalette(inputPalette(e));
 }
 
 QLineEdit* Form1::makeField(Field f) {
@@ -91,7 +101,7 @@ QLineEdit* Form1::makeField(Field f) {
     e->setObjectName(QLatin1String(psychro::fieldName(f)));
     e->setAlignment(Qt::AlignRight);
     if (qobject_cast<InputField*>(e)) {
-        e->setPalette(QApplication::palette(e));
+        e->setPalette(inputPalette(e));
     } else {
         e->setReadOnly(true);
         e->setFocusPolicy(Qt::NoFocus);
@@ -140,11 +150,6 @@ void Form1::buildControls() {
 QWidget* Form1::buildSidePanel(QWidget* parent) {
     auto* side = named(new QWidget(parent), "sidePanel");
     side->setFixedWidth(SidePanelWidth);
-    // Read-only values stay black on a light grey (about 17:1); a typed
-    // value that is not applied yet is framed.
-    side->setStyleSheet(
-        QStringLiteral("QLineEdit:read-only { background: #eceff2; color: #000000; }"
-                       "QLineEdit[withheld=\"true\"] { border: 2px solid #c25700; }"));
     auto* v = new QVBoxLayout(side);
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(GroupSpacing);

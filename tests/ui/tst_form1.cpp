@@ -247,6 +247,12 @@ void TestForm1::nothingMovesWhenControlsHide() {
     control<QRadioButton>("OptLive_1")->click();
     QVERIFY(field(Field::txtOutdoorDew)->isEnabled() &&
             !field(Field::txtOutdoorTemp)->isReadOnly());
+    // What is typed looks typed into, what is derived does not.
+    auto background = [](QWidget* w) {
+        const QImage image = w->grab().toImage();
+        return image.pixel(4, image.height() / 2);
+    };
+    QVERIFY(background(field(Field::txtOutdoorTemp)) != background(field(Field::txtOutdoorDew)));
     QCOMPARE(m_messages.size(), 1);
     QVERIFY(m_messages[0].startsWith(QLatin1String("Failed to Load Data\n")));
     // The station's text is shown as it came, never as markup.
@@ -337,7 +343,8 @@ void TestForm1::unsavedChangesAreAsked_data() {
     QTest::addColumn<int>("answer");
     for (const char* action : {"actionNew", "actionOpen", "quit"})
         for (const Choice answer : {Choice::Save, Choice::Discard, Choice::Cancel})
-            QTest::newRow(qPrintable(QStringLiteral("%1-%2").arg(QLatin1String(action)).arg(int(answer))))
+            QTest::newRow(
+                qPrintable(QStringLiteral("%1-%2").arg(QLatin1String(action)).arg(int(answer))))
                 << QString::fromLatin1(action) << int(answer);
 }
 

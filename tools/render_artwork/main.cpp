@@ -2,8 +2,11 @@
 // the program decodes ready pictures at start-up instead of laying out SVG
 // text; other ratios (zoomed charts) still render the SVG itself.
 // Usage: quorvel-render-artwork OUT_DIR RATIO[,RATIO...] FILE.svg...
+#include "png_encode.h"
 #include <QGuiApplication>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -37,8 +40,13 @@ int main(int argc, char* argv[]) {
                 QPainter p(&image);
                 renderer.render(&p, QRectF(0, 0, image.width(), image.height()));
             }
-            const QString name = QFileInfo(svg).completeBaseName() + QStringLiteral("@%1x.png").arg(ratio);
-            if (!image.save(out.filePath(name), "PNG")) {
+            const QString name =
+                QFileInfo(svg).completeBaseName() + QStringLiteral("@%1x.png").arg(ratio);
+            // Written to decode fast at start-up rather than to be small.
+            const QByteArray png = chart::encodePng(image, true);
+            QFile file(out.filePath(name));
+            if (png.isEmpty() || !file.open(QIODevice::WriteOnly) ||
+                file.write(png) != png.size()) {
                 std::fprintf(stderr, "cannot write %s\n", qPrintable(out.filePath(name)));
                 return 1;
             }

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+namespace chart {
+
+// An image as PNG bytes, fast rather than small: no search for the best row
+// filter (where Qt's writer spends most of a screenshot), light compression.
+// Such a file also decodes several times faster. Opaque unless keepAlpha.
+// Empty when it cannot be encoded. Also built into the artwork renderer.
+QByteArray encodePng(const QImage& image, bool keepAlpha = false);
+
+} // namespace chart
