@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -30,6 +31,10 @@ QLabel* cell(const QString& text, Qt::Alignment align = Qt::AlignLeft, bool capt
     }
     return l;
 }
+
+// Between the monthly table's columns, pixels; its smallest type, points.
+constexpr int Spacing = 6;
+constexpr double MinPoints = 5.5;
 
 } // namespace
 
@@ -57,7 +62,7 @@ WeatherPanel::WeatherPanel(model::Session& session, QWidget* parent)
     m_results->setHorizontalSpacing(8);
     m_months = new QGridLayout;
     m_months->setVerticalSpacing(1);
-    m_months->setHorizontalSpacing(6);
+    m_months->setHorizontalSpacing(Spacing);
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(6, 4, 6, 4);
     v->setSpacing(4);
@@ -112,7 +117,49 @@ void WeatherPanel::showStudy() {
             months.append({table[r][c], int(r), int(c), c == 0 ? Qt::AlignLeft : Qt::AlignRight,
                            r == 0 || c == 0});
     fill(m_months, m_monthLabels, months);
+    fitMonths();
     setUpdatesEnabled(true);
+}
+
+void WeatherPanel::resizeEvent(QResizeEvent* e) {
+    QFrame::resizeEvent(e);
+    fitMonths();
+}
+
+void WeatherPanel::fitMonths() {
+    if (m_monthLabels.isEmpty())
+        return;
+    // Each column as wide as its widest text at the panel's own size; the
+    // labels' fonts are set to it first.
+    auto setPoints = [this](double points) {
+        for (int i = 0; i < m_months->count(); ++i) {
+            int row = 0, column = 0, rows = 0, columns = 0;
+            m_months->getItemPosition(i, &row, &column, &rows, &columns);
+            QFont f = font();
+            f.setBold(row == 0 || column == 0);
+            f.setPointSizeF(points);
+            QWidget* label = m_months->itemAt(i)->widget();
+            if (label->font() != f)
+                label->setFont(f);
+        }
+    };
+    const double full = font().pointSizeF();
+    setPoints(full);
+    QList<int> widths(m_months->columnCount(), 0);
+    for (int i = 0; i < m_months->count(); ++i) {
+        int row = 0, column = 0, rows = 0, columns = 0;
+        m_months->getItemPosition(i, &row, &column, &rows, &columns);
+        widths[column] = std::max(widths[column], m_months->itemAt(i)->sizeHint().width());
+    }
+    double natural = 0;
+    for (int w : widths)
+        natural += w + Spacing;
+    const QMargins m = layout()->contentsMargins();
+    const double room = width() - m.left() - m.right() - frameWidth() * 2;
+    const double scale = std::min(1.0, room / natural);
+    m_months->setHorizontalSpacing(int(Spacing * scale));
+    if (scale < 1)
+        setPoints(std::max(MinPoints, full * scale));
 }
 
 void WeatherPanel::fill(QGridLayout* grid, QList<QLabel*>& labels, const QList<Cell>& cells) {

@@ -34,6 +34,10 @@ private:
     // Writes the cells into the grid's labels: only the texts when the grid
     // has as many, anew otherwise.
     static void fill(QGridLayout* grid, QList<QLabel*>& labels, const QList<Cell>& cells);
+    // The monthly table in the panel's font, or smaller (to 6 points) where
+    // the column is too narrow for its thirteen columns.
+    void fitMonths();
+    void resizeEvent(QResizeEvent* e) override;
 
     model::Session& m_session;
     QLabel* m_location;
