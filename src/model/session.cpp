@@ -120,7 +120,7 @@ double Session::pressure() const {
     if (pressureFromStation())
         return m_units == psychro::moist::Units::SI
                    ? m_stationPressurePa / 1000
-                   : m_stationPressurePa / 1000 / psychro::moist::KpaPerPsia;
+                   : psychro::pressureIn(psychro::moist::Units::IP, m_stationPressurePa / 1000);
     return m_pressure.altitude ? psychro::moist::standardPressure(m_units, m_pressure.value)
                                : m_pressure.value;
 }
@@ -325,17 +325,14 @@ void Session::chooseCity(int row) {
 void Session::applyCity() {
     if (m_cityRow < 0)
         return;
-    QString s = QString::fromLatin1(psychro::cityTable()[size_t(m_cityRow)].data);
-    const float winterDryBulb = psychro::Parse(s);
-    const float winterRh = psychro::Parse(s);
-    const float summerDryBulb = psychro::Parse(s);
+    const psychro::CityPoints p = psychro::cityPoints(m_cityRow);
     // The table is in F; in SI the field takes the point in C.
     if (m_operation == 0) {
-        changeText(Field::txtOutdoorTemp, outdoorText(summerDryBulb));
-        changeText(Field::txtOutdoorRH, s); // what remains is the summer RH, as text
+        changeText(Field::txtOutdoorTemp, outdoorText(p.summerDryBulb));
+        changeText(Field::txtOutdoorRH, p.summerRh);
     } else {
-        changeText(Field::txtOutdoorTemp, outdoorText(winterDryBulb));
-        changeText(Field::txtOutdoorRH, psychro::NumTextSingle(winterRh));
+        changeText(Field::txtOutdoorTemp, outdoorText(p.winterDryBulb));
+        changeText(Field::txtOutdoorRH, psychro::NumTextSingle(p.winterRh));
     }
 }
 

@@ -208,8 +208,8 @@ QString weatherYearCsv(const Session& s) {
                                       "mixed dry bulb (F),mixed humidity ratio (lb/lb),"
                                       "load (Btu/h),sensible (Btu/h),latent (Btu/h),"
                                       "condensate (lb/h)\r\n");
-    // A watt is 3.412 Btu/h; a pound 0.4536 kg.
-    const double toW = climate::KWhPerBtu * 1000, toKg = 0.45359237;
+    // A watt is 3.412 Btu/h.
+    const double toW = climate::KWhPerBtu * 1000, toKg = psychro::KgPerLb;
     auto t = [si](double f) { return psychro::NumText(si ? moist::celsius(f) : f); };
     auto q = [si, toW](double btu) { return psychro::NumText(si ? btu * toW : btu); };
     for (const climate::HourRow& h : s.weather().hourRows())

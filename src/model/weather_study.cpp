@@ -4,7 +4,6 @@
 
 #include "psychro/design_cities.h"
 #include "psychro/numconv.h"
-#include "psychro/properties.h"
 #include "psychro/units.h"
 
 #include <QFileInfo>
@@ -97,13 +96,8 @@ climate::AirHandler WeatherStudy::airHandler() const {
     a.supplyCfm = si ? psychro::flowIn(moist::Units::IP, flow) : flow;
     a.freshAirShare = s.freshAirShare();
     a.economizer = m_economizer;
-    if (s.cityRow() > 0) {
-        // The row's third number: its summer (cooling) dry bulb, F.
-        QString data = QString::fromLatin1(psychro::cityTable()[size_t(s.cityRow())].data);
-        psychro::Parse(data);
-        psychro::Parse(data);
-        a.designCoolingDryBulb = psychro::Parse(data);
-    }
+    if (s.cityRow() > 0)
+        a.designCoolingDryBulb = psychro::cityPoints(s.cityRow()).summerDryBulb;
     return a;
 }
 

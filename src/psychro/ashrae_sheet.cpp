@@ -66,10 +66,8 @@ bool inChart(Units u, const Air& a) {
 // The flows as the chart tables' sheet writes them; the supply flow as the
 // load reads it, or nothing when its whole text reads otherwise.
 double flows(Sheet& sh, double share) {
-    sh[F::txtMixedFlow] = sh[F::txtSupplyFlow];
+    writeFlows(sh, share);
     const double flow = LeadingNumber(sh[F::txtMixedFlow]);
-    sh[F::txtOutdoorFlow] = FormatNumber(share * flow, QStringLiteral("#0"));
-    sh[F::txtReturnFlow] = NumText(flow - LeadingNumber(sh[F::txtOutdoorFlow]));
     // The flows as shown: CFM or L/s.
     for (F f : {F::txtOutdoorFlow, F::txtReturnFlow, F::txtMixedFlow})
         if (!sh[f].isEmpty())

@@ -1,5 +1,7 @@
 #include "design_cities.h"
 
+#include "properties.h"
+
 namespace psychro {
 
 namespace {
@@ -122,6 +124,18 @@ int cityRowByName(const QString& name) {
         if (name == QLatin1String(rows[size_t(i)].listText))
             return i;
     return -1;
+}
+
+} // namespace psychro
+
+namespace psychro {
+
+CityPoints cityPoints(int row) {
+    QString s = QString::fromLatin1(cityTable()[size_t(row)].data);
+    const float winterDryBulb = Parse(s);
+    const float winterRh = Parse(s);
+    const float summerDryBulb = Parse(s);
+    return {winterDryBulb, winterRh, summerDryBulb, s};
 }
 
 } // namespace psychro

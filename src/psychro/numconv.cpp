@@ -116,7 +116,7 @@ __extension__ typedef unsigned __int128 Wide; // GCC's and Clang's, on every 64-
 std::string roundedDigits(double a, int decimals) {
     int exponent = 0;
     const double mantissa = std::frexp(a, &exponent); // a = mantissa 2^exponent
-    const int k = 53 - exponent;                       // a = m 2^-k, m < 2^53
+    const int k = 53 - exponent;                      // a = m 2^-k, m < 2^53
     if (a != 0 && decimals <= 20 && k > 0 && k <= 126) {
         Wide scaled = static_cast<Wide>(std::ldexp(mantissa, 53));
         for (int i = 0; i < decimals; ++i)

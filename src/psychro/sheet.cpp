@@ -210,6 +210,13 @@ bool offTheChart(const Sheet& sh, const ChartState& s) {
 } // namespace
 
 // One routine kept whole: the sheet's twelve steps in their fixed order.
+void writeFlows(Sheet& sh, double share) {
+    sh[F::txtMixedFlow] = sh[F::txtSupplyFlow];
+    const double flow = LeadingNumber(sh[F::txtMixedFlow]);
+    sh[F::txtOutdoorFlow] = FormatNumber(share * flow, QStringLiteral("#0"));
+    sh[F::txtReturnFlow] = NumText(flow - LeadingNumber(sh[F::txtOutdoorFlow]));
+}
+
 void RunConversions(Sheet& sh, ChartState& s) {
     using F = Field;
     const StatePositions& p = s.pos;
@@ -250,11 +257,7 @@ void RunConversions(Sheet& sh, ChartState& s) {
     enthalpy(F::txtSupplyTemp, F::txtSupplyRatio, F::txtSupplyEnthalpy);
 
     // 6. Air flows: the return flow is what the rounded outdoor flow leaves.
-    sh[F::txtMixedFlow] = sh[F::txtSupplyFlow];
-    const double flow = LeadingNumber(sh[F::txtMixedFlow]);
-    sh[F::txtOutdoorFlow] = FormatNumber(double(s.in.gAirRate) * flow, QStringLiteral("#0"));
-    sh[F::txtReturnFlow] =
-        NumText(LeadingNumber(sh[F::txtMixedFlow]) - LeadingNumber(sh[F::txtOutdoorFlow]));
+    writeFlows(sh, double(s.in.gAirRate));
 
     // 7. Masses (lb/hr) from flow (cu ft/min) over specific volume.
     auto mass = [&](F flowField, F volume, F out) {

@@ -127,4 +127,9 @@ struct Sheet {
 // the fresh-air fraction and InterpFailed, in the sheet's fixed order.
 void RunConversions(Sheet& sheet, ChartState& s);
 
+// The air flows of both methods: the mixed flow is the supply's text, the
+// outdoor flow the share of it rounded to a whole number, the return flow
+// what that leaves.
+void writeFlows(Sheet& sheet, double share);
+
 } // namespace psychro

@@ -11,6 +11,7 @@ inline constexpr double LitreSecondsPerM3Hour = 3.6;         // L/s to m3/h
 inline constexpr double SecondsPerHour = 3600;               // kJ/h to kW
 inline constexpr double LbPerGallon = 8.33;                  // water near 60 F, the condensate
 inline constexpr double LitresPerSecondPerCfm = 0.471947443; // 1 ft3/min in L/s
+inline constexpr double KgPerLb = 0.45359237;                // the international pound
 
 // A flow of one unit system in the other's unit (CFM and L/s).
 constexpr double flowIn(moist::Units to, double flow) {

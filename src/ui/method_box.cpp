@@ -38,12 +38,7 @@ QWidget* row(std::initializer_list<QWidget*> widgets) {
 // An altitude or pressure as typed back: no thousands separators, at most
 // three decimals, no trailing zeros.
 QString valueText(double v) {
-    QString t = QString::number(v, 'f', 3);
-    while (t.endsWith(u'0'))
-        t.chop(1);
-    if (t.endsWith(u'.'))
-        t.chop(1);
-    return t;
+    return psychro::FormatNumber(v, QStringLiteral("0.###"));
 }
 
 } // namespace
