@@ -121,6 +121,9 @@ int main(int argc, char* argv[]) {
     model::Session session(nullptr, &store);
     ui::Form1 w(session);
     w.messageBox = [](const QString&) {};
+    // The size the window opens at on a 1366 x 768 screen, as the screenshot
+    // is taken: the chart is drawn zoomed, as a user sees it.
+    w.resize(1366, 740);
     w.show();
     QApplication::processEvents();
 

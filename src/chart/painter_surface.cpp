@@ -1,6 +1,7 @@
 #include "painter_surface.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPen>
 
 #include <algorithm>
@@ -71,6 +72,15 @@ void PainterSurface::drawLine(double x1, double y1, double x2, double y2) {
     QPainter& p = painter();
     QPen pen(QColor::fromRgb(foreColor()));
     pen.setWidthF(drawWidth());
+    // On a raster, a line under one and a half device pixels wide (a chart
+    // zoomed a little, as the window opens on a laptop) is drawn one pixel
+    // wide: the rasteriser draws those directly, ten times faster than it
+    // strokes the outline of a wider one. Vector output keeps its widths.
+    if (const qreal px = drawWidth() * p.deviceTransform().m11();
+        px > 1.0 && px < 1.5 && p.paintEngine()->type() == QPaintEngine::Raster) {
+        pen.setCosmetic(true);
+        pen.setWidthF(1.0);
+    }
     pen.setCapStyle(Qt::RoundCap);
     p.setPen(pen);
     p.drawLine(QPointF(px1, py1), QPointF(px2, py2));
