@@ -26,19 +26,15 @@ QImage renderArtwork(const char* resourcePath, qreal devicePixelRatio) {
     if (const auto it = cache.constFind(key); it != cache.constEnd())
         return *it;
     assets::init();
-    // The build rendered every picture at 1x and 2x already; a ratio
-    // between (a zoomed chart) scales the nearest one down, far cheaper than
-    // rendering the SVG and as sharp at that size.
-    if (devicePixelRatio > 0 && devicePixelRatio <= 2.0) {
-        const int ready = devicePixelRatio <= 1.0 ? 1 : 2;
+    // The build rendered every picture at 1x and 2x already. Any other
+    // ratio (a zoomed chart) renders the SVG: decoding the larger picture
+    // and scaling it down costs several times more, in time and memory.
+    if ((devicePixelRatio == 1.0 || devicePixelRatio == 2.0)) {
+        const int ready = int(devicePixelRatio);
         const QString base = QFileInfo(QString::fromLatin1(resourcePath)).completeBaseName();
         QImage image(QStringLiteral(":/raster/%1@%2x.png").arg(base).arg(ready));
         if (!image.isNull()) {
             image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-            if (devicePixelRatio != ready)
-                image = image.scaled(int(std::ceil(image.width() / ready * devicePixelRatio)),
-                                     int(std::ceil(image.height() / ready * devicePixelRatio)),
-                                     Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             image.setDevicePixelRatio(devicePixelRatio);
             cache.insert(key, image);
             return image;
@@ -49,8 +45,8 @@ QImage renderArtwork(const char* resourcePath, qreal devicePixelRatio) {
     if (!renderer.isValid() || natural.isEmpty())
         return QImage();
     const qreal dpr = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
-    QImage image(int(std::ceil(natural.width() * dpr)), int(std::ceil(natural.height() * dpr)),
-                 QImage::Format_ARGB32_Premultiplied);
+    QImage image =
+        largeImage(int(std::ceil(natural.width() * dpr)), int(std::ceil(natural.height() * dpr)));
     image.fill(Qt::transparent);
     {
         QPainter p(&image);

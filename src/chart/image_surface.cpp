@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+
+#include <sys/mman.h>
 
 namespace chart {
 
@@ -17,18 +20,60 @@ void scaleToRatio(QPainter& p, qreal dpr) {
         p.scale(dpr / applied, dpr / applied);
 }
 
+struct Mapping {
+    void* start;
+    size_t length;
+};
+
+bool opaque(const QImage& image, int rows) {
+    for (int y = 0; y < rows; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(line[x]) != 255)
+                return false;
+    }
+    return true;
+}
+
 } // namespace
+
+QImage largeImage(int width, int height) {
+#ifdef MADV_HUGEPAGE
+    constexpr size_t Huge = size_t(2) << 20;
+    const size_t bytes = size_t(std::max(width, 0)) * 4 * size_t(std::max(height, 0));
+    if (bytes >= Huge / 2 && bytes <= size_t(1) << 30) {
+        // Mapped one huge page larger than needed, to start on a boundary.
+        const size_t length = (bytes + Huge - 1) / Huge * Huge + Huge;
+        void* mapped =
+            mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped != MAP_FAILED) {
+            auto* aligned = reinterpret_cast<uchar*>(
+                (reinterpret_cast<uintptr_t>(mapped) + Huge - 1) / Huge * Huge);
+            madvise(aligned, length - Huge, MADV_HUGEPAGE); // a hint: refused, pages stay small
+            return QImage(
+                aligned, width, height, width * 4, QImage::Format_ARGB32_Premultiplied,
+                [](void* info) {
+                    auto* m = static_cast<Mapping*>(info);
+                    munmap(m->start, m->length);
+                    delete m;
+                },
+                new Mapping{mapped, length});
+        }
+    }
+#endif
+    return QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+}
 
 ImageSurface::ImageSurface(int widthPx, int heightPx, qreal devicePixelRatio)
     : PainterSurface(widthPx, heightPx), m_dpr(devicePixelRatio > 0 ? devicePixelRatio : 1.0),
-      m_image(int(std::ceil(widthPx * m_dpr)), int(std::ceil(heightPx * m_dpr)),
-              QImage::Format_ARGB32_Premultiplied) {
+      m_image(largeImage(int(std::ceil(widthPx * m_dpr)), int(std::ceil(heightPx * m_dpr)))) {
     m_image.setDevicePixelRatio(m_dpr);
     m_image.setDotsPerMeterX(DotsPerMeter96);
     m_image.setDotsPerMeterY(DotsPerMeter96);
     setCacheText(true);
-    rebuildCleared();
-    erase();
+    // Blank until the first clear, which makes the cleared picture once,
+    // with whatever background has been given by then.
+    m_image.fill(QColor::fromRgba(backColor()));
 }
 
 ImageSurface::~ImageSurface() {
@@ -50,13 +95,23 @@ QPainter& ImageSurface::painter() {
 
 void ImageSurface::Picture(const QImage& picture) {
     m_picture = picture;
-    rebuildCleared();
+    m_cleared = QImage(); // made at the next clear
 }
 
 void ImageSurface::rebuildCleared() {
+    m_clearedBack = backColor();
+    // An opaque picture as wide as the surface and at least as tall hides
+    // the colour entirely: its top rows are the cleared picture as they
+    // stand, read in place rather than copied (m_picture keeps them alive).
+    if (m_picture.width() == m_image.width() && m_picture.height() >= m_image.height() &&
+        m_picture.devicePixelRatio() == m_dpr && m_picture.format() == m_image.format() &&
+        opaque(m_picture, m_image.height())) {
+        m_cleared = QImage(m_picture.constBits(), m_image.width(), m_image.height(),
+                           m_picture.bytesPerLine(), m_image.format());
+        return;
+    }
     m_cleared = QImage(m_image.size(), QImage::Format_ARGB32_Premultiplied);
     m_cleared.setDevicePixelRatio(m_dpr);
-    m_clearedBack = backColor();
     // A translucent background colour stays so: a layer drawn on its own.
     m_cleared.fill(QColor::fromRgba(backColor()));
     if (!m_picture.isNull()) {
@@ -68,7 +123,7 @@ void ImageSurface::rebuildCleared() {
 }
 
 void ImageSurface::erase() {
-    if (m_clearedBack != backColor())
+    if (m_cleared.isNull() || m_clearedBack != backColor())
         rebuildCleared();
     m_drawnPending = false;
     std::memcpy(m_image.bits(), m_cleared.constBits(), size_t(m_image.sizeInBytes()));

@@ -9,6 +9,12 @@
 
 namespace chart {
 
+// A blank ARGB32 premultiplied image whose pixels lie in huge pages where
+// the kernel offers them: a chart-sized image is otherwise some four
+// hundred page faults, which in a virtual machine cost more than drawing
+// the chart on it.
+QImage largeImage(int width, int height);
+
 // A surface that keeps everything drawn in a persistent image: the same
 // image is shown on screen, saved headless and exported. Rendered at a
 // device pixel ratio so the chart stays crisp on high-density displays

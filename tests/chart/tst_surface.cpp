@@ -21,6 +21,7 @@ class TestSurface : public QObject {
 private slots:
     void scaleAndCurrentPosition();
     void eraseAndPen();
+    void pictureAsWideAsTheSurface();
     void density();
 };
 
@@ -68,6 +69,33 @@ void TestSurface::eraseAndPen() {
     }
     s.BackColor(Blue);
     QCOMPARE(s.at(70, 41), Blue);
+}
+
+// A background as wide as the surface and taller: an opaque one is the
+// cleared surface as it stands, and is never drawn on; a translucent one,
+// given in its place, lies over the background colour.
+void TestSurface::pictureAsWideAsTheSurface() {
+    const QColor translucent = QColor::fromRgba(qRgba(0, 0, 255, 128));
+    ImageSurface s(669, 429);
+    s.Scale(0, 14, 14, 0);
+    for (const QColor& colour : {QColor(0, 200, 0), translucent}) {
+        QImage picture(669, 432, QImage::Format_ARGB32_Premultiplied);
+        picture.fill(colour);
+        s.Picture(picture);
+        s.Cls();
+        s.DrawWidth(3);
+        s.ForeColor(Red);
+        s.Line(0, 7, 14, 7); // row 214
+        QCOMPARE(s.Image().pixel(300, 214), Red);
+        s.Cls();
+        const QRgb shown = s.Image().pixel(300, 214);
+        if (colour == translucent)
+            QVERIFY(qAlpha(shown) == 255 && qRed(shown) > 120 && qRed(shown) < 135 &&
+                    qBlue(shown) == 255);
+        else
+            QVERIFY(shown == colour.rgb() && picture.pixel(300, 214) == colour.rgb() &&
+                    s.Image().pixel(668, 428) == colour.rgb());
+    }
 }
 
 // At twice the density the chart keeps its place.
