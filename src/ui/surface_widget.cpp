@@ -71,9 +71,14 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
     // Nothing drawn yet: the frame alone until the owner draws.
     if (!m_surface)
         return;
+    // Pixel for pixel: the surface was made at the ratio the frame shows it
+    // at. Stretched to the frame's fractional size it lost a column, blurred
+    // and cost a resampled copy on every repaint.
+    const QImage& image = m_surface->Image();
+    const QRectF inner = contentsRect();
+    const QSizeF shown = QSizeF(image.size()).boundedTo(inner.size() * m_screenDpr);
     QPainter p(this);
-    p.drawImage(QRectF(Border, Border, m_innerWidth * m_zoom, m_innerHeight * m_zoom),
-                m_surface->Image());
+    p.drawImage(QRectF(inner.topLeft(), shown / m_screenDpr), image, QRectF(QPointF(), shown));
 }
 
 void SurfaceWidget::mouseMoveEvent(QMouseEvent* e) {

@@ -9,6 +9,7 @@
 #include "model/sheet_export.h"
 #include "ui/design_properties_dialog.h"
 #include "ui/form1.h"
+#include "ui/surface_widget.h"
 #include "ui/view_options.h"
 #include "ui/xml_feed_dialog.h"
 
@@ -288,6 +289,14 @@ void TestForm1::windowFitsAndChartFills() {
             // Fills it: the width or the height runs out, to a few pixels.
             QVERIFY(area.width() - charts.width() < 6 || area.height() - charts.height() < 6);
             QCOMPARE(scroll->verticalScrollBar()->isVisible(), size.height() < 700);
+            // Shown pixel for pixel as drawn, across the whole chart.
+            m_form->drawPendingCharts();
+            const QImage drawn = static_cast<ui::SurfaceWidget*>(graph)->surface().Image();
+            const QImage shown = graph->grab().toImage();
+            const int row = drawn.height() / 2,
+                      inset = graph->width() - graph->contentsRect().width();
+            for (int x = 0; x < shown.width() - inset; ++x)
+                QCOMPARE(shown.pixel(x + inset / 2, row + inset / 2), drawn.pixel(x, row));
         }
     }
 }
