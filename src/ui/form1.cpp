@@ -1,15 +1,12 @@
 #include "ui/form1.h"
 
+#include "ui/chart_painter.h"
 #include "ui/input_widgets.h"
 #include "ui/surface_widget.h"
 #include "ui/view_options.h"
 #include "ui/window_layout.h"
 #include "ui/xml_feed_dialog.h"
 
-#include "assets.h"
-#include "chart/artwork.h"
-#include "chart/chart_export.h"
-#include "chart/plots.h"
 #include "print/print_report.h"
 #include "print/report_content.h"
 #include "psychro/coil.h"
@@ -33,8 +30,6 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
-
-#include <utility>
 
 namespace ui {
 
@@ -71,7 +66,7 @@ Form1::Form1(model::Session& session, QWidget* parent) : QMainWindow(parent), m_
             tr("%1; using the built-in feed settings").arg(m_session.settingsProblem()));
     trackDesign();
     Timer1->start();
-    Timer2->start();
+    m_charts->start();
 }
 
 Form1::~Form1() = default;
@@ -133,10 +128,6 @@ void Form1::bindSession() {
     connect(cmdLiveSet, &QPushButton::clicked, this, &Form1::cmdLiveSet_Click);
     connect(cmdPrint, &QPushButton::clicked, this, &Form1::cmdPrint_Click);
     connect(Timer1, &QTimer::timeout, &s, &model::Session::Timer1_Timer);
-    connect(Timer2, &QTimer::timeout, this, [this] {
-        chart::Timer2_Timer(picGraph->surface(), m_session.chart(), m_anim);
-        picGraph->update();
-    });
 
     showSession();
 }
@@ -146,9 +137,6 @@ void Form1::showSession() {
     model::Session& s = m_session;
     connect(&s, &model::Session::fieldChanged, this, &Form1::showField);
     connect(&s, &model::Session::recomputed, this, &Form1::showRecomputed);
-    connect(&s, &model::Session::animationReset, this, [this](bool whole) {
-        m_anim = whole ? chart::AnimationState{} : chart::AnimationState{0, 0, m_anim.LineIndex};
-    });
     connect(&s, &model::Session::shareChanged, this, &Form1::placeKnob);
     connect(&s, &model::Session::sliderLockChanged, this, &Form1::showLock);
     connect(&s, &model::Session::cityChanged, this, [this] {
@@ -229,101 +217,22 @@ void Form1::showRecomputed() {
     txtLoad->setVisible(!warning);
     frmCoil->setTitle(psychro::coilCaption(m_session.operation() == 1));
     picWarning->setVisible(warning);
-    scheduleDraw();
-}
-
-// A user's action may recompute several times in a row (a city choice,
-// the slider, start-up): the charts are drawn once, when the event loop
-// comes round, from the last state, and only once the window is shown (a
-// screenshot asks for them). No animation tick runs in between.
-void Form1::scheduleDraw() {
-    Timer2->stop();
-    m_chartsStale = true;
-    if (isVisible())
-        m_drawTimer->start();
+    m_charts->schedule();
 }
 
 void Form1::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
-    if (m_chartsStale)
-        m_drawTimer->start();
+    m_charts->windowShown();
 }
 
 void Form1::setCoilLine(bool on) {
     viewoptions::setCoilLine(on);
     m_session.setCoilLine(on);
-    scheduleDraw();
+    m_charts->schedule();
 }
 
 void Form1::drawPendingCharts() {
-    if (m_chartsStale)
-        drawCharts();
-}
-
-// The year's hours as the chart shows them (a picture kept per year, chart
-// and size), or none while no year is open or View hides them.
-const QImage* Form1::hours() {
-    const model::WeatherStudy& w = m_session.weather();
-    if (!w.isOpen() || !m_hoursAction->isChecked())
-        return nullptr;
-    m_hours = chart::renderDensity(w.density(), m_session.chart(), chart::GraphWidthPx,
-                                   chart::GraphHeightPx, picGraph->surface().devicePixelRatio());
-    return &m_hours;
-}
-
-const climate::DensityGrid* Form1::shownHours() const {
-    const model::WeatherStudy& w = m_session.weather();
-    return w.isOpen() && m_hoursAction->isChecked() ? &w.density() : nullptr;
-}
-
-void Form1::drawCharts() {
-    m_drawTimer->stop();
-    m_chartsStale = false;
-    Timer2->stop(); // no tick on a half-drawn chart
-    setCursor(Qt::WaitCursor);
-    const psychro::ChartState& state = m_session.chart();
-    // A surface made anew (a new size or pixel ratio) gets its background,
-    // font and scale once; they stay for every redraw. The history chart,
-    // hidden in manual entry, is left alone until it is shown.
-    auto prepare = [&state](SurfaceWidget* w, const char* art) -> chart::ImageSurface& {
-        chart::ImageSurface& surface = w->surface();
-        if (surface.picture().isNull()) {
-            surface.Picture(chart::renderArtwork(art, surface.devicePixelRatio()));
-            chart::SetScale(surface, state.objMyGraph);
-        }
-        return surface;
-    };
-    chart::ImageSurface& g = prepare(picGraph, assets::graphBackground);
-    if (state.method == psychro::Method::Ashrae) {
-        // The equations' lines are a picture of their own, kept per
-        // pressure, units and range: a keystroke draws only the states.
-        const QImage lines =
-            chart::renderAirReference(state.air, state.objMyGraph, chart::GraphWidthPx,
-                                      chart::GraphHeightPx, g.devicePixelRatio());
-        if (lines.cacheKey() != g.picture().cacheKey())
-            g.Picture(lines);
-        m_graphShowsAir = true;
-        g.Cls();
-        chart::drawAirOverlays(g, state, hours());
-    } else {
-        if (std::exchange(m_graphShowsAir, false))
-            g.Picture(chart::renderArtwork(assets::graphBackground, g.devicePixelRatio()));
-        g.Cls();
-        chart::drawPsychrometricChart(g, state, hours());
-    }
-    g.KeepAsDrawn();
-    if (picChart->isVisibleTo(this)) {
-        chart::ImageSurface& c = prepare(picChart, assets::chartBackground);
-        c.Cls();
-        const model::ObservationHistory& h = m_session.history();
-        chart::Plot_Time_Axis(c, state.objMyGraph);
-        chart::Plot_History(c, state.objMyGraph, h.obsTime, h.obsTemperature, h.obsDewPoint,
-                            m_session.feedSettings().gGMTOffset);
-    }
-    picGraph->update();
-    picChart->update();
-    unsetCursor();
-    Timer2->start();
+    m_charts->drawPending();
 }
 
 // Knob left edge = travel x share, the travel being track less knob width.
@@ -348,7 +257,7 @@ void Form1::showLock() {
 void Form1::showLiveView() {
     const bool live = m_session.liveView();
     picChart->setVisible(live);
-    scheduleDraw();
+    m_charts->schedule();
     // The station writes them: read-only, and as readable as ever.
     for (QLineEdit* e : {txtOutdoorTemp, txtOutdoorRH})
         showReadOnly(e, live);

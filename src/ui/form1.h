@@ -1,6 +1,5 @@
 #pragma once
 
-#include "chart/animation.h"
 #include "model/design.h"
 #include "model/design_document.h"
 #include "model/session.h"
@@ -25,6 +24,7 @@ class QTimer;
 namespace ui {
 
 class ChartColumn;
+class ChartPainter;
 class ClickableImage;
 class DesignPropertiesDialog;
 class InputField;
@@ -124,11 +124,6 @@ private:
     void showFieldNote(psychro::Field f);
     void showStatusNote();
     void showRecomputed();
-    void drawCharts();
-    const QImage* hours();
-    // The grid of hours the chart shows, for an export; null for none.
-    const climate::DensityGrid* shownHours() const;
-    void scheduleDraw();
     void setCoilLine(bool on);
     void placeKnob();
     void showLock();
@@ -140,7 +135,6 @@ private:
     QLineEdit* field(psychro::Field f) const { return m_fields[size_t(f)]; }
 
     model::Session& m_session;
-    chart::AnimationState m_anim;
     std::array<QLineEdit*, psychro::FieldCount> m_fields{};
     bool m_cityChangedBeforeActivation = false;
     std::unique_ptr<model::DesignDocument> m_document;
@@ -151,8 +145,6 @@ private:
     QLineEdit *txtLoad, *txtCondensate, *txtOutdoorDew;
     QGroupBox *Frame1, *frmFreshAir, *Frame2, *frmLive, *frmCoil;
     QAction* m_coilLineAction = nullptr;
-    QAction* m_hoursAction = nullptr; // View -> Weather Year Hours
-    QImage m_hours;                   // the year's hours drawn last
     std::array<QRadioButton*, 2> OptCoolHeat;
     std::array<QRadioButton*, 2> OptLive;
     QComboBox* cmboCity;
@@ -169,10 +161,7 @@ private:
     SurfaceWidget* picChart;
     QLabel* picWarning;
     QTimer* Timer1;
-    QTimer* Timer2;
-    QTimer* m_drawTimer = nullptr; // the charts' one draw an event-loop turn
-    bool m_chartsStale = false;
-    bool m_graphShowsAir = false; // the chart's background is the equations' lines
+    ChartPainter* m_charts = nullptr; // draws the charts, runs the moving dash
     QWidget* m_sidePanel = nullptr;
     QScrollArea* m_sideScroll = nullptr;
     ChartColumn* m_chartColumn = nullptr;

@@ -5,6 +5,7 @@
 #include "ui/form1.h"
 
 #include "ui/chart_column.h"
+#include "ui/chart_painter.h"
 #include "ui/input_widgets.h"
 #include "ui/method_box.h"
 #include "ui/surface_widget.h"
@@ -138,12 +139,7 @@ void Form1::buildControls() {
 
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(40000);
-    Timer2 = named(new QTimer(this), "Timer2");
-    Timer2->setInterval(200);
-    m_drawTimer = new QTimer(this);
-    m_drawTimer->setSingleShot(true);
-    m_drawTimer->setInterval(0);
-    connect(m_drawTimer, &QTimer::timeout, this, &Form1::drawCharts);
+    m_charts = new ChartPainter(m_session, picGraph, picChart, this);
     buildWindowExtras();
 }
 

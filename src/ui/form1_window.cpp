@@ -4,6 +4,7 @@
 #include "ui/form1.h"
 
 #include "ui/chart_column.h"
+#include "ui/chart_painter.h"
 #include "ui/input_widgets.h"
 #include "ui/surface_widget.h"
 #include "ui/view_options.h"
@@ -59,11 +60,7 @@ void Form1::buildWindowExtras() {
     });
     connect(picGraph, &SurfaceWidget::pointerLeft, m_readout, &QLabel::clear);
 
-    // A surface redrawn at a new size or pixel ratio starts blank; the
-    // state it shows has not changed, so it is drawn, not recomputed.
-    connect(m_chartColumn, &ChartColumn::chartsReplaced, this, &Form1::scheduleDraw);
-    for (SurfaceWidget* w : {picGraph, picChart})
-        connect(w, &SurfaceWidget::surfaceReplaced, this, &Form1::scheduleDraw);
+    connect(m_chartColumn, &ChartColumn::chartsReplaced, m_charts, &ChartPainter::schedule);
 
     // Keyboard: through the sheet, state by state, then flow and fresh air.
     const auto& inputs = psychro::inputFields();
@@ -114,16 +111,15 @@ void Form1::buildMenus() {
     m_coilLineAction->setChecked(viewoptions::coilLine());
     m_session.setCoilLine(m_coilLineAction->isChecked());
     connect(m_coilLineAction, &QAction::toggled, this, &Form1::setCoilLine);
-    m_hoursAction = view->addAction(tr("&Weather Year Hours"));
-    m_hoursAction->setObjectName(QStringLiteral("actionWeatherHours"));
-    m_hoursAction->setCheckable(true);
-    m_hoursAction->setChecked(viewoptions::weatherHours());
-    connect(m_hoursAction, &QAction::toggled, this, [this](bool on) {
+    QAction* hours = view->addAction(tr("&Weather Year Hours"));
+    hours->setObjectName(QStringLiteral("actionWeatherHours"));
+    hours->setCheckable(true);
+    hours->setChecked(viewoptions::weatherHours());
+    m_charts->showHours(hours->isChecked());
+    connect(hours, &QAction::toggled, this, [this](bool on) {
         viewoptions::setWeatherHours(on);
-        scheduleDraw();
+        m_charts->showHours(on);
     });
-    // A year opened or closed, or rerun, is drawn.
-    connect(&m_session.weather(), &model::WeatherStudy::changed, this, &Form1::scheduleDraw);
 }
 
 // Every caption and field says what it holds and in what unit, from the
@@ -190,7 +186,7 @@ void Form1::exportChartInteractive(const QString& suffix, const QString& filter)
     QString error;
     QByteArray bytes;
     if (!chart::encodeChart(m_session.chart(), chart::chartFormatOf(name), &bytes, &error,
-                            shownHours()) ||
+                            m_charts->shownHours()) ||
         !fileio::writeFile(name, bytes, &error))
         messageBox(tr("Export failed: %1").arg(error));
 }
