@@ -93,7 +93,9 @@ std::unique_ptr<QCoreApplication> makeApplication(const Request& r, int& argc, c
         application = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(version::Text));
-    if (r.widgets) {
+    // The window's icon, but for a screenshot, which has no title bar and
+    // would load the SVG icon engine only to throw it away.
+    if (r.widgets && !r.headless) {
         // Matches the window to its desktop entry (its icon and name in docks).
         QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quorvel.Psychrometry"));
         assets::init();
