@@ -17,11 +17,18 @@ void replayInto(QImage& image, const QImage& background, const chart::RecordingS
             p.fillRect(image.rect(), Qt::white);
             p.drawImage(QPointF(0, 0), background);
             break;
-        case Kind::Line:
-            p.setPen(QPen(QColor::fromRgb(op.colour), op.width));
+        case Kind::Line: {
+            // One device pixel wide when a little over it, as the chart draws them.
+            QPen pen(QColor::fromRgb(op.colour), op.width);
+            const qreal px = op.width * image.devicePixelRatio();
+            pen.setCosmetic(px > 1.0 && px < 1.5);
+            if (pen.isCosmetic())
+                pen.setWidthF(1.0);
+            p.setPen(pen);
             p.drawLine(QPointF(s.toPxX(op.x1), s.toPxY(op.y1)),
                        QPointF(s.toPxX(op.x2), s.toPxY(op.y2)));
             break;
+        }
         case Kind::Box:
             p.fillRect(QRectF(QPointF(s.toPxX(op.x1), s.toPxY(op.y1)),
                               QPointF(s.toPxX(op.x2), s.toPxY(op.y2))),

@@ -5,5 +5,6 @@
 #include <QImage>
 
 // Replays recorded chart primitives straight into a QPainter on an image:
-// the least any drawing pipeline must spend on the same picture.
+// the least any drawing pipeline must spend on the same picture, at the
+// image's device pixel ratio.
 void replayInto(QImage& image, const QImage& background, const chart::RecordingSurface& recorded);
