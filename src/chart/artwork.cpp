@@ -29,7 +29,7 @@ QImage renderArtwork(const char* resourcePath, qreal devicePixelRatio) {
     // The build rendered every picture at 1x and 2x already. Any other
     // ratio (a zoomed chart) renders the SVG: decoding the larger picture
     // and scaling it down costs several times more, in time and memory.
-    if ((devicePixelRatio == 1.0 || devicePixelRatio == 2.0)) {
+    if (devicePixelRatio == 1.0 || devicePixelRatio == 2.0) {
         const int ready = int(devicePixelRatio);
         const QString base = QFileInfo(QString::fromLatin1(resourcePath)).completeBaseName();
         QImage image(QStringLiteral(":/raster/%1@%2x.png").arg(base).arg(ready));
