@@ -232,6 +232,9 @@ void Form1::setCoilLine(bool on) {
 }
 
 void Form1::drawPendingCharts() {
+    // Queued calls first, as the event loop delivers them before painting:
+    // a scroll bar hidden once the window took its size, among them.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     m_charts->drawPending();
 }
 

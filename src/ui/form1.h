@@ -83,8 +83,9 @@ public:
     // design; one that cannot be read is a message, and the year open stays.
     void openWeatherYear();
 
-    // Draws the charts now if a recompute left them to be drawn (the window
-    // draws them when the event loop comes round).
+    // Brings the window up to date now, as the event loop would before it
+    // paints: queued calls delivered, the charts drawn if a recompute left
+    // them to be drawn.
     void drawPendingCharts();
     // The printed report: printer dialog, then the chart and the four states.
     void cmdPrint_Click();

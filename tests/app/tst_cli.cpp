@@ -322,6 +322,11 @@ void TestCli::filesAreWrittenWhole() {
             for (int x = 0; x < image.width() / (window ? 2 : 1); x += 7)
                 colours.insert(image.pixel(x, y));
         QVERIFY(colours.size() > 5);
+        // The side panel fits the window: where its scroll bar would run,
+        // only the window's own colour (as under the status bar).
+        const QRgb background = image.pixel(image.width() / 2, image.height() - 4);
+        for (int y = image.height() / 8; window && y < image.height() * 7 / 8; ++y)
+            QCOMPARE(image.pixel(image.width() - 15, y), background);
         // The chart at twice the screen size, the window at least its size.
         QVERIFY(option == QLatin1String("--screenshot") ? image.width() > 1100
                                                         : image.size() == QSize(2 * 669, 2 * 429));
