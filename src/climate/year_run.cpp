@@ -33,6 +33,55 @@ std::optional<PeakHour> withWetBulb(const std::optional<Peak>& peak) {
     return h;
 }
 
+
+// The design's return and supply at the standard atmosphere of the station,
+// and what every hour needs of them.
+struct DesignStates {
+    double ts = 0, tr = 0; // dry bulbs, F
+    double Wr = 0, Ws = 0, hr = 0;
+    double massFlow = 0; // lb/h
+    // A state's enthalpy above that of supply-temperature air of the same W:
+    // linear in the outdoor share, so the economizer's share is closed-form.
+    double excessReturn = 0;
+};
+
+// Why the design cannot run, or null with *s filled.
+const char* designStates(const WeatherYear& year, const AirHandler& d, DesignStates* s) {
+    if (!moist::inRange(Units::IP, d.returnDryBulb) || !moist::inRange(Units::IP, d.supplyDryBulb))
+        return "the return and supply dry bulbs lie within -40 to 200 F";
+    if (!(d.freshAirShare >= 0 && d.freshAirShare <= 1))
+        return "the outdoor-air share lies within 0 to 1";
+    if (!(d.supplyCfm > 0 && std::isfinite(d.supplyCfm)))
+        return "the supply needs a flow above 0 cfm";
+    const double p =
+        moist::standardPressure(Units::IP, year.location.elevation / moist::MetresPerFoot);
+    s->ts = d.supplyDryBulb;
+    s->tr = d.returnDryBulb;
+    s->Wr = moist::humidityRatioFromRh(Units::IP, s->tr, d.returnRh / 100, p);
+    s->Ws = moist::humidityRatioFromRh(Units::IP, s->ts, d.supplyRh / 100, p);
+    if (std::isnan(s->Wr) || std::isnan(s->Ws))
+        return "the return and supply relative humidities lie within 0 to 100 %, and the air "
+               "below boiling at the station's pressure";
+    s->hr = moist::enthalpy(Units::IP, s->tr, s->Wr);
+    s->massFlow = 60 * d.supplyCfm / moist::specificVolume(Units::IP, s->ts, s->Ws, p);
+    s->excessReturn = s->hr - moist::enthalpy(Units::IP, s->ts, s->Wr);
+    return nullptr;
+}
+
+// The hour's outdoor share: the design's, or more where the economizer opens
+// until the mixed air reaches the supply dry bulb, or fully when even outdoor
+// air alone stays above it.
+double hourShare(const AirHandler& d, const DesignStates& s, const OutdoorAir& o, double ho) {
+    const double share = d.freshAirShare;
+    if ((d.economizer == Economizer::DryBulb && o.dryBulb < s.tr) ||
+        (d.economizer == Economizer::Enthalpy && ho < s.hr)) {
+        const double excessOutdoor = ho - moist::enthalpy(Units::IP, s.ts, o.ratio);
+        if (share * excessOutdoor + (1 - share) * s.excessReturn > 0)
+            return excessOutdoor >= 0 ? 1 : s.excessReturn / (s.excessReturn - excessOutdoor);
+    }
+    return share;
+}
+
 } // namespace
 
 OutdoorAir outdoorAir(const WeatherHour& h, Units u) {
@@ -45,32 +94,12 @@ OutdoorAir outdoorAir(const WeatherHour& h, Units u) {
 
 bool runYear(const WeatherYear& year, const AirHandler& d, YearResult* result, QString* error,
              std::vector<HourRow>* rows) {
-    auto refuse = [&](const char* why) {
+    DesignStates s;
+    if (const char* why = designStates(year, d, &s)) {
         if (error)
             *error = QString::fromUtf8(why);
         return false;
-    };
-    if (!moist::inRange(Units::IP, d.returnDryBulb) || !moist::inRange(Units::IP, d.supplyDryBulb))
-        return refuse("the return and supply dry bulbs lie within -40 to 200 F");
-    if (!(d.freshAirShare >= 0 && d.freshAirShare <= 1))
-        return refuse("the outdoor-air share lies within 0 to 1");
-    if (!(d.supplyCfm > 0 && std::isfinite(d.supplyCfm)))
-        return refuse("the supply needs a flow above 0 cfm");
-    // The design's states at the standard atmosphere of the station.
-    const double p =
-        moist::standardPressure(Units::IP, year.location.elevation / moist::MetresPerFoot);
-    const double ts = d.supplyDryBulb, tr = d.returnDryBulb;
-    const double Wr = moist::humidityRatioFromRh(Units::IP, tr, d.returnRh / 100, p);
-    const double Ws = moist::humidityRatioFromRh(Units::IP, ts, d.supplyRh / 100, p);
-    if (std::isnan(Wr) || std::isnan(Ws))
-        return refuse("the return and supply relative humidities lie within 0 to 100 %, and the "
-                      "air below boiling at the station's pressure");
-    const double hr = moist::enthalpy(Units::IP, tr, Wr);
-    const double massFlow = 60 * d.supplyCfm / moist::specificVolume(Units::IP, ts, Ws, p); // lb/h
-    // A state's enthalpy above that of supply-temperature air of the same W:
-    // linear in the outdoor share, so the economizer's share is closed-form.
-    const double excessReturn = hr - moist::enthalpy(Units::IP, ts, Wr);
-
+    }
     YearResult r;
     r.hoursSkipped = year.skipped;
     if (d.designCoolingDryBulb)
@@ -88,31 +117,23 @@ bool runYear(const WeatherYear& year, const AirHandler& d, YearResult* result, Q
         }
         ++r.hoursRead;
         const double ho = moist::enthalpy(Units::IP, o.dryBulb, o.ratio);
-        double share = d.freshAirShare;
-        if ((d.economizer == Economizer::DryBulb && o.dryBulb < tr) ||
-            (d.economizer == Economizer::Enthalpy && ho < hr)) {
-            // Open until the mixed air reaches the supply dry bulb, or fully
-            // when even outdoor air alone stays above it.
-            const double excessOutdoor = ho - moist::enthalpy(Units::IP, ts, o.ratio);
-            if (share * excessOutdoor + (1 - share) * excessReturn > 0)
-                share = excessOutdoor >= 0 ? 1 : excessReturn / (excessReturn - excessOutdoor);
-            if (share > d.freshAirShare)
-                ++r.hoursEconomizer;
-        }
-        const double Wm = share * o.ratio + (1 - share) * Wr;
-        const double hm = share * ho + (1 - share) * hr;
+        const double share = hourShare(d, s, o, ho);
+        if (share > d.freshAirShare)
+            ++r.hoursEconomizer;
+        const double Wm = share * o.ratio + (1 - share) * s.Wr;
+        const double hm = share * ho + (1 - share) * s.hr;
         const double tm = moist::dryBulb(Units::IP, hm, Wm);
         HourRow row{h.month, h.day, h.hour, o.dryBulb, moist::fahrenheit(h.dewPoint), share, tm, Wm,
                     0,       0,     0,      0};
         Totals& month = r.months[size_t(h.month - 1)];
-        if (tm > ts + NeutralBandF) {
+        if (tm > s.ts + NeutralBandF) {
             // The coil leaves at the supply dry bulb, dried to the supply's W at most.
-            const double Wl = std::min(Wm, Ws);
-            const double hl = moist::enthalpy(Units::IP, ts, Wl);
-            row.load = massFlow * (hm - hl);
-            row.sensible = massFlow * (moist::enthalpy(Units::IP, tm, Wl) - hl);
+            const double Wl = std::min(Wm, s.Ws);
+            const double hl = moist::enthalpy(Units::IP, s.ts, Wl);
+            row.load = s.massFlow * (hm - hl);
+            row.sensible = s.massFlow * (moist::enthalpy(Units::IP, tm, Wl) - hl);
             row.latent = row.load - row.sensible;
-            row.condensate = massFlow * (Wm - Wl);
+            row.condensate = s.massFlow * (Wm - Wl);
             for (Totals* t : {&r.year, &month}) {
                 t->coolingBtu += row.load;
                 t->sensibleBtu += row.sensible;
@@ -121,8 +142,8 @@ bool runYear(const WeatherYear& year, const AirHandler& d, YearResult* result, Q
                 ++t->hoursCooling;
             }
             keepPeak(peakCooling, h, o, row.load);
-        } else if (tm < ts - NeutralBandF) {
-            const double load = massFlow * (moist::enthalpy(Units::IP, ts, Wm) - hm);
+        } else if (tm < s.ts - NeutralBandF) {
+            const double load = s.massFlow * (moist::enthalpy(Units::IP, s.ts, Wm) - hm);
             row.load = -load;
             for (Totals* t : {&r.year, &month}) {
                 t->heatingBtu += load;
