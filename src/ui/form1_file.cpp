@@ -21,7 +21,7 @@ using psychro::Field;
 namespace {
 
 QString designFilter() {
-    return QObject::tr("Quorvel design (*.qpsy)");
+    return QObject::tr("Quorvel design (*.%1)").arg(QLatin1String(model::DesignSuffix));
 }
 
 } // namespace
