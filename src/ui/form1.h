@@ -84,8 +84,8 @@ public:
     void openWeatherYear();
 
     // Brings the window up to date now, as the event loop would before it
-    // paints: queued calls delivered, the charts drawn if a recompute left
-    // them to be drawn.
+    // paints: queued calls and layouts delivered, the charts drawn if a
+    // recompute left them to be drawn.
     void drawPendingCharts();
     // The printed report: printer dialog, then the chart and the four states.
     void cmdPrint_Click();

@@ -327,6 +327,11 @@ void TestCli::filesAreWrittenWhole() {
         const QRgb background = image.pixel(image.width() / 2, image.height() - 4);
         for (int y = image.height() / 8; window && y < image.height() * 7 / 8; ++y)
             QCOMPARE(image.pixel(image.width() - 15, y), background);
+        // The status bar laid out too: its size grip in the right corner,
+        // none of it left at the left end.
+        for (int x = 0; window && x < image.width() / 2; ++x)
+            for (int y = image.height() - 12; y < image.height(); ++y)
+                QCOMPARE(image.pixel(x, y), background);
         // The chart at twice the screen size, the window at least its size.
         QVERIFY(option == QLatin1String("--screenshot") ? image.width() > 1100
                                                         : image.size() == QSize(2 * 669, 2 * 429));
