@@ -113,7 +113,9 @@ void ChartPainter::draw() {
     } else {
         if (std::exchange(m_graphShowsAir, false))
             g.Picture(chart::renderArtwork(assets::graphBackground, g.devicePixelRatio()));
-        g.Cls();
+        // No clear here: the chart's first step, setting the background
+        // colour, clears it, and a second copy of the picture costs a tenth
+        // of a redraw.
         chart::drawPsychrometricChart(g, state, hours());
     }
     g.KeepAsDrawn();
