@@ -33,7 +33,6 @@ std::optional<PeakHour> withWetBulb(const std::optional<Peak>& peak) {
     return h;
 }
 
-
 // The design's return and supply at the standard atmosphere of the station,
 // and what every hour needs of them.
 struct DesignStates {
