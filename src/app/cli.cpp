@@ -217,6 +217,10 @@ std::optional<int> settleUsage(int argc, char* argv[], Request& r) {
     if (parsed == Parsed::Run)
         return std::nullopt;
     const QCoreApplication core(argc, argv);
+    // Qt names the program in the usage line only once an application
+    // exists; before, it writes a placeholder.
+    if (parsed == Parsed::Help)
+        parseArguments(args, &r, &text);
     if (parsed != Parsed::Usage)
         return writeStdout(text.toUtf8()) ? 0 : ExitFailure;
     printErr(args.size() == argc ? QStringLiteral("quorvel: %1\nTry 'quorvel --help'.").arg(text)
