@@ -187,9 +187,10 @@ void TestCli::sheetOutputs() {
     const Run help = run({QStringLiteral("--help")}, true);
     QCOMPARE(help.exitCode, 0);
     // The program as it was called, not Qt's placeholder.
-    QVERIFY(QRegularExpression(QStringLiteral("^Usage: \\S*quorvel \\[options\\] \\[FILE\\.qpsy\\]\n"))
-                .match(QString::fromUtf8(help.out))
-                .hasMatch());
+    QVERIFY(
+        QRegularExpression(QStringLiteral("^Usage: \\S*quorvel \\[options\\] \\[FILE\\.qpsy\\]\n"))
+            .match(QString::fromUtf8(help.out))
+            .hasMatch());
     QVERIFY(help.out.contains("--sheet") && help.out.contains("--screenshot"));
     QCOMPARE(run({QStringLiteral("--help-all")}, true).out, help.out);
     // Standard output takes the chart in the format named.
