@@ -42,9 +42,11 @@ case "$mode" in
     if [ ! -f build-fuzz/CMakeCache.txt ]; then
         CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_FUZZ=ON
     fi
-    cmake --build build-fuzz -j2 --target fuzz_numconv fuzz_xml_walk fuzz_ini_reader fuzz_epw_year fuzz_design
+    # Each target with its corpus folder under tests/data/fuzz.
+    targets="numconv:numconv xml_walk:xml weather_service:nws ini_reader:ini epw_year:epw design:design"
+    cmake --build build-fuzz -j2 --target $(for t in $targets; do printf 'fuzz_%s ' "${t%%:*}"; done)
     export ASAN_OPTIONS=detect_leaks=0
-    for target in numconv:numconv xml_walk:xml ini_reader:ini epw_year:epw design:design; do
+    for target in $targets; do
         name="${target%%:*}"; corpus="${target##*:}"
         work="build-fuzz/corpus/$name"
         mkdir -p "$work"

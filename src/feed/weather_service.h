@@ -33,9 +33,10 @@ QDateTime dayStart(const QDateTime& now, qint16 gmtOffset);
 // The latest observation as the station document's elements would give
 // it: time (RFC 822), temperature F and C to one decimal, relative humidity
 // whole, dew point F and C. A quantity that is null or in a unit this does
-// not know gives no reading. False, with the reason, when the document is
-// not an observation, a quantity is no air there can be, or the observation
-// is dated later than `latest`.
+// not know gives no reading; one no air can have is passed on as sent (in C,
+// or %), for the Session to refuse and name. False, with the reason, when the
+// document is not an observation or the observation is dated later than
+// `latest`.
 bool readLatestObservation(const QByteArray& document, const QDateTime& latest,
                            QList<model::CurrentReading>& readings, QString* error = nullptr);
 
