@@ -90,6 +90,10 @@ void frmXMLFeed::fillFields(const model::FeedSettings& s) {
     txtNWSStation->setText(s.nwsStation);
     txtNWSBaseURL->setText(s.nwsBaseUrl);
     txtNWSContact->setText(s.nwsContact);
+    // An address shows from its start: the host says more than the end of
+    // its query, where setText leaves the cursor.
+    for (QLineEdit* e : {txtXMLCurrent, txtXMLDaily, txtNWSBaseURL, txtNWSContact})
+        e->setCursorPosition(0);
     cboSource->setCurrentIndex(s.feedSource == QLatin1String("nws") ? 1 : 0);
     enableSourceFields();
 }

@@ -310,6 +310,8 @@ void TestForm1::dialogsAndMessages() {
     ini.close();
     m_form->runFeedDialog = [](ui::frmXMLFeed& d) {
         QVERIFY(!d.txtNWSStation->isEnabled());
+        // A long address shows its start, not the end of its query.
+        QCOMPARE(d.txtXMLDaily->cursorPosition(), 0);
         d.cboSource->setCurrentIndex(1);
         QVERIFY(d.txtNWSStation->isEnabled() && !d.txtXMLDaily->isEnabled());
         d.show();
