@@ -39,15 +39,13 @@ case "$mode" in
 --fuzz)
     seconds="${2:-60}"
     ensure_packages clang libclang-rt-14-dev
-    if [ ! -f build-fuzz/CMakeCache.txt ]; then
-        CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_FUZZ=ON
-    fi
-    # Each target with its corpus folder under tests/data/fuzz.
-    targets="numconv:numconv xml_walk:xml weather_service:nws ini_reader:ini epw_year:epw design:design"
-    cmake --build build-fuzz -j2 --target $(for t in $targets; do printf 'fuzz_%s ' "${t%%:*}"; done)
+    # Configured every time: it writes the list of targets read below.
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_FUZZ=ON \
+        >/dev/null
+    cmake --build build-fuzz -j2 --target fuzz_all
     export ASAN_OPTIONS=detect_leaks=0
-    for target in $targets; do
-        name="${target%%:*}"; corpus="${target##*:}"
+    # Each target with its corpus folder under tests/data/fuzz.
+    while read -r -u 3 name corpus; do
         work="build-fuzz/corpus/$name"
         mkdir -p "$work"
         echo "== fuzz_$name for ${seconds}s"
@@ -57,7 +55,7 @@ case "$mode" in
         ./build-fuzz/fuzz/fuzz_"$name" "$work" "tests/data/fuzz/$corpus" \
             -max_total_time="$seconds" -rss_limit_mb=2048 -artifact_prefix=build-fuzz/findings/ \
             -print_final_stats=1
-    done
+    done 3<build-fuzz/fuzz/targets.txt
     ;;
 "")
     configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -2,18 +2,13 @@
 // a file that opens as the same design, and the Session takes it, however
 // strange its typed values, keeps its choices and shows a design that saves
 // and opens again.
+#include "check.h"
 #include "model/design.h"
 #include "model/session.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void check(bool ok) {
-    if (!ok)
-        std::abort();
-}
 
 // Written and read again: the same design.
 void checkRoundTrip(const model::Design& d) {

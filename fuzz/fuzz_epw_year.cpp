@@ -1,6 +1,7 @@
 // Any weather file: it reads or says on which line it cannot, and a year
 // that reads runs through an air handler, by each economizer, to totals
 // that add up.
+#include "check.h"
 #include "climate/epw.h"
 #include "climate/year_run.h"
 
@@ -8,14 +9,8 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void check(bool ok) {
-    if (!ok)
-        std::abort();
-}
 
 bool near(double a, double b) {
     return std::abs(a - b) <= 1e-9 * std::max({1.0, std::abs(a), std::abs(b)});

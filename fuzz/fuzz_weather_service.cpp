@@ -1,20 +1,15 @@
 // Any answer of the weather service, read as its latest observation, as a
 // moment in a collection and as a day's history: the readings are whole and
 // in range where converted, or the reader says why it took none.
+#include "check.h"
 #include "feed/weather_service.h"
 #include "model/feed_types.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <utility>
 
 namespace {
-
-void check(bool ok) {
-    if (!ok)
-        std::abort();
-}
 
 // Each element at most once. A quantity no air can have is passed on as
 // sent, in C, for the Session to refuse; only one air can have is given in
