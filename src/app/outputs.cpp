@@ -46,11 +46,10 @@ int writeOutputs(const Request& r, const model::Session& s, const model::DesignD
     fileio::FileBatch batch;
     QString error;
     if (window) {
-        window->drawPendingCharts();
         // Rendered straight from the widgets; no window needs to be mapped.
         // Without alpha and with fast compression: the file is for looking
         // at, not archiving.
-        const QByteArray png = chart::encodePng(window->grab().toImage());
+        const QByteArray png = chart::encodePng(window->grabWindow());
         if (png.isEmpty()) {
             printErr(QStringLiteral("quorvel: cannot encode the window as PNG"));
             return ExitFailure;

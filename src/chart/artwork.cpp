@@ -20,8 +20,11 @@ namespace chart {
 
 QImage renderArtwork(const char* resourcePath, qreal devicePixelRatio) {
     // Parsing and rendering an SVG costs milliseconds; the window asks for
-    // the same picture at the same ratio more than once.
+    // the same picture at the same ratio more than once, and the chart's
+    // from a second thread while a screenshot paints the rest.
     static QHash<QPair<QString, qreal>, QImage> cache;
+    static QMutex mutex;
+    QMutexLocker lock(&mutex);
     const auto key = qMakePair(QString::fromLatin1(resourcePath), devicePixelRatio);
     if (const auto it = cache.constFind(key); it != cache.constEnd())
         return *it;

@@ -8,9 +8,13 @@
 #include "chart/plots.h"
 #include "model/session.h"
 
+#include <QCoreApplication>
+#include <QPainter>
 #include <QTimer>
 #include <QWidget>
 
+#include <array>
+#include <future>
 #include <utility>
 
 namespace ui {
@@ -51,9 +55,47 @@ void ChartPainter::windowShown() {
         m_drawTimer->start();
 }
 
+// Queued calls and layouts first, as the event loop delivers them before
+// painting: the side panel's scroll bar hidden once the window took its
+// size, the status bar's size grip moved to its corner.
+void ChartPainter::settle() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+}
+
 void ChartPainter::drawPending() {
+    settle();
     if (m_stale)
         draw();
+}
+
+QImage ChartPainter::grabWindow() {
+    settle();
+    if (!m_stale)
+        return m_window->grab().toImage();
+    // Drawing the charts and painting the rest of the window take about as
+    // long, and share nothing but the Session, which neither changes.
+    const Surfaces s = beginDraw();
+    const std::array<SurfaceWidget*, 2> widgets{m_graph, m_history};
+    for (SurfaceWidget* w : widgets)
+        w->setDrawnElsewhere(true);
+    auto drawing = std::async(std::launch::async, [this, &s] { paint(s); });
+    QImage shot = m_window->grab().toImage();
+    drawing.get();
+    for (SurfaceWidget* w : widgets)
+        w->setDrawnElsewhere(false);
+    endDraw();
+    // A chart resized by the grab was drawn on the surface it replaced.
+    if (m_stale) {
+        draw();
+        return m_window->grab().toImage();
+    }
+    QPainter p(&shot);
+    for (SurfaceWidget* w : widgets)
+        if (w->isVisibleTo(m_window))
+            w->render(&p, w->mapTo(m_window, QPoint()), w->visibleRegion(),
+                      QWidget::DrawChildren);
+    return shot;
 }
 
 void ChartPainter::start() {
@@ -65,14 +107,14 @@ void ChartPainter::showHours(bool on) {
     schedule();
 }
 
-// The year's hours as the chart shows them (a picture kept per year, chart
-// and size), or none while no year is open or View hides them.
-const QImage* ChartPainter::hours() {
+// The year's hours as the chart shows them at a pixel ratio (a picture kept
+// per year, chart and size), or none while no year is open or View hides
+// them.
+const QImage* ChartPainter::hours(qreal dpr) {
     if (!shownHours())
         return nullptr;
-    m_hours =
-        chart::renderDensity(m_session.weather().density(), m_session.chart(), chart::GraphWidthPx,
-                             chart::GraphHeightPx, m_graph->surface().devicePixelRatio());
+    m_hours = chart::renderDensity(m_session.weather().density(), m_session.chart(),
+                                   chart::GraphWidthPx, chart::GraphHeightPx, dpr);
     return &m_hours;
 }
 
@@ -82,23 +124,36 @@ const climate::DensityGrid* ChartPainter::shownHours() const {
 }
 
 void ChartPainter::draw() {
+    const Surfaces s = beginDraw();
+    paint(s);
+    endDraw();
+}
+
+ChartPainter::Surfaces ChartPainter::beginDraw() {
     m_drawTimer->stop();
     m_stale = false;
     m_dashTimer->stop(); // no tick on a half-drawn chart
     m_window->setCursor(Qt::WaitCursor);
+    // The history chart, hidden in manual entry, is left alone until it is
+    // shown.
+    return {m_graph->sharedSurface(),
+            m_history->isVisibleTo(m_window) ? m_history->sharedSurface() : nullptr};
+}
+
+// Reads the Session and draws on the surfaces, and touches no widget: it
+// may run on a second thread.
+void ChartPainter::paint(const Surfaces& s) {
     const psychro::ChartState& state = m_session.chart();
     // A surface made anew (a new size or pixel ratio) gets its background,
-    // font and scale once; they stay for every redraw. The history chart,
-    // hidden in manual entry, is left alone until it is shown.
-    auto prepare = [&state](SurfaceWidget* w, const char* art) -> chart::ImageSurface& {
-        chart::ImageSurface& surface = w->surface();
+    // font and scale once; they stay for every redraw.
+    auto prepare = [&state](chart::ImageSurface& surface, const char* art) {
         if (surface.picture().isNull()) {
             surface.Picture(chart::renderArtwork(art, surface.devicePixelRatio()));
             chart::SetScale(surface, state.objMyGraph);
         }
-        return surface;
     };
-    chart::ImageSurface& g = prepare(m_graph, assets::graphBackground);
+    chart::ImageSurface& g = *s.graph;
+    prepare(g, assets::graphBackground);
     if (state.method == psychro::Method::Ashrae) {
         // The equations' lines are a picture of their own, kept per
         // pressure, units and range: a keystroke draws only the states.
@@ -109,24 +164,28 @@ void ChartPainter::draw() {
             g.Picture(lines);
         m_graphShowsAir = true;
         g.Cls();
-        chart::drawAirOverlays(g, state, hours());
+        chart::drawAirOverlays(g, state, hours(g.devicePixelRatio()));
     } else {
         if (std::exchange(m_graphShowsAir, false))
             g.Picture(chart::renderArtwork(assets::graphBackground, g.devicePixelRatio()));
         // No clear here: the chart's first step, setting the background
         // colour, clears it, and a second copy of the picture costs a tenth
         // of a redraw.
-        chart::drawPsychrometricChart(g, state, hours());
+        chart::drawPsychrometricChart(g, state, hours(g.devicePixelRatio()));
     }
     g.KeepAsDrawn();
-    if (m_history->isVisibleTo(m_window)) {
-        chart::ImageSurface& c = prepare(m_history, assets::chartBackground);
+    if (s.history) {
+        chart::ImageSurface& c = *s.history;
+        prepare(c, assets::chartBackground);
         c.Cls();
         const model::ObservationHistory& h = m_session.history();
         chart::Plot_Time_Axis(c, state.objMyGraph);
         chart::Plot_History(c, state.objMyGraph, h.obsTime, h.obsTemperature, h.obsDewPoint,
                             m_session.feedSettings().gGMTOffset);
     }
+}
+
+void ChartPainter::endDraw() {
     m_graph->update();
     m_history->update();
     m_window->unsetCursor();

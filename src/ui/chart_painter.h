@@ -5,9 +5,14 @@
 #include <QImage>
 #include <QObject>
 
+#include <memory>
+
 class QTimer;
 class QWidget;
 
+namespace chart {
+class ImageSurface;
+}
 namespace climate {
 struct DensityGrid;
 }
@@ -32,8 +37,13 @@ public:
 
     // The charts are to be drawn when the event loop comes round.
     void schedule();
-    // Draws them now if they are waiting to be drawn.
+    // Brings the window up to date now, as the event loop would before it
+    // paints: queued calls and layouts delivered, the charts drawn if they
+    // are waiting to be drawn.
     void drawPending();
+    // The window brought up to date and grabbed as a picture, the charts
+    // drawn on a second thread while the rest of it is painted.
+    QImage grabWindow();
     // The window was shown: charts left waiting are drawn.
     void windowShown();
     // Starts the moving dash.
@@ -44,8 +54,16 @@ public:
     const climate::DensityGrid* shownHours() const;
 
 private:
+    // The surfaces one draw paints; no history while it is hidden.
+    struct Surfaces {
+        std::shared_ptr<chart::ImageSurface> graph, history;
+    };
+    static void settle();
     void draw();
-    const QImage* hours();
+    Surfaces beginDraw();
+    void paint(const Surfaces& s);
+    void endDraw();
+    const QImage* hours(qreal dpr);
 
     model::Session& m_session;
     SurfaceWidget* m_graph;

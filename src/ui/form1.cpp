@@ -232,12 +232,11 @@ void Form1::setCoilLine(bool on) {
 }
 
 void Form1::drawPendingCharts() {
-    // Queued calls and layouts first, as the event loop delivers them before
-    // painting: the side panel's scroll bar hidden once the window took its
-    // size, the status bar's size grip moved to its corner.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     m_charts->drawPending();
+}
+
+QImage Form1::grabWindow() {
+    return m_charts->grabWindow();
 }
 
 // Knob left edge = travel x share, the travel being track less knob width.

@@ -87,6 +87,8 @@ public:
     // paints: queued calls and layouts delivered, the charts drawn if a
     // recompute left them to be drawn.
     void drawPendingCharts();
+    // Up to date as above, and grabbed as a picture (the screenshot).
+    QImage grabWindow();
     // The printed report: printer dialog, then the chart and the four states.
     void cmdPrint_Click();
     // The feed settings dialog, then the Session is told the settings changed.

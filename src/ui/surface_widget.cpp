@@ -21,9 +21,13 @@ SurfaceWidget::SurfaceWidget(int innerWidth, int innerHeight, QWidget* parent)
 // Made when first drawn on or shown: the window's layout sets the size
 // first, so the surface is made once, at that size.
 chart::ImageSurface& SurfaceWidget::surface() {
+    return *sharedSurface();
+}
+
+std::shared_ptr<chart::ImageSurface> SurfaceWidget::sharedSurface() {
     if (!m_surface)
         rebuildSurface();
-    return *m_surface;
+    return m_surface;
 }
 
 QSize SurfaceWidget::sizeAtZoom(qreal zoom) const {
@@ -33,7 +37,7 @@ QSize SurfaceWidget::sizeAtZoom(qreal zoom) const {
 
 void SurfaceWidget::rebuildSurface() {
     m_surface =
-        std::make_unique<chart::ImageSurface>(m_innerWidth, m_innerHeight, m_screenDpr * m_zoom);
+        std::make_shared<chart::ImageSurface>(m_innerWidth, m_innerHeight, m_screenDpr * m_zoom);
 }
 
 void SurfaceWidget::setZoom(qreal zoom) {
@@ -68,8 +72,8 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
             update();
         });
     }
-    // Nothing drawn yet: the frame alone until the owner draws.
-    if (!m_surface)
+    // Nothing drawn yet, or being drawn: the frame alone until it is.
+    if (m_drawnElsewhere || !m_surface)
         return;
     // Pixel for pixel: the surface was made at the ratio the frame shows it
     // at. Stretched to the frame's fractional size it lost a column, blurred

@@ -22,6 +22,13 @@ public:
     SurfaceWidget(int innerWidth, int innerHeight, QWidget* parent = nullptr);
 
     chart::ImageSurface& surface();
+    // The surface, shared with whoever draws on it off this thread: should
+    // the widget replace it meanwhile (a new zoom), the drawing goes to the
+    // old one, which lives until it is done.
+    std::shared_ptr<chart::ImageSurface> sharedSurface();
+    // While its surface is drawn on another thread the widget paints its
+    // frame alone, and reads nothing of the surface.
+    void setDrawnElsewhere(bool on) { m_drawnElsewhere = on; }
     qreal zoom() const { return m_zoom; }
     // Resizes the widget; the surface is replaced by a blank one at the new
     // size, and surfaceReplaced() asks the owner to draw it again.
@@ -48,7 +55,8 @@ private:
     int m_innerHeight;
     qreal m_zoom = 1.0;
     qreal m_screenDpr = 1.0;
-    std::unique_ptr<chart::ImageSurface> m_surface;
+    bool m_drawnElsewhere = false;
+    std::shared_ptr<chart::ImageSurface> m_surface;
 };
 
 } // namespace ui

@@ -289,6 +289,11 @@ void TestForm1::windowFitsAndChartFills() {
             // Fills it: the width or the height runs out, to a few pixels.
             QVERIFY(area.width() - charts.width() < 6 || area.height() - charts.height() < 6);
             QCOMPARE(scroll->verticalScrollBar()->isVisible(), size.height() < 700);
+            // A screenshot, its charts drawn beside the grab of the rest, is
+            // the window as painted in turn.
+            m_session->recompute();
+            const QImage shot = m_form->grabWindow();
+            QCOMPARE(shot, m_form->grab().toImage());
             // Shown pixel for pixel as drawn, across the whole chart.
             m_form->drawPendingCharts();
             const QImage drawn = static_cast<ui::SurfaceWidget*>(graph)->surface().Image();
