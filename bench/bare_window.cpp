@@ -2,9 +2,9 @@
 // started, grabbed to PNG and ended the way `quorvel --screenshot` is, so
 // that the program's start-up can be measured against Qt's own.
 #include "chart/png_encode.h"
+#include "fileio/safe_write.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QGridLayout>
 #include <QImage>
 #include <QLineEdit>
@@ -22,10 +22,10 @@ int main(int argc, char* argv[]) {
         grid->addWidget(new QLineEdit(QString::number(i)), i / 5, i % 5);
     w.resize(1366, 740);
     const QByteArray png = chart::encodePng(w.grab().toImage());
-    QFile out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/dev/null"));
-    if (!out.open(QIODevice::WriteOnly) || out.write(png) != png.size())
+    // Written as the program writes its files: beside, flushed to the disk,
+    // renamed into place.
+    if (argc > 1 && !fileio::writeFile(QString::fromLocal8Bit(argv[1]), png))
         return 1;
-    out.close();
     std::fflush(stdout);
     std::_Exit(0);
 }
