@@ -15,6 +15,7 @@
 
 #include <array>
 #include <future>
+#include <system_error>
 #include <utility>
 
 namespace ui {
@@ -79,9 +80,15 @@ QImage ChartPainter::grabWindow() {
     const std::array<SurfaceWidget*, 2> widgets{m_graph, m_history};
     for (SurfaceWidget* w : widgets)
         w->setDrawnElsewhere(true);
-    auto drawing = std::async(std::launch::async, [this, &s] { paint(s); });
+    std::future<void> drawing;
+    try {
+        drawing = std::async(std::launch::async, [this, &s] { paint(s); });
+    } catch (const std::system_error&) {
+        paint(s); // no thread to be had: drawn here, first
+    }
     QImage shot = m_window->grab().toImage();
-    drawing.get();
+    if (drawing.valid())
+        drawing.get();
     for (SurfaceWidget* w : widgets)
         w->setDrawnElsewhere(false);
     endDraw();
