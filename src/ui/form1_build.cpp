@@ -333,7 +333,7 @@ QGroupBox* Form1::buildDesignPoints() {
     auto* f2 = new QGridLayout(Frame2);
     f2->setContentsMargins(GroupMargin, GroupMargin, GroupMargin, GroupMargin);
     f2->setVerticalSpacing(FieldSpacing);
-    cmboCity = named(new QComboBox, "cmboCity");
+    cmboCity = named(new CityList, "cmboCity");
     cmboCity->setMaxVisibleItems(20);
     for (const psychro::CityRow& row : psychro::cityTable())
         cmboCity->addItem(QString::fromLatin1(row.listText));

@@ -64,4 +64,22 @@ void ClickableImage::mouseReleaseEvent(QMouseEvent* e) {
         emit clicked();
 }
 
+CityList::CityList(QWidget* parent) : QComboBox(parent) {
+    const auto forget = [this] { m_width = QSize(); };
+    connect(model(), &QAbstractItemModel::rowsInserted, this, forget);
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, forget);
+}
+
+QSize CityList::sizeHint() const {
+    if (!m_width.isValid())
+        m_width = QComboBox::sizeHint();
+    return m_width;
+}
+
+void CityList::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange)
+        m_width = QSize();
+    QComboBox::changeEvent(e);
+}
+
 } // namespace ui

@@ -2,6 +2,7 @@
 
 #include "chart/surface.h"
 
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,7 +10,7 @@
 
 // The small widgets behind the input side of the window: text fields that
 // report losing the focus, the fresh-air slider's track and knob, and the
-// clickable lock image.
+// clickable lock image, and the list of design cities.
 namespace ui {
 
 // A text field that reports when the user leaves it. Switching to another
@@ -83,6 +84,24 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+// The design cities, as wide as the longest name. Qt measures every name
+// each time it is asked for the list's width and for its least width, which
+// are the same, and again on first showing: the width is kept here until
+// the names, the font or the style change.
+class CityList : public QComboBox {
+    Q_OBJECT
+public:
+    explicit CityList(QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void changeEvent(QEvent* e) override;
+
+private:
+    mutable QSize m_width;
 };
 
 } // namespace ui

@@ -304,6 +304,18 @@ void TestForm1::windowFitsAndChartFills() {
                 QCOMPARE(shown.pixel(x + inset / 2, row + inset / 2), drawn.pixel(x, row));
         }
     }
+    // The city list keeps its measured width only while its names, its font
+    // and its style stay.
+    auto* cities = control<QComboBox>("cmboCity");
+    const int width = cities->sizeHint().width();
+    cities->addItem(QString(60, u'W'));
+    const int wider = cities->sizeHint().width();
+    QVERIFY(wider > width);
+    QFont larger = cities->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.5);
+    cities->setFont(larger);
+    QVERIFY(cities->sizeHint().width() > wider);
+    QCOMPARE(cities->minimumSizeHint(), cities->sizeHint());
 }
 
 void TestForm1::dialogsAndMessages() {
