@@ -65,20 +65,20 @@ void ClickableImage::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 CityList::CityList(QWidget* parent) : QComboBox(parent) {
-    const auto forget = [this] { m_width = QSize(); };
+    const auto forget = [this] { m_hint = QSize(); };
     connect(model(), &QAbstractItemModel::rowsInserted, this, forget);
     connect(model(), &QAbstractItemModel::rowsRemoved, this, forget);
 }
 
 QSize CityList::sizeHint() const {
-    if (!m_width.isValid())
-        m_width = QComboBox::sizeHint();
-    return m_width;
+    if (!m_hint.isValid())
+        m_hint = QComboBox::sizeHint();
+    return m_hint;
 }
 
 void CityList::changeEvent(QEvent* e) {
     if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange)
-        m_width = QSize();
+        m_hint = QSize();
     QComboBox::changeEvent(e);
 }
 

@@ -9,8 +9,8 @@
 #include <QWidget>
 
 // The small widgets behind the input side of the window: text fields that
-// report losing the focus, the fresh-air slider's track and knob, and the
-// clickable lock image, and the list of design cities.
+// report losing the focus, the fresh-air slider's track and knob, the
+// clickable lock image and the list of design cities.
 namespace ui {
 
 // A text field that reports when the user leaves it. Switching to another
@@ -88,7 +88,7 @@ protected:
 
 // The design cities, as wide as the longest name. Qt measures every name
 // each time it is asked for the list's width and for its least width, which
-// are the same, and again on first showing: the width is kept here until
+// are the same, and again on first showing: the size is kept here until
 // the names, the font or the style change.
 class CityList : public QComboBox {
     Q_OBJECT
@@ -101,7 +101,7 @@ protected:
     void changeEvent(QEvent* e) override;
 
 private:
-    mutable QSize m_width;
+    mutable QSize m_hint;
 };
 
 } // namespace ui
