@@ -4,60 +4,9 @@
 #include "feed/weather_service.h"
 #include "version.h"
 
-#include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QTimer>
 #include <QUrl>
 
 namespace feed {
-
-namespace {
-
-// A weather service redirects once or twice (http to https, a moved
-// path); more than this is a loop or a misconfiguration.
-constexpr int MaxRedirects = 5;
-
-QString tooLargeText(qint64 maxBytes) {
-    return QStringLiteral("document larger than %1 bytes").arg(maxBytes);
-}
-
-// Qt's own texts name the whole URL again and again; the Session shows the
-// address once.
-QString networkErrorText(const QNetworkReply& reply) {
-    switch (reply.error()) {
-    case QNetworkReply::ConnectionRefusedError:
-        return QStringLiteral("connection refused");
-    case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("connection closed by the server");
-    case QNetworkReply::HostNotFoundError:
-        return QStringLiteral("host not found");
-    case QNetworkReply::TooManyRedirectsError:
-        return QStringLiteral("more than %1 redirects").arg(MaxRedirects);
-    case QNetworkReply::InsecureRedirectError:
-        return QStringLiteral("redirected to a less secure address");
-    case QNetworkReply::ProtocolUnknownError: // only a redirect can lead there
-        return QStringLiteral("redirected to an address that is not http or https");
-    default:
-        break;
-    }
-    // Qt says what failed after a colon, and says nothing there when zlib
-    // gave no message (damaged data, or an answer that would unpack to far
-    // more than it sent).
-    const QString text = reply.errorString();
-    for (const QLatin1String prefix : {QLatin1String("Decompression failed:"),
-                                       QLatin1String("Failed to initialize decompression:")})
-        if (text.startsWith(prefix)) {
-            const QString detail = text.mid(prefix.size()).trimmed();
-            return QStringLiteral("the compressed answer could not be unpacked (%1)")
-                .arg(detail.isEmpty() ? QStringLiteral("damaged, or far larger unpacked than sent")
-                                      : detail);
-        }
-    return text;
-}
-
-} // namespace
 
 StationFeed::StationFeed() = default;
 StationFeed::~StationFeed() = default;
@@ -79,79 +28,26 @@ bool StationFeed::addresses(const model::FeedSettings& settings, model::FeedAddr
     return true;
 }
 
-QNetworkRequest StationFeed::request(const QUrl& url, const QString& typed,
-                                     qint64* maxBytes) const {
-    QNetworkRequest request(url);
-    *maxBytes = m_maxBytes;
+HttpRequest StationFeed::request(const QUrl& url, const QString& typed) const {
+    HttpRequest request{url, QString(), QByteArray(), m_maxBytes, m_timeoutMs};
     if (m_weatherService) {
         // The service refuses clients that do not say who they are.
-        QString agent = QStringLiteral("Quorvel Psychrometry/") + QLatin1String(version::Text);
+        request.userAgent = QStringLiteral("Quorvel Psychrometry/") + QLatin1String(version::Text);
         if (!m_contact.isEmpty() && model::isContactText(m_contact))
-            agent += QStringLiteral(" (") + m_contact + u')';
-        request.setHeader(QNetworkRequest::UserAgentHeader, agent);
-        request.setRawHeader("Accept", "application/geo+json");
+            request.userAgent += QStringLiteral(" (") + m_contact + u')';
+        request.accept = "application/geo+json";
         // A moment replayed reads its current conditions from a collection.
-        *maxBytes =
+        request.maxBytes =
             typed == m_historyUrl || m_now.isValid() ? MaxObservationsBytes : MaxLatestBytes;
     }
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(MaxRedirects);
-    // A fresh observation every time, never a cached one.
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
     return request;
 }
 
-QString StationFeed::receive(QNetworkReply& reply, qint64 maxBytes, QByteArray& body) const {
-    // Qt's network thread reads ahead of this one as far as the read buffer
-    // lets it: without a limit a busy window lets hundreds of megabytes
-    // pile up before the count below sees them.
-    if (maxBytes >= 0)
-        reply.setReadBufferSize(maxBytes + 1);
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QString failure;
-    auto fail = [&](const QString& text) {
-        if (failure.isEmpty())
-            failure = text;
-        reply.abort(); // emits finished, which ends the loop
-    };
-    auto tooLarge = [&](qint64 bytes) { return maxBytes >= 0 && bytes > maxBytes; };
-    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-        fail(QStringLiteral("no answer within %1 s").arg(m_timeoutMs / 1000.0));
-    });
-    QObject::connect(&reply, &QNetworkReply::metaDataChanged, &loop, [&] {
-        const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && tooLarge(length.toLongLong()))
-            fail(tooLargeText(maxBytes));
-    });
-    // Counted as it arrives: a body without a length stops at the cap too.
-    QObject::connect(&reply, &QNetworkReply::readyRead, &loop, [&] {
-        body += reply.readAll();
-        if (tooLarge(body.size()))
-            fail(tooLargeText(maxBytes));
-    });
-    QObject::connect(&reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply.isFinished()) {
-        timer.start(m_timeoutMs);
-        loop.exec();
-    }
-    timer.stop();
-    reply.disconnect(&loop);
-    if (failure.isEmpty()) {
-        body += reply.readAll();
-        failure = outcome(reply);
-        if (failure.isEmpty() && tooLarge(body.size()))
-            failure = tooLargeText(maxBytes);
-    }
-    return failure;
-}
-
 // What the answer's status and Qt say; empty for a document.
-QString StationFeed::outcome(const QNetworkReply& reply) const {
-    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+QString StationFeed::outcome(const HttpAnswer& answer) const {
+    if (!answer.brokenOff.isEmpty())
+        return answer.brokenOff;
+    const int status = answer.status;
     if (m_weatherService && status == 404)
         return QStringLiteral("station %1 not found").arg(m_station);
     if (m_weatherService && (status == 429 || status == 503))
@@ -159,12 +55,8 @@ QString StationFeed::outcome(const QNetworkReply& reply) const {
                               "update")
             .arg(status);
     if (status >= 400)
-        return (QStringLiteral("HTTP %1 ").arg(status) +
-                reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
-            .trimmed();
-    if (reply.error() != QNetworkReply::NoError)
-        return networkErrorText(reply);
-    return QString();
+        return (QStringLiteral("HTTP %1 ").arg(status) + answer.reason).trimmed();
+    return answer.error;
 }
 
 bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
@@ -175,11 +67,10 @@ bool StationFeed::fetch(const QString& typed, QByteArray& body, QString* why) {
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
         failure = QStringLiteral("not an http or https address");
     } else {
-        if (!m_network)
-            m_network = std::make_unique<QNetworkAccessManager>();
-        qint64 maxBytes = 0;
-        const std::unique_ptr<QNetworkReply> reply(m_network->get(request(url, typed, &maxBytes)));
-        failure = receive(*reply, maxBytes, body);
+        if (!m_http)
+            m_http = loadHttpClient(m_httpModule, &failure);
+        if (m_http)
+            failure = outcome(m_http->get(request(url, typed), body));
     }
     if (failure.isEmpty())
         return true;

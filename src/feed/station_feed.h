@@ -1,5 +1,6 @@
 #pragma once
 
+#include "feed/http_client.h"
 #include "model/feed_types.h"
 
 #include <QByteArray>
@@ -8,11 +9,6 @@
 #include <QString>
 
 #include <memory>
-
-class QNetworkAccessManager;
-class QNetworkReply;
-class QNetworkRequest;
-class QUrl;
 
 namespace feed {
 
@@ -48,20 +44,21 @@ public:
     int timeoutMs() const { return m_timeoutMs; }
     void setMaxBytes(qint64 bytes) { m_maxBytes = bytes; }
     qint64 maxBytes() const { return m_maxBytes; }
+    // Where the network code is (see http_client.h); empty, the default,
+    // for next to the program or where it is installed.
+    void setHttpModule(const QString& path) { m_httpModule = path; }
     // The moment taken as now for the weather service's day; invalid (the
     // default) for the clock's.
     void setNow(const QDateTime& now) { m_now = now; }
 
 private:
-    QNetworkRequest request(const QUrl& url, const QString& typed, qint64* maxBytes) const;
-    // Waits for the answer, within the time-out and maxBytes; the reason
-    // it failed, or empty.
-    QString receive(QNetworkReply& reply, qint64 maxBytes, QByteArray& body) const;
-    QString outcome(const QNetworkReply& reply) const;
+    HttpRequest request(const QUrl& url, const QString& typed) const;
+    QString outcome(const HttpAnswer& answer) const;
 
-    // Made on the first fetch: most runs never go live, and start-up need
+    // Loaded on the first fetch: most runs never go live, and start-up need
     // not pay for the network stack.
-    std::unique_ptr<QNetworkAccessManager> m_network;
+    QString m_httpModule;
+    std::unique_ptr<HttpClient> m_http;
     int m_timeoutMs = 10000;
     qint64 m_maxBytes = MaxDocumentBytes;
     QDateTime m_now;

@@ -147,6 +147,7 @@ private slots:
         m_thread.start();
         QCOMPARE(m_feed.timeoutMs(), 10000);
         m_feed.setTimeoutMs(500);
+        m_feed.setHttpModule(QStringLiteral(QUORVEL_HTTP_MODULE));
     }
     void cleanupTestCase() {
         m_thread.quit();
@@ -218,6 +219,30 @@ private slots:
         // plain bodies show a read buffer without a limit.
         QVERIFY2(grownKb < 32 * 1024 || url.endsWith("/chunked"),
                  qPrintable(QStringLiteral("%1 kB more").arg(grownKb)));
+    }
+
+    // Without its network code the feed says so, and fetches once it is
+    // there; an address it would refuse anyway is refused as before.
+    void networkCodeLoaded() {
+        QTemporaryDir dir;
+        QFile notCode(dir.filePath("http.so"));
+        QVERIFY(notCode.open(QIODevice::WriteOnly) && notCode.write("text") == 4);
+        notCode.close();
+        feed::StationFeed feed;
+        QByteArray body;
+        QString why;
+        const QString doc = m_flood->url("/doc");
+        feed.setHttpModule(dir.filePath("none.so"));
+        QVERIFY(!feed.fetch(doc, body, &why));
+        QCOMPARE(why, "the network code is missing (" + dir.filePath("none.so") + ")");
+        QVERIFY(!feed.fetch("file:///etc/hostname", body, &why));
+        QCOMPARE(why, "not an http or https address");
+        feed.setHttpModule(notCode.fileName());
+        QVERIFY(!feed.fetch(doc, body, &why));
+        QVERIFY2(why.startsWith("the network code could not be loaded ("), qPrintable(why));
+        feed.setHttpModule(QStringLiteral(QUORVEL_HTTP_MODULE));
+        QVERIFY2(feed.fetch(doc, body, &why), qPrintable(why));
+        QCOMPARE(body, sampleObservation());
     }
 
     void read_data() {

@@ -4,12 +4,13 @@
 # agree with each other and with the program; then builds the .deb and checks that it holds
 # the same files and depends on the Qt 6 runtime and the chart font.
 #
-# Usage: check_install.sh BUILD_DIR SOURCE_DIR APP_ID PROJECT_VERSION WORK_DIR
+# Usage: check_install.sh BUILD_DIR SOURCE_DIR APP_ID PROJECT_VERSION WORK_DIR MODULE
+# (MODULE: the network module's path below the prefix)
 # Exit status: 0 every check passed, 1 a check failed, 77 (skipped) nothing failed but a
 # validator or the Debian tools were missing, so part of the checks did not run.
 set -uo pipefail
 
-build=$1 src=$2 id=$3 version=$4 work=$5
+build=$1 src=$2 id=$3 version=$4 work=$5 module_rel=$6
 major_minor=${version%.*}
 failures=0
 missing=()
@@ -36,7 +37,7 @@ desktop_rel="share/applications/$id.desktop"
 metainfo_rel="share/metainfo/$id.metainfo.xml"
 icon_rel="share/icons/hicolor/scalable/apps/quorvel.svg"
 mime_rel="share/mime/packages/quorvel-design.xml"
-expected=$(printf '%s\n' bin/quorvel "$desktop_rel" "$metainfo_rel" "$icon_rel" "$mime_rel" |
+expected=$(printf '%s\n' bin/quorvel "$module_rel" "$desktop_rel" "$metainfo_rel" "$icon_rel" "$mime_rel" |
     LC_ALL=C sort)
 
 # Exactly these files: a stray library, header or test binary in the package is a fault too.
@@ -55,6 +56,14 @@ if [ -x "$exe" ]; then
     [ "$out" = "quorvel $major_minor" ]
     expect $? "installed quorvel --version: $out" \
         "installed quorvel --version printed '$out', expected 'quorvel $major_minor'"
+    # A live run against a closed port on this host: only the network code,
+    # loaded from where it was installed, can say the connection was refused.
+    printf '[XMLSetup]\nXMLCurrent=http://127.0.0.1:9/c\nXMLDaily=http://127.0.0.1:9/d\n' \
+        >"$work/live.ini"
+    out=$(QT_QPA_PLATFORM=offscreen "$exe" --settings "$work/live.ini" --live --sheet 2>&1)
+    grep -q "connection refused" <<<"$out"
+    expect $? "installed quorvel loads its network code" \
+        "installed quorvel --live did not reach the network code: $out"
 else
     fail "bin/quorvel is missing or not executable"
 fi
@@ -133,10 +142,11 @@ if have cpack && have dpkg-deb && have dpkg-shlibdeps; then
                 [ "$(field Section)" = science ]
             expect $? "Package, Version, Section" \
                 "control: Package '$(field Package)' Version '$(field Version)' Section '$(field Section)'"
-            # The font by hand, the rest from dpkg-shlibdeps reading the executable.
+            # The font by hand, the rest from dpkg-shlibdeps reading the executable and
+            # the network module.
             depends=$(field Depends)
             lacking=()
-            for pkg in fonts-liberation2 libqt6widgets6 libqt6gui6 libqt6svg6 libc6; do
+            for pkg in fonts-liberation2 libqt6widgets6 libqt6gui6 libqt6svg6 libqt6network6 libc6; do
                 grep -Eq "(^|, )$pkg( |,|$)" <<<"$depends" || lacking+=("$pkg")
             done
             [ ${#lacking[@]} -eq 0 ]
