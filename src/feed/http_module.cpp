@@ -8,6 +8,8 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
+#include <type_traits>
+
 namespace feed {
 
 namespace {
