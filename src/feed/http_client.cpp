@@ -8,13 +8,13 @@
 namespace feed {
 
 std::unique_ptr<HttpClient> loadHttpClient(const QString& modulePath, QString* why) {
-    QStringList candidates{modulePath};
-    if (modulePath.isEmpty()) {
-        const QDir program(QCoreApplication::applicationDirPath());
-        candidates = {
-            program.filePath(QStringLiteral(QUORVEL_HTTP_MODULE)),
-            QDir::cleanPath(program.filePath(QStringLiteral(QUORVEL_HTTP_MODULE_INSTALLED)))};
-    }
+    const QDir program(QCoreApplication::applicationDirPath());
+    const QStringList candidates =
+        !modulePath.isEmpty()
+            ? QStringList{modulePath}
+            : QStringList{
+                  program.filePath(QStringLiteral(QUORVEL_HTTP_MODULE)),
+                  QDir::cleanPath(program.filePath(QStringLiteral(QUORVEL_HTTP_MODULE_INSTALLED)))};
     for (const QString& path : candidates) {
         if (!QFileInfo(path).isFile())
             continue;

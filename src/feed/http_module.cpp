@@ -22,6 +22,10 @@ QString tooLargeText(qint64 maxBytes) {
     return QStringLiteral("document larger than %1 bytes").arg(maxBytes);
 }
 
+bool tooLarge(const HttpRequest& r, qint64 bytes) {
+    return r.maxBytes >= 0 && bytes > r.maxBytes;
+}
+
 // Qt's own texts name the whole URL again and again; the Session shows the
 // address once.
 QString networkErrorText(const QNetworkReply& reply) {
@@ -89,19 +93,18 @@ QString receive(QNetworkReply& reply, const HttpRequest& r, QByteArray& body) {
             failure = text;
         reply.abort(); // emits finished, which ends the loop
     };
-    auto tooLarge = [&](qint64 bytes) { return r.maxBytes >= 0 && bytes > r.maxBytes; };
     QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
         fail(QStringLiteral("no answer within %1 s").arg(r.timeoutMs / 1000.0));
     });
     QObject::connect(&reply, &QNetworkReply::metaDataChanged, &loop, [&] {
         const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && tooLarge(length.toLongLong()))
+        if (length.isValid() && tooLarge(r, length.toLongLong()))
             fail(tooLargeText(r.maxBytes));
     });
     // Counted as it arrives: a body without a length stops at the cap too.
     QObject::connect(&reply, &QNetworkReply::readyRead, &loop, [&] {
         body += reply.readAll();
-        if (tooLarge(body.size()))
+        if (tooLarge(r, body.size()))
             fail(tooLargeText(r.maxBytes));
     });
     QObject::connect(&reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -128,8 +131,7 @@ public:
         a.reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
         a.error = networkErrorText(*reply);
         // A document that came whole but too long is refused all the same.
-        if (a.status < 400 && a.error.isEmpty() && request.maxBytes >= 0 &&
-            body.size() > request.maxBytes)
+        if (a.status < 400 && a.error.isEmpty() && tooLarge(request, body.size()))
             a.brokenOff = tooLargeText(request.maxBytes);
         return a;
     }
