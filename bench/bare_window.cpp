@@ -21,7 +21,7 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < 60; ++i)
         grid->addWidget(new QLineEdit(QString::number(i)), i / 5, i % 5);
     w.resize(1366, 740);
-    const QByteArray png = chart::encodePng(w.grab().toImage());
+    const QByteArray png = chart::encodePngInBands(w.grab().toImage());
     // Written as the program writes its files: beside, flushed to the disk,
     // renamed into place.
     if (argc > 1 && !fileio::writeFile(QString::fromLocal8Bit(argv[1]), png))

@@ -27,7 +27,7 @@ ensure_packages() {
 
 # What the program needs to build and run.
 BUILD_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
-                libpng-dev
+                libpng-dev zlib1g-dev
                 libgl-dev fontconfig fonts-dejavu-core fonts-liberation2)
 
 configure_and_build() {

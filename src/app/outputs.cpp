@@ -49,7 +49,7 @@ int writeOutputs(const Request& r, const model::Session& s, const model::DesignD
         // Rendered straight from the widgets; no window needs to be mapped.
         // Without alpha and with fast compression: the file is for looking
         // at, not archiving.
-        const QByteArray png = chart::encodePng(window->grabWindow());
+        const QByteArray png = chart::encodePngInBands(window->grabWindow());
         if (png.isEmpty()) {
             printErr(QStringLiteral("quorvel: cannot encode the window as PNG"));
             return ExitFailure;

@@ -1,6 +1,16 @@
 #include "png_encode.h"
 
 #include <png.h>
+#include <zlib.h>
+
+#include <QThread>
+#include <QtEndian>
+
+#include <algorithm>
+#include <atomic>
+#include <future>
+#include <system_error>
+#include <vector>
 
 namespace chart {
 
@@ -22,6 +32,130 @@ QByteArray encodePng(const QImage& image, bool keepAlpha) {
         return QByteArray();
     out.truncate(qsizetype(size));
     return out;
+}
+
+namespace {
+
+// The picture is compressed in bands, each a run of rows that does not look
+// back into the one before, by as many threads as there are; every band but
+// the last ends on a byte boundary, so that their bytes make one deflate
+// stream as they are. A fixed number of bands keeps the file the same on
+// every machine.
+constexpr int BandCount = 8;
+
+struct Band {
+    int top = 0, bottom = 0;
+    QByteArray deflated;
+    uLong adler = 1;
+    bool ok = false;
+};
+
+// A band's rows, each led by its filter byte (none) and converted one at a
+// time, so that no copy of the picture is made.
+void deflateBand(z_stream& z, const QImage& opaque, Band& band, bool last) {
+    const int width = opaque.width();
+    std::vector<Bytef> row(size_t(width) * 3 + 1, 0);
+    band.deflated.resize(
+        qsizetype(deflateBound(&z, uLong(band.bottom - band.top) * row.size())) + 16);
+    z.next_out = reinterpret_cast<Bytef*>(band.deflated.data());
+    z.avail_out = uInt(band.deflated.size());
+    int result = Z_OK;
+    for (int y = band.top; y < band.bottom && result == Z_OK; ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(opaque.constScanLine(y));
+        Bytef* to = row.data() + 1;
+        for (int x = 0; x < width; ++x) {
+            *to++ = Bytef(qRed(from[x]));
+            *to++ = Bytef(qGreen(from[x]));
+            *to++ = Bytef(qBlue(from[x]));
+        }
+        band.adler = adler32_z(band.adler, row.data(), row.size());
+        z.next_in = row.data();
+        z.avail_in = uInt(row.size());
+        result = deflate(&z, y + 1 < band.bottom ? Z_NO_FLUSH : last ? Z_FINISH : Z_SYNC_FLUSH);
+    }
+    band.ok = z.avail_in == 0 && (last ? result == Z_STREAM_END : result == Z_OK);
+    band.deflated.truncate(qsizetype(z.total_out));
+}
+
+// Takes bands until none is left; one compressor, reset for each.
+void deflateBands(const QImage& opaque, std::vector<Band>& bands, std::atomic<int>& next) {
+    z_stream z{};
+    // Light compression and the whole window, as libpng writes a fast PNG.
+    if (deflateInit2(&z, 3, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        return;
+    for (int i = next++; i < int(bands.size()); i = next++) {
+        deflateReset(&z);
+        deflateBand(z, opaque, bands[size_t(i)], i + 1 == int(bands.size()));
+    }
+    deflateEnd(&z);
+}
+
+void appendChunk(QByteArray& png, const char* type, const QByteArray& data) {
+    char length[4];
+    qToBigEndian(quint32(data.size()), length);
+    png.append(length, 4);
+    const qsizetype start = png.size();
+    png.append(type, 4);
+    png.append(data);
+    char crc[4];
+    qToBigEndian(quint32(crc32_z(0, reinterpret_cast<const Bytef*>(png.constData() + start),
+                                 size_t(png.size() - start))),
+                 crc);
+    png.append(crc, 4);
+}
+
+} // namespace
+
+QByteArray encodePngInBands(const QImage& image) {
+    // Any alpha is dropped as it is by a conversion to RGB888.
+    const QImage opaque = image.convertToFormat(QImage::Format_RGB32);
+    if (opaque.isNull())
+        return QByteArray();
+    const int h = opaque.height();
+    std::vector<Band> bands(size_t(std::min(BandCount, h)));
+    for (size_t i = 0; i < bands.size(); ++i) {
+        bands[i].top = int(qsizetype(h) * qsizetype(i) / qsizetype(bands.size()));
+        bands[i].bottom = int(qsizetype(h) * qsizetype(i + 1) / qsizetype(bands.size()));
+    }
+    std::atomic<int> next{0};
+    std::vector<std::future<void>> helpers;
+    for (int t = 1; t < std::min(QThread::idealThreadCount(), int(bands.size())); ++t) {
+        try {
+            helpers.push_back(std::async(std::launch::async, [&opaque, &bands, &next] {
+                deflateBands(opaque, bands, next);
+            }));
+        } catch (const std::system_error&) {
+            break; // no more threads to be had: fewer do it
+        }
+    }
+    deflateBands(opaque, bands, next);
+    for (std::future<void>& helper : helpers)
+        helper.get();
+
+    QByteArray idat("\x78\x5e", 2); // deflate with a 32K window, fast
+    uLong adler = 1;
+    for (const Band& band : bands) {
+        if (!band.ok)
+            return QByteArray();
+        idat.append(band.deflated);
+        const uLong length = uLong(band.bottom - band.top) * uLong(opaque.width() * 3 + 1);
+        adler = adler32_combine(adler, band.adler, z_off_t(length));
+    }
+    char adlerBytes[4];
+    qToBigEndian(quint32(adler), adlerBytes);
+    idat.append(adlerBytes, 4);
+
+    QByteArray header(13, '\0');
+    qToBigEndian(quint32(opaque.width()), header.data());
+    qToBigEndian(quint32(h), header.data() + 4);
+    header[8] = 8; // bits per channel
+    header[9] = 2; // truecolour, no alpha
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    appendChunk(png, "IHDR", header);
+    appendChunk(png, "sRGB", QByteArray(1, '\0')); // perceptual, as encodePng marks it
+    appendChunk(png, "IDAT", idat);
+    appendChunk(png, "IEND", QByteArray());
+    return png;
 }
 
 } // namespace chart

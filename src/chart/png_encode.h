@@ -11,4 +11,9 @@ namespace chart {
 // Empty when it cannot be encoded. Also built into the artwork renderer.
 QByteArray encodePng(const QImage& image, bool keepAlpha = false);
 
+// The same, opaque, compressed by every core at once: for a picture that is
+// wanted now, such as the window's screenshot. Its pixels are those of
+// encodePng; its bytes are not.
+QByteArray encodePngInBands(const QImage& image);
+
 } // namespace chart
