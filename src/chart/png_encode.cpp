@@ -45,6 +45,7 @@ constexpr int BandCount = 8;
 
 struct Band {
     int top = 0, bottom = 0;
+    uLong length = 0; // its rows' bytes, filter bytes included
     QByteArray deflated;
     uLong adler = 1;
     bool ok = false;
@@ -55,8 +56,7 @@ struct Band {
 void deflateBand(z_stream& z, const QImage& opaque, Band& band, bool last) {
     const int width = opaque.width();
     std::vector<Bytef> row(size_t(width) * 3 + 1, 0);
-    band.deflated.resize(
-        qsizetype(deflateBound(&z, uLong(band.bottom - band.top) * row.size())) + 16);
+    band.deflated.resize(qsizetype(deflateBound(&z, band.length)) + 16);
     z.next_out = reinterpret_cast<Bytef*>(band.deflated.data());
     z.avail_out = uInt(band.deflated.size());
     int result = Z_OK;
@@ -116,6 +116,7 @@ QByteArray encodePngInBands(const QImage& image) {
     for (size_t i = 0; i < bands.size(); ++i) {
         bands[i].top = int(qsizetype(h) * qsizetype(i) / qsizetype(bands.size()));
         bands[i].bottom = int(qsizetype(h) * qsizetype(i + 1) / qsizetype(bands.size()));
+        bands[i].length = uLong(bands[i].bottom - bands[i].top) * uLong(opaque.width() * 3 + 1);
     }
     std::atomic<int> next{0};
     std::vector<std::future<void>> helpers;
@@ -138,8 +139,7 @@ QByteArray encodePngInBands(const QImage& image) {
         if (!band.ok)
             return QByteArray();
         idat.append(band.deflated);
-        const uLong length = uLong(band.bottom - band.top) * uLong(opaque.width() * 3 + 1);
-        adler = adler32_combine(adler, band.adler, z_off_t(length));
+        adler = adler32_combine(adler, band.adler, z_off_t(band.length));
     }
     char adlerBytes[4];
     qToBigEndian(quint32(adler), adlerBytes);
