@@ -2,6 +2,7 @@
 
 #include "options.h"
 #include "outputs.h"
+#include "png_reader.h"
 
 #include "assets.h"
 #include "version.h"
@@ -85,6 +86,8 @@ void prepareHeadless() {
 // something is drawn; the sheet and the CSV need neither.
 std::unique_ptr<QCoreApplication> makeApplication(const Request& r, int& argc, char* argv[]) {
     std::unique_ptr<QCoreApplication> application;
+    if (r.widgets || r.drawing)
+        registerPngReader();
     if (r.widgets)
         application = std::make_unique<QApplication>(argc, argv);
     else if (r.drawing)
