@@ -61,6 +61,9 @@ Form1::Form1(model::Session& session, QWidget* parent) : QMainWindow(parent), m_
     buildControls();
     bindSession();
     m_session.startUp();
+    // Its routine recomputes five times; the window shows the last alone.
+    connect(&m_session, &model::Session::recomputed, this, &Form1::showRecomputed);
+    showRecomputed();
     if (!m_session.settingsProblem().isEmpty())
         statusBar()->showMessage(
             tr("%1; using the built-in feed settings").arg(m_session.settingsProblem()));
@@ -136,7 +139,6 @@ void Form1::bindSession() {
 void Form1::showSession() {
     model::Session& s = m_session;
     connect(&s, &model::Session::fieldChanged, this, &Form1::showField);
-    connect(&s, &model::Session::recomputed, this, &Form1::showRecomputed);
     connect(&s, &model::Session::shareChanged, this, &Form1::placeKnob);
     connect(&s, &model::Session::sliderLockChanged, this, &Form1::showLock);
     connect(&s, &model::Session::cityChanged, this, [this] {
@@ -163,8 +165,6 @@ void Form1::showSession() {
     connect(&s, &model::Session::message, this, [this](const QString& text) { messageBox(text); });
     connect(&s, &model::Session::feedStatusChanged, this, &Form1::showStatusNote);
 
-    for (int i = 0; i < psychro::FieldCount; ++i)
-        showField(Field(i));
     placeKnob();
     showLock();
 }
