@@ -2,6 +2,7 @@
 
 #include <QImageIOPlugin>
 #include <QImageReader>
+#include <QScopedValueRollback>
 #include <QVariant>
 #include <QtPlugin>
 
@@ -16,13 +17,6 @@ namespace {
 // one again.
 thread_local bool readingInside = false;
 
-struct Inside {
-    Inside() { readingInside = true; }
-    ~Inside() { readingInside = false; }
-    Inside(const Inside&) = delete;
-    Inside& operator=(const Inside&) = delete;
-};
-
 // Hands the device to a QImageReader asked for PNG by name, without format
 // detection. Clipping and scaling are left to the reader that called: this
 // handler does not offer them, so it applies them to the picture read.
@@ -30,7 +24,7 @@ class PngHandler : public QImageIOHandler {
 public:
     bool canRead() const override {
         if (m_builtIn) { // begun: the device is past the signature
-            const Inside inside;
+            const QScopedValueRollback inside(readingInside, true);
             return m_builtIn->canRead();
         }
         if (!device() || device()->peek(8) != QByteArrayLiteral("\x89PNG\r\n\x1a\n"))
@@ -39,14 +33,14 @@ public:
         return true;
     }
     bool read(QImage* image) override {
-        const Inside inside;
+        const QScopedValueRollback inside(readingInside, true);
         return builtIn().read(image);
     }
     bool supportsOption(ImageOption option) const override {
         return option == Size || option == ImageFormat;
     }
     QVariant option(ImageOption option) const override {
-        const Inside inside;
+        const QScopedValueRollback inside(readingInside, true);
         if (option == Size)
             return builtIn().size();
         if (option == ImageFormat)
