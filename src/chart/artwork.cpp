@@ -2,6 +2,7 @@
 
 #include "chart/image_surface.h"
 #include "chart/plots.h"
+#include "chart/rendered_picture.h"
 
 #include "assets.h"
 #include "climate/density_grid.h"
@@ -10,6 +11,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QPainter>
+#include <QResource>
 #include <QSvgRenderer>
 
 #include <array>
@@ -30,14 +32,14 @@ QImage renderArtwork(const char* resourcePath, qreal devicePixelRatio) {
         return *it;
     assets::init();
     // The build rendered every picture at 1x and 2x already. Any other
-    // ratio (a zoomed chart) renders the SVG: decoding the larger picture
-    // and scaling it down costs several times more, in time and memory.
+    // ratio (a zoomed chart) renders the SVG: scaling the larger picture
+    // down costs several times more, in time and memory.
     if (devicePixelRatio == 1.0 || devicePixelRatio == 2.0) {
         const int ready = int(devicePixelRatio);
         const QString base = QFileInfo(QString::fromLatin1(resourcePath)).completeBaseName();
-        QImage image(QStringLiteral(":/raster/%1@%2x.png").arg(base).arg(ready));
+        const QResource rendered(QStringLiteral(":/raster/%1@%2x.argb").arg(base).arg(ready));
+        QImage image = decodeRenderedPicture(rendered.uncompressedData());
         if (!image.isNull()) {
-            image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
             image.setDevicePixelRatio(devicePixelRatio);
             cache.insert(key, image);
             return image;

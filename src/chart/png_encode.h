@@ -8,7 +8,7 @@ namespace chart {
 // An image as PNG bytes, fast rather than small: no search for the best row
 // filter (where Qt's writer spends most of a screenshot), light compression.
 // Such a file also decodes several times faster. Opaque unless keepAlpha.
-// Empty when it cannot be encoded. Also built into the artwork renderer.
+// Empty when it cannot be encoded.
 QByteArray encodePng(const QImage& image, bool keepAlpha = false);
 
 // The same, opaque, compressed by every core at once: for a picture that is

@@ -1,8 +1,9 @@
-// Renders the SVG artwork to PNG at fixed pixel ratios during the build, so
-// the program decodes ready pictures at start-up instead of laying out SVG
-// text; other ratios (zoomed charts) still render the SVG itself.
+// Renders the SVG artwork at fixed pixel ratios during the build, so the
+// program takes ready pictures at start-up instead of laying out SVG text;
+// other ratios (zoomed charts) still render the SVG itself.
 // Usage: quorvel-render-artwork OUT_DIR RATIO[,RATIO...] FILE.svg...
-#include "png_encode.h"
+#include "rendered_picture.h"
+
 #include <QGuiApplication>
 
 #include <QDir>
@@ -41,12 +42,10 @@ int main(int argc, char* argv[]) {
                 renderer.render(&p, QRectF(0, 0, image.width(), image.height()));
             }
             const QString name =
-                QFileInfo(svg).completeBaseName() + QStringLiteral("@%1x.png").arg(ratio);
-            // Written to decode fast at start-up rather than to be small.
-            const QByteArray png = chart::encodePng(image, true);
+                QFileInfo(svg).completeBaseName() + QStringLiteral("@%1x.argb").arg(ratio);
+            const QByteArray bytes = chart::encodeRenderedPicture(image);
             QFile file(out.filePath(name));
-            if (png.isEmpty() || !file.open(QIODevice::WriteOnly) ||
-                file.write(png) != png.size()) {
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
                 std::fprintf(stderr, "cannot write %s\n", qPrintable(out.filePath(name)));
                 return 1;
             }
