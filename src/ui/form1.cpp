@@ -2,6 +2,7 @@
 
 #include "ui/chart_painter.h"
 #include "ui/input_widgets.h"
+#include "ui/printer_job.h"
 #include "ui/surface_widget.h"
 #include "ui/view_options.h"
 #include "ui/window_layout.h"
@@ -22,8 +23,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -53,11 +52,7 @@ Form1::Form1(model::Session& session, QWidget* parent) : QMainWindow(parent), m_
         box.exec();
     };
     runFeedDialog = [](frmXMLFeed& dialog) { dialog.exec(); };
-    runPrintDialog = [this](QPrinter& printer) {
-        QPrintDialog dialog(&printer, this);
-        dialog.setMinMax(1, 1);
-        return dialog.exec() == QDialog::Accepted;
-    };
+    runPrintDialog = [this](PrinterJob& job) { return job.choose(this); };
     buildControls();
     bindSession();
     m_session.startUp();
@@ -300,17 +295,22 @@ void Form1::cmdLiveSet_Click() {
 }
 
 void Form1::cmdPrint_Click() {
+    QString why;
+    const std::unique_ptr<PrinterJob> job =
+        loadPrinterJob(QStringLiteral("Quorvel Psychrometry report"), printerModule, &why);
+    if (!job) {
+        messageBox(QStringLiteral("Print Failed\n%1").arg(why));
+        return;
+    }
     // Cancelling the dialog counts as a failure: nothing is printed.
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Quorvel Psychrometry report"));
-    bool ok = runPrintDialog && runPrintDialog(printer);
+    bool ok = runPrintDialog && runPrintDialog(*job);
     if (ok) {
         // The one chance for events queued while the dialog was open, before
         // the chart's scale is switched.
         QCoreApplication::processEvents();
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        ok = printer.isValid() && print::printSession(printer, m_session, picGraph->surface()) &&
-             printer.printerState() != QPrinter::Error;
+        ok = job->isValid() && print::printSession(job->device(), m_session, picGraph->surface()) &&
+             !job->failed();
         QApplication::restoreOverrideCursor();
     }
     if (!ok)

@@ -15,7 +15,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPrinter;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;
@@ -28,6 +27,7 @@ class ChartPainter;
 class ClickableImage;
 class DesignPropertiesDialog;
 class InputField;
+class PrinterJob;
 class SliderKnob;
 class SliderTrack;
 class SurfaceWidget;
@@ -49,7 +49,9 @@ public:
     // Every message box goes through here; tests and headless runs replace it.
     std::function<void(const QString&)> messageBox;
     // Shows the printer dialog; true when the user chose to print.
-    std::function<bool(QPrinter&)> runPrintDialog;
+    std::function<bool(PrinterJob&)> runPrintDialog;
+    // The printer's module, when not where the program looks for it.
+    QString printerModule;
     // Shows the feed settings dialog modally; tests drive the dialog instead.
     std::function<void(frmXMLFeed&)> runFeedDialog;
     // Shows the design properties dialog modally; its result() tells OK.

@@ -4,13 +4,13 @@
 # agree with each other and with the program; then builds the .deb and checks that it holds
 # the same files and depends on the Qt 6 runtime and the chart font.
 #
-# Usage: check_install.sh BUILD_DIR SOURCE_DIR APP_ID PROJECT_VERSION WORK_DIR MODULE
-# (MODULE: the network module's path below the prefix)
+# Usage: check_install.sh BUILD_DIR SOURCE_DIR APP_ID PROJECT_VERSION WORK_DIR NETWORK PRINTER
+# (NETWORK, PRINTER: the network and the printer modules' paths below the prefix)
 # Exit status: 0 every check passed, 1 a check failed, 77 (skipped) nothing failed but a
 # validator or the Debian tools were missing, so part of the checks did not run.
 set -uo pipefail
 
-build=$1 src=$2 id=$3 version=$4 work=$5 module_rel=$6
+build=$1 src=$2 id=$3 version=$4 work=$5 network_rel=$6 printer_rel=$7
 major_minor=${version%.*}
 failures=0
 missing=()
@@ -37,7 +37,7 @@ desktop_rel="share/applications/$id.desktop"
 metainfo_rel="share/metainfo/$id.metainfo.xml"
 icon_rel="share/icons/hicolor/scalable/apps/quorvel.svg"
 mime_rel="share/mime/packages/quorvel-design.xml"
-expected=$(printf '%s\n' bin/quorvel "$module_rel" "$desktop_rel" "$metainfo_rel" "$icon_rel" "$mime_rel" |
+expected=$(printf '%s\n' bin/quorvel "$network_rel" "$printer_rel" "$desktop_rel" "$metainfo_rel" "$icon_rel" "$mime_rel" |
     LC_ALL=C sort)
 
 # Exactly these files: a stray library, header or test binary in the package is a fault too.
@@ -66,6 +66,15 @@ if [ -x "$exe" ]; then
         "installed quorvel --live did not reach the network code: $out"
 else
     fail "bin/quorvel is missing or not executable"
+fi
+# No run without a printer reaches the printer's module: it must at least
+# offer the window its entry point, and find every library it needs.
+printer="$prefix/$printer_rel"
+if [ -f "$printer" ]; then
+    nm -D --defined-only "$printer" | grep -qw quorvel_printer_job &&
+        ! ldd "$printer" | grep -q "not found"
+    expect $? "the printer module exports its entry and finds its libraries" \
+        "the printer module lacks quorvel_printer_job or a library: $(ldd "$printer" | grep 'not found')"
 fi
 
 # --- the desktop entry -------------------------------------------------------------------
@@ -143,10 +152,11 @@ if have cpack && have dpkg-deb && have dpkg-shlibdeps; then
             expect $? "Package, Version, Section" \
                 "control: Package '$(field Package)' Version '$(field Version)' Section '$(field Section)'"
             # The font by hand, the rest from dpkg-shlibdeps reading the executable and
-            # the network module.
+            # the modules.
             depends=$(field Depends)
             lacking=()
-            for pkg in fonts-liberation2 libqt6widgets6 libqt6gui6 libqt6svg6 libqt6network6 libc6; do
+            for pkg in fonts-liberation2 libqt6widgets6 libqt6gui6 libqt6svg6 libqt6network6 \
+                libqt6printsupport6 libc6; do
                 grep -Eq "(^|, )$pkg( |,|$)" <<<"$depends" || lacking+=("$pkg")
             done
             [ ${#lacking[@]} -eq 0 ]

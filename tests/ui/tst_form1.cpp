@@ -9,6 +9,7 @@
 #include "model/sheet_export.h"
 #include "ui/design_properties_dialog.h"
 #include "ui/form1.h"
+#include "ui/printer_job.h"
 #include "ui/surface_widget.h"
 #include "ui/view_options.h"
 #include "ui/xml_feed_dialog.h"
@@ -360,10 +361,34 @@ void TestForm1::dialogsAndMessages() {
          {"[Other]\nx=1\n[XMLSetup]\n; kept\nXMLCurrent=", "XMLGMTOffset=2", "FeedSource=nws",
           "NWSStation=KPWM", "NWSBaseURL=https://api.weather.gov"})
         QVERIFY2(saved.contains(line), saved.constData());
-    // A print cancelled in its dialog prints nothing and says so.
-    m_form->runPrintDialog = [](QPrinter&) { return false; };
+    // A print goes through the printer's module: chosen in its dialog, the
+    // report is the printer's one page (a PDF file here).
+    const QString pdf = m_dir.filePath(QStringLiteral("printed.pdf"));
+    m_form->printerModule = QStringLiteral(QUORVEL_PRINTER_MODULE);
+    m_form->runPrintDialog = [&pdf](ui::PrinterJob& job) {
+        auto* printer = dynamic_cast<QPrinter*>(&job.device());
+        if (!printer)
+            return false;
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        return true;
+    };
     control<QPushButton>("cmdPrint")->click();
-    QCOMPARE(m_messages, QStringList{QStringLiteral("Print Failed")});
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
+    QFile printed(pdf);
+    QVERIFY(printed.open(QIODevice::ReadOnly));
+    const QByteArray pages = printed.readAll();
+    QVERIFY(pages.startsWith("%PDF-"));
+    QCOMPARE(pages.count("/Type /Page\n"), 1);
+    // Cancelled in its dialog, it prints nothing and says so; without its
+    // module, it says why.
+    m_form->runPrintDialog = [](ui::PrinterJob&) { return false; };
+    control<QPushButton>("cmdPrint")->click();
+    m_form->printerModule = m_dir.filePath(QStringLiteral("none.so"));
+    control<QPushButton>("cmdPrint")->click();
+    QCOMPARE(m_messages, (QStringList{QStringLiteral("Print Failed"),
+                                      "Print Failed\nthe printing code is missing (" +
+                                          m_dir.filePath(QStringLiteral("none.so")) + ")"}));
 }
 
 void TestForm1::unsavedChangesAreAsked_data() {
