@@ -11,10 +11,11 @@ namespace fileio {
 void* moduleEntry(const ProgramModule& module, const QString& path, QString* why) {
     const QDir program(QCoreApplication::applicationDirPath());
     const QStringList candidates =
-        !path.isEmpty() ? QStringList{path}
-                        : QStringList{program.filePath(QString::fromUtf8(module.fileName)),
-                                      QDir::cleanPath(program.filePath(
-                                          QString::fromUtf8(module.installedPath)))};
+        !path.isEmpty()
+            ? QStringList{path}
+            : QStringList{
+                  program.filePath(QString::fromUtf8(module.fileName)),
+                  QDir::cleanPath(program.filePath(QString::fromUtf8(module.installedPath)))};
     const QString what = QString::fromUtf8(module.what);
     for (const QString& candidate : candidates) {
         if (!QFileInfo(candidate).isFile())

@@ -298,12 +298,8 @@ void Form1::cmdPrint_Click() {
     QString why;
     const std::unique_ptr<PrinterJob> job =
         loadPrinterJob(QStringLiteral("Quorvel Psychrometry report"), printerModule, &why);
-    if (!job) {
-        messageBox(QStringLiteral("Print Failed\n%1").arg(why));
-        return;
-    }
     // Cancelling the dialog counts as a failure: nothing is printed.
-    bool ok = runPrintDialog && runPrintDialog(*job);
+    bool ok = job && runPrintDialog && runPrintDialog(*job);
     if (ok) {
         // The one chance for events queued while the dialog was open, before
         // the chart's scale is switched.
@@ -313,8 +309,9 @@ void Form1::cmdPrint_Click() {
              !job->failed();
         QApplication::restoreOverrideCursor();
     }
-    if (!ok)
-        messageBox(QStringLiteral("Print Failed"));
+    if (!ok) // without its module, with the reason
+        messageBox(job ? QStringLiteral("Print Failed")
+                       : QStringLiteral("Print Failed\n%1").arg(why));
 }
 
 } // namespace ui
