@@ -209,7 +209,6 @@ bool offTheChart(const Sheet& sh, const ChartState& s) {
 
 } // namespace
 
-// One routine kept whole: the sheet's twelve steps in their fixed order.
 void writeFlows(Sheet& sh, double share) {
     sh[F::txtMixedFlow] = sh[F::txtSupplyFlow];
     const double flow = LeadingNumber(sh[F::txtMixedFlow]);
@@ -217,6 +216,7 @@ void writeFlows(Sheet& sh, double share) {
     sh[F::txtReturnFlow] = NumText(flow - LeadingNumber(sh[F::txtOutdoorFlow]));
 }
 
+// One routine kept whole: the sheet's twelve steps in their fixed order.
 void RunConversions(Sheet& sh, ChartState& s) {
     using F = Field;
     const StatePositions& p = s.pos;
