@@ -99,12 +99,14 @@ bool FileBatch::commit(QString* error) {
     for (const auto& e : m_entries)
         if (e->path != out && !e->prepare(error))
             return false; // the destructor throws the prepared ones away
-    for (const auto& e : m_entries)
-        if (e->file && !e->file->commit())
-            return fail(error, e->path, e->file->errorString());
+    // Standard output before the files: it cannot be taken back, but they
+    // can, so a failed write there replaces nothing.
     for (const auto& e : m_entries)
         if (e->path == out && !writeStdout(e->data, error))
             return false;
+    for (const auto& e : m_entries)
+        if (e->file && !e->file->commit())
+            return fail(error, e->path, e->file->errorString());
     m_entries.clear();
     return true;
 }
