@@ -148,7 +148,7 @@ QString apply(const Request& r, model::DesignDocument& document, model::Session&
     for (auto [field, text] : r.typed) {
         // --cfm is in CFM whatever the units.
         bool number = false;
-        const double cfm = text.toDouble(&number);
+        const double cfm = psychro::StrictNumber(text, &number);
         if (field == psychro::Field::txtSupplyFlow && r.flowInCfm && number &&
             s.units() == psychro::moist::Units::SI)
             text = psychro::NumText(
