@@ -2,6 +2,7 @@
 
 #include "model/recent_designs.h"
 #include "model/session.h"
+#include "model/weather_study.h"
 
 #include "fileio/safe_write.h"
 
@@ -22,6 +23,10 @@ DesignDocument::DesignDocument(Session& session, QObject* parent)
          {&Session::cityChanged, &Session::operationChanged, &Session::sliderLockChanged,
           &Session::titleBlockChanged, &Session::liveFeedChanged})
         connect(&session, signal, this, &DesignDocument::changed);
+    // The method, units and pressure, and the weather year, are kept in the
+    // file too.
+    connect(&session, &Session::methodChanged, this, &DesignDocument::changed);
+    connect(&session.weather(), &WeatherStudy::changed, this, &DesignDocument::changed);
 }
 
 QString DesignDocument::displayName() const {

@@ -129,7 +129,7 @@ void TestCli::optionsAreTypedAndLeft_data() {
                                 << QStringList{"txtOutdoorRatio=14.13", "txtOutdoorEnthalpy=71.5",
                                                "txtOutdoorSpVol=0.893", "txtOutDoorWetBulb=23.9",
                                                "txtSupplyFlow=2831.68"};
-    QTest::newRow("CFM and L/s") << QStringList{"--units", "si", "--cfm", "1000"}
+    QTest::newRow("CFM and L/s") << QStringList{"--units", "si", "--cfm", "1,000"}
                                  << QStringList{"txtSupplyFlow=471.95"};
     QTest::newRow("flow in the units")
         << QStringList{"--units", "si", "--flow", "1000"} << QStringList{"txtSupplyFlow=1000"};
@@ -177,12 +177,21 @@ void TestCli::sheetOutputs() {
                          QStringLiteral("abc,50")});
     QVERIFY(csv.out.contains("Cooling Load (BTU/hr),\r\n"));
     QVERIFY(csv.out.endsWith("Values Outside Range of Program\r\n"));
-    // A full standard output is a failed write.
+    // A full standard output is a failed write, and the run's files are
+    // left as they were.
+    const QString kept = m_dir->filePath(QStringLiteral("kept.csv"));
+    QFile old(kept);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("OLD") == 3);
+    old.close();
     QProcess p;
     p.setStandardOutputFile(QStringLiteral("/dev/full"));
-    p.start(QStringLiteral(QUORVEL_EXE), {QStringLiteral("--sheet")});
+    p.start(QStringLiteral(QUORVEL_EXE),
+            {QStringLiteral("--settings"), m_dir->filePath(QStringLiteral("q.ini")),
+             QStringLiteral("--csv"), kept, QStringLiteral("--save-design"), QStringLiteral("-")});
     QVERIFY(p.waitForFinished(QUORVEL_HANG_GUARD_MS));
     QCOMPARE(p.exitCode(), 1);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("OLD"));
     // Help and version need no display.
     const Run help = run({QStringLiteral("--help")}, true);
     QCOMPARE(help.exitCode, 0);
