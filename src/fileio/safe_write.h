@@ -28,8 +28,9 @@ bool writeFile(const QString& path, const QByteArray& data, QString* error = nul
 QString userConfigFile(const QString& name);
 // Several files that stand or fall together: each is prepared beside its
 // destination (every write checked), and only when all of them are ready
-// are they put in place, standard output last. Should any fail, none is
-// replaced and nothing is printed.
+// are they put in place, after standard output (which cannot be taken
+// back). Should a preparation or standard output fail, none is replaced;
+// a rename failing after that leaves what was printed.
 class FileBatch {
 public:
     FileBatch();
