@@ -21,11 +21,9 @@ DesignDocument::DesignDocument(Session& session, QObject* parent)
     connect(&session, &Session::fieldChanged, this, &DesignDocument::changed);
     for (void (Session::*signal)() :
          {&Session::cityChanged, &Session::operationChanged, &Session::sliderLockChanged,
-          &Session::titleBlockChanged, &Session::liveFeedChanged})
+          &Session::titleBlockChanged, &Session::liveFeedChanged, &Session::methodChanged})
         connect(&session, signal, this, &DesignDocument::changed);
-    // The method, units and pressure, and the weather year, are kept in the
-    // file too.
-    connect(&session, &Session::methodChanged, this, &DesignDocument::changed);
+    // The weather year and its economizer are kept in the file too.
     connect(&session.weather(), &WeatherStudy::changed, this, &DesignDocument::changed);
 }
 
