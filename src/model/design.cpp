@@ -5,12 +5,14 @@
 #include "fileio/safe_write.h"
 #include "psychro/design_cities.h"
 #include "psychro/sheet.h"
+#include "psychro/units.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QJsonValue>
 
 #include <cmath>
+#include <utility>
 
 namespace model {
 
@@ -279,11 +281,25 @@ bool readDesign(const QByteArray& json, Design* d, QString* why) {
 QString pressureProblem(psychro::moist::Units units, const PressureSetting& setting) {
     // From below the Dead Sea to above the highest air handlers; pressures
     // of the standard atmosphere over about the same span.
-    const bool si = units == psychro::moist::Units::SI;
-    const double low = setting.altitude ? (si ? -300 : -1000) : (si ? 28 : 4);
-    const double high = setting.altitude ? (si ? 9000 : 30000) : (si ? 110 : 16);
+    using psychro::moist::Units;
+    const auto limits = [&setting](bool si) {
+        return setting.altitude ? (si ? std::pair(-300.0, 9000.0) : std::pair(-1000.0, 30000.0))
+                                : (si ? std::pair(28.0, 110.0) : std::pair(4.0, 16.0));
+    };
+    const bool si = units == Units::SI;
+    const auto [low, high] = limits(si);
     if (setting.value >= low && setting.value <= high)
         return QString();
+    // The IP span is a little wider: a design switched to SI at its edge
+    // (30000 ft is 9144 m) keeps its air, and opens again once saved.
+    if (si) {
+        const auto [ipLow, ipHigh] = limits(false);
+        const double ip = setting.altitude ? psychro::altitudeIn(Units::IP, setting.value)
+                                           : psychro::pressureIn(Units::IP, setting.value);
+        const double slack = 1e-9 * ipHigh; // the conversion's rounding there and back
+        if (ip >= ipLow - slack && ip <= ipHigh + slack)
+            return QString();
+    }
     return QStringLiteral("the %1 must be %2 to %3 %4")
         .arg(setting.altitude ? QStringLiteral("altitude") : QStringLiteral("pressure"))
         .arg(low)

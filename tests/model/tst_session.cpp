@@ -701,6 +701,21 @@ void TestSession::unitsRoundTrip() {
     QVERIFY(s.units() == Units::IP);
     QCOMPARE(s.text(Field::txtSupplyFlow), QStringLiteral("2118.88"));
     QCOMPARE(s.text(Field::txtOutdoorTemp), QStringLiteral("95"));
+
+    // The IP span's edges (30000 ft is 9144 m, 16 psia 110.32 kPa) lie past
+    // the SI one's round figures; switched there, a design still opens.
+    for (const model::PressureSetting edge : {model::PressureSetting{true, 30000}, {true, -1000},
+                                              {false, 16}, {false, 4}}) {
+        Started e;
+        QCOMPARE(e.setPressure(edge), QString());
+        e.chooseUnits(Units::SI);
+        QVERIFY2(model::designFromJson(model::designToJson(model::designOf(e)), &d, &error),
+                 qPrintable(error));
+        QVERIFY(d.pressure == e.pressureSetting() && d.pressure.value != edge.value);
+    }
+    for (const model::PressureSetting past : {model::PressureSetting{true, 9145}, {true, -305},
+                                              {false, 110.33}, {false, 27.57}})
+        QVERIFY(!model::pressureProblem(Units::SI, past).isEmpty());
 }
 
 // A weather year runs the design the Session shows, again at every change
