@@ -194,6 +194,9 @@ int runHeadless(const Request& r, model::Session& session) {
         printErr(QStringLiteral("quorvel: %1; using the built-in feed settings")
                      .arg(session.settingsProblem()));
     model::DesignDocument& document = window ? window->document() : *own;
+    // A script's designs are not what the user opened: the File menu's
+    // list stays theirs.
+    document.setKeepsRecent(false);
     if (const QString problem = apply(r, document, session); !problem.isEmpty()) {
         printErr(QStringLiteral("quorvel: %1").arg(problem));
         return ExitFailure;

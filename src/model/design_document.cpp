@@ -54,7 +54,8 @@ void DesignDocument::newDesign() {
 void DesignDocument::takeAsSaved(const QString& path) {
     m_path = QFileInfo(path).absoluteFilePath();
     m_saved = designOf(m_session);
-    recent::store(recent::withFirst(recent::load(), m_path));
+    if (m_keepsRecent)
+        recent::store(recent::withFirst(recent::load(), m_path));
     emit changed();
 }
 

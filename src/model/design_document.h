@@ -46,6 +46,9 @@ public:
     // The designs opened or saved last, newest first, those that still
     // exist (the list forgets the others).
     QStringList recentDesigns() const;
+    // Whether opening and saving put the file on the recent list (they do
+    // unless told otherwise).
+    void setKeepsRecent(bool keeps) { m_keepsRecent = keeps; }
 
 signals:
     // The path or the unsaved state may have changed.
@@ -58,6 +61,7 @@ private:
     QString m_path;
     Design m_saved;   // what m_path holds, or the start-up design
     Design m_startUp; // what New brings back
+    bool m_keepsRecent = true;
 };
 
 } // namespace model

@@ -37,6 +37,8 @@ class TestCli : public QObject {
             options;
         QProcess p;
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        // Whatever a run keeps for the user stays in the test's folder.
+        e.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->filePath(QStringLiteral("config")));
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             if (withoutDisplay)
                 e.remove(QLatin1String(name));
@@ -398,6 +400,8 @@ void TestCli::designFiles() {
     QFile b(m_dir->filePath(QStringLiteral("b.qpsy")));
     QVERIFY(b.open(QIODevice::ReadWrite));
     QVERIFY(b.readAll().contains(R"js("project": "=T()")js") && sheet({"b.qpsy"}) == f);
+    // The designs a script opens are not put on the window's recent list.
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("config/quorvel/recent-designs.txt"))));
     // With a title block the CSV starts with it, then a blank row; a text a
     // spreadsheet would run as a formula is marked as text, numbers stay.
     const QByteArray csv = run({"--csv", "-", "a.qpsy"}).out;
