@@ -57,7 +57,8 @@ QString spreadsheetText(const QString& s) {
 
 QString csvCell(const QString& text) {
     const QString s = spreadsheetText(text);
-    if (!s.contains(u',') && !s.contains(u'"') && !s.contains(u'\n'))
+    // A carriage return alone ends a row in a spreadsheet as a line feed does.
+    if (!s.contains(u',') && !s.contains(u'"') && !s.contains(u'\n') && !s.contains(u'\r'))
         return s;
     QString q = s;
     q.replace(u'"', QStringLiteral("\"\""));

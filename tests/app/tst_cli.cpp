@@ -392,7 +392,8 @@ void TestCli::designFiles() {
     QFile a(m_dir->filePath(QStringLiteral("a.qpsy")));
     QVERIFY(a.open(QIODevice::WriteOnly) &&
             a.write(R"js({"format": "quorvel-design", "version": 1, "operation": "heating",
-        "cityRow": 32, "txtSupplyFlow": "8000", "txtFreshMix": "50", "title": {"project": "=T()"}})js"));
+        "cityRow": 32, "txtSupplyFlow": "8000", "txtFreshMix": "50",
+        "title": {"project": "=T()", "airHandler": "1\r2"}})js"));
     a.close();
     const QJsonObject f = sheet({"--design", "a.qpsy", "--fresh", "30", "--save-design", "b.qpsy"});
     QCOMPARE(f.value("txtOutdoorTemp").toString() + ' ' + f.value("txtOutdoorFlow").toString(),
@@ -405,7 +406,8 @@ void TestCli::designFiles() {
     // With a title block the CSV starts with it, then a blank row; a text a
     // spreadsheet would run as a formula is marked as text, numbers stay.
     const QByteArray csv = run({"--csv", "-", "a.qpsy"}).out;
-    QVERIFY(csv.startsWith("Project,'=T()\r\n\r\n,OUTDOOR,"));
+    // A carriage return inside a cell is quoted: unquoted, it ends the row.
+    QVERIFY(csv.startsWith("Project,'=T()\r\nAir Handler,\"1\r2\"\r\n\r\n,OUTDOOR,"));
     QVERIFY(csv.contains("\r\nTemperature (F),-10,75,60,"));
     QVERIFY(b.resize(0) && b.write(R"({"format": "quorvel-design", "version": 9999999999})"));
     b.close();
