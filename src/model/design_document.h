@@ -39,7 +39,7 @@ public:
     // written at forPath: a weather year beside it is named by its file
     // name alone, so the two move together.
     bool fileBytes(QByteArray* bytes, QString* error, const QString& forPath = {}) const;
-    // Saves to path, the design suffix added when it has none; the
+    // Saves to path, the design suffix added to a new name without it; the
     // document is then that file. False, with the reason, when not saved.
     bool saveAs(QString path, QString* error);
 

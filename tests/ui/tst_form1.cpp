@@ -444,6 +444,14 @@ void TestForm1::saveAndOpenKeepTheDesign() {
     QCOMPARE(model::sheetAsTsv(*m_session), sheet);
     QCOMPARE(m_session->titleBlock().notes, QStringLiteral("line 1\nline 2"));
     QVERIFY(!m_form->hasUnsavedChanges() && m_questions.isEmpty() && m_messages.isEmpty());
+    // Save keeps a file opened under another name where it is.
+    QVERIFY(QFile::copy(file("round.qpsy"), file("round.json")) &&
+            m_form->openDesign(file("round.json")));
+    typeAndLeave(Field::txtSupplyFlow, QStringLiteral("6600"));
+    control<QAction>("actionSave")->trigger();
+    QByteArray saved;
+    QVERIFY(fileio::readRegularFile(file("round.json"), 1 << 20, &saved) &&
+            saved.contains("\"6600\"") && !QFile::exists(file("round.json.qpsy")));
 }
 
 void TestForm1::damagedFileOrFailedSaveKeepsTheDesign() {
