@@ -286,20 +286,18 @@ QString pressureProblem(psychro::moist::Units units, const PressureSetting& sett
         return setting.altitude ? (si ? std::pair(-300.0, 9000.0) : std::pair(-1000.0, 30000.0))
                                 : (si ? std::pair(28.0, 110.0) : std::pair(4.0, 16.0));
     };
+    // Checked in IP, whose span holds the SI one's round figures and a
+    // little more: a design switched to SI at its edge (30000 ft is 9144 m)
+    // keeps its air, and opens again once saved.
     const bool si = units == Units::SI;
-    const auto [low, high] = limits(si);
-    if (setting.value >= low && setting.value <= high)
+    const double ip = !si                ? setting.value
+                      : setting.altitude ? psychro::altitudeIn(Units::IP, setting.value)
+                                         : psychro::pressureIn(Units::IP, setting.value);
+    const auto [ipLow, ipHigh] = limits(false);
+    const double slack = 1e-9 * ipHigh; // the conversion's rounding there and back
+    if (ip >= ipLow - slack && ip <= ipHigh + slack)
         return QString();
-    // The IP span is a little wider: a design switched to SI at its edge
-    // (30000 ft is 9144 m) keeps its air, and opens again once saved.
-    if (si) {
-        const auto [ipLow, ipHigh] = limits(false);
-        const double ip = setting.altitude ? psychro::altitudeIn(Units::IP, setting.value)
-                                           : psychro::pressureIn(Units::IP, setting.value);
-        const double slack = 1e-9 * ipHigh; // the conversion's rounding there and back
-        if (ip >= ipLow - slack && ip <= ipHigh + slack)
-            return QString();
-    }
+    const auto [low, high] = limits(si);
     return QStringLiteral("the %1 must be %2 to %3 %4")
         .arg(setting.altitude ? QStringLiteral("altitude") : QStringLiteral("pressure"))
         .arg(low)

@@ -84,8 +84,9 @@ bool DesignDocument::fileBytes(QByteArray* bytes, QString* error, const QString&
 bool DesignDocument::saveAs(QString path, QString* error) {
     // A new name gets the suffix; the file the design is, whatever its
     // name, is saved where it is.
-    if (QFileInfo(path).absoluteFilePath() != m_path &&
-        QFileInfo(path).suffix().compare(QLatin1String(DesignSuffix), Qt::CaseInsensitive) != 0)
+    const QFileInfo file(path);
+    if (file.absoluteFilePath() != m_path &&
+        file.suffix().compare(QLatin1String(DesignSuffix), Qt::CaseInsensitive) != 0)
         path += u'.' + QLatin1String(DesignSuffix);
     QByteArray bytes;
     if (!fileBytes(&bytes, error, path) || !fileio::writeFile(path, bytes, error))
