@@ -55,10 +55,13 @@ QString spreadsheetText(const QString& s) {
     return number ? s : u'\'' + s;
 }
 
-QString csvCell(const QString& text) {
+// Quoted, its quotes doubled, where a spreadsheet would otherwise end the
+// cell or the row early: at the separator or a line break (a carriage
+// return alone ends a row as a line feed does). A cell opening with a
+// quote is read as quoted, so a quote anywhere quotes the cell.
+QString spreadsheetCell(const QString& text, QChar separator) {
     const QString s = spreadsheetText(text);
-    // A carriage return alone ends a row in a spreadsheet as a line feed does.
-    if (!s.contains(u',') && !s.contains(u'"') && !s.contains(u'\n') && !s.contains(u'\r'))
+    if (!s.contains(separator) && !s.contains(u'"') && !s.contains(u'\n') && !s.contains(u'\r'))
         return s;
     QString q = s;
     q.replace(u'"', QStringLiteral("\"\""));
@@ -124,7 +127,7 @@ QString sheetAsTsv(const Session& s) {
     for (const QStringList& row : sheetAsShown(s)) {
         QStringList cells;
         for (const QString& c : row)
-            cells.append(spreadsheetText(c));
+            cells.append(spreadsheetCell(c, u'\t'));
         out += cells.join(u'\t') + u'\n';
     }
     return out;
@@ -135,7 +138,7 @@ QString sheetAsCsv(const Session& s) {
     for (const QStringList& row : sheetAsShown(s)) {
         QStringList cells;
         for (const QString& c : row)
-            cells.append(csvCell(c));
+            cells.append(spreadsheetCell(c, u','));
         out += cells.join(u',') + QStringLiteral("\r\n");
     }
     return out;

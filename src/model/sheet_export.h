@@ -23,9 +23,11 @@ QString methodDescription(const Session& s);
 
 // Tab-separated lines, for pasting into a spreadsheet as a table. Here and
 // in the CSV a text that a spreadsheet would run as a formula is written
-// with a leading apostrophe.
+// with a leading apostrophe, and one holding the separator, a quote or a
+// line break is quoted.
 QString sheetAsTsv(const Session& s);
-// Comma-separated values, quoted where a text holds a comma or a quote.
+// Comma-separated values, quoted where a text holds a comma, a quote or a
+// line break.
 QString sheetAsCsv(const Session& s);
 // Columns padded for a terminal, each at least a blank apart.
 QString sheetAsText(const Session& s);

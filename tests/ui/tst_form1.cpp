@@ -191,9 +191,12 @@ void TestForm1::controlsAreBoundBothWays() {
     temp->selectAll();
     QTest::keySequence(temp, QKeySequence::Copy);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("abc"));
+    // A title's tab or quote stays inside its cell.
+    m_session->setTitleBlock({QStringLiteral("Duct 12\"\tmain"), {}, {}, {}, {}});
     QTest::keySequence(temp, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     const QStringList lines = QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.value(0), QStringLiteral("\tOUTDOOR\tRETURN\tSUPPLY\tMIXED AIR"));
+    QCOMPARE(lines.value(0), QStringLiteral("Project\t\"Duct 12\"\"\tmain\""));
+    QCOMPARE(lines.value(1), QStringLiteral("\tOUTDOOR\tRETURN\tSUPPLY\tMIXED AIR"));
     QCOMPARE(lines.last(), QStringLiteral("Values Outside Range of Program"));
     // A typed value that waits for the field to be left is marked so.
     QLineEdit* rh = field(Field::txtReturnRH);
