@@ -90,18 +90,30 @@ void deflateBands(const QImage& opaque, std::vector<Band>& bands, std::atomic<in
     deflateEnd(&z);
 }
 
-void appendChunk(QByteArray& png, const char* type, const QByteArray& data) {
-    char length[4];
-    qToBigEndian(quint32(data.size()), length);
-    png.append(length, 4);
+// A chunk is its data's length, its type, its data and a check over the
+// type and data. Begun and ended apart, so that a large chunk's data is
+// written straight into the file's bytes.
+qsizetype beginChunk(QByteArray& png, const char* type, qsizetype length) {
+    char bytes[4];
+    qToBigEndian(quint32(length), bytes);
+    png.append(bytes, 4);
     const qsizetype start = png.size();
     png.append(type, 4);
-    png.append(data);
+    return start;
+}
+
+void endChunk(QByteArray& png, qsizetype start) {
     char crc[4];
     qToBigEndian(quint32(crc32_z(0, reinterpret_cast<const Bytef*>(png.constData() + start),
                                  size_t(png.size() - start))),
                  crc);
     png.append(crc, 4);
+}
+
+void appendChunk(QByteArray& png, const char* type, const QByteArray& data) {
+    const qsizetype start = beginChunk(png, type, data.size());
+    png.append(data);
+    endChunk(png, start);
 }
 
 } // namespace
@@ -133,27 +145,34 @@ QByteArray encodePngInBands(const QImage& image) {
     for (std::future<void>& helper : helpers)
         helper.get();
 
-    QByteArray idat("\x78\x5e", 2); // deflate with a 32K window, fast
-    uLong adler = 1;
+    // The bands are copied once, into the file: its size is known first.
+    qsizetype idatLength = 2 + 4; // the stream's header and its check
     for (const Band& band : bands) {
         if (!band.ok)
             return QByteArray();
-        idat.append(band.deflated);
-        adler = adler32_combine(adler, band.adler, z_off_t(band.length));
+        idatLength += band.deflated.size();
     }
-    char adlerBytes[4];
-    qToBigEndian(quint32(adler), adlerBytes);
-    idat.append(adlerBytes, 4);
-
     QByteArray header(13, '\0');
     qToBigEndian(quint32(opaque.width()), header.data());
     qToBigEndian(quint32(h), header.data() + 4);
     header[8] = 8; // bits per channel
     header[9] = 2; // truecolour, no alpha
-    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    QByteArray png;
+    png.reserve(8 + (12 + 13) + (12 + 1) + (12 + idatLength) + 12);
+    png.append("\x89PNG\r\n\x1a\n", 8);
     appendChunk(png, "IHDR", header);
     appendChunk(png, "sRGB", QByteArray(1, '\0')); // perceptual, as encodePng marks it
-    appendChunk(png, "IDAT", idat);
+    const qsizetype idat = beginChunk(png, "IDAT", idatLength);
+    png.append("\x78\x5e", 2); // deflate with a 32K window, fast
+    uLong adler = 1;
+    for (const Band& band : bands) {
+        png.append(band.deflated);
+        adler = adler32_combine(adler, band.adler, z_off_t(band.length));
+    }
+    char adlerBytes[4];
+    qToBigEndian(quint32(adler), adlerBytes);
+    png.append(adlerBytes, 4);
+    endChunk(png, idat);
     appendChunk(png, "IEND", QByteArray());
     return png;
 }
