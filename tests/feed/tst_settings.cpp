@@ -227,6 +227,7 @@ private slots:
     // settings then live in the user's configuration directory, starting
     // from the file installed beside the program.
     void location() {
+        const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(file("config")));
         const QString beside = file(QString::fromLatin1(feed::IniFileName));
         const QByteArray installed = "[O]\nkept=1\n\n[XMLSetup]\nXMLCurrent=h://installed\n";
@@ -235,7 +236,9 @@ private slots:
         QCOMPARE(feed::settingsFilePath(m_dir.path(), &seed) + seed, beside);
         const QString own =
             feed::settingsFilePath(m_dir.path(), &seed, [](auto&) { return false; });
-        qunsetenv("XDG_CONFIG_HOME");
+        // Put back as CTest set it, so that later tests stay in the build.
+        configHome.isNull() ? qunsetenv("XDG_CONFIG_HOME")
+                            : qputenv("XDG_CONFIG_HOME", configHome);
         QCOMPARE(own,
                  file("config/" + QCoreApplication::applicationName() + "/Quorvel_ZADUvuru.ini"));
         QCOMPARE(seed, beside);
