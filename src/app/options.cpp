@@ -10,6 +10,8 @@
 #include "psychro/design_cities.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -338,6 +340,56 @@ bool readDesignPath(const QCommandLineParser& p, Request* r, QString* why) {
     return true;
 }
 
+// The file a name stands for: the same file however it is written, once it
+// exists; standard output as "-".
+QString fileKey(const QString& name) {
+    if (name == QLatin1String(fileio::StdoutName))
+        return name;
+    const QFileInfo f(name);
+    const QString canonical = f.canonicalFilePath();
+    return canonical.isEmpty() ? f.absoluteFilePath() : canonical;
+}
+
+// Each output goes to a file of its own, and none over a file the run
+// reads: "--weather-year y.epw --weather-year-csv y.epw" would replace the
+// year with its rows. A design may be saved over the one opened.
+bool ownFiles(const QCommandLineParser& p, const Request& r, QString* why) {
+    QList<std::pair<QString, QString>> outputs; // (option, file)
+    if (r.sheet)
+        outputs.append({QStringLiteral("--sheet"), QLatin1String(fileio::StdoutName)});
+    for (const OptionDef& o : Options)
+        if (o.kind == Kind::OutputFile && p.isSet(QLatin1String(o.name)))
+            outputs.append({QStringLiteral("--") + QLatin1String(o.name),
+                            fileKey(p.value(QLatin1String(o.name)))});
+    for (qsizetype i = 0; i < outputs.size(); ++i)
+        for (qsizetype j = 0; j < i; ++j)
+            if (outputs[i].second == outputs[j].second) {
+                *why = outputs[i].second == QLatin1String(fileio::StdoutName)
+                           ? QStringLiteral("%1 and %2 both write to standard output")
+                                 .arg(outputs[j].first, outputs[i].first)
+                           : QStringLiteral("%1 and %2 both write '%3'")
+                                 .arg(outputs[j].first, outputs[i].first,
+                                      QDir::toNativeSeparators(outputs[i].second));
+                return false;
+            }
+    const std::pair<const char*, QString> inputs[] = {{"--design", r.designPath},
+                                                      {"--weather-year", r.weatherYear},
+                                                      {"--settings", r.settingsPath}};
+    for (const auto& [input, name] : inputs) {
+        if (name.isEmpty())
+            continue;
+        const QString read = fileKey(name);
+        for (const auto& [output, written] : outputs)
+            if (written == read && !(output == QLatin1String("--save-design") &&
+                                     input == QLatin1String("--design"))) {
+                *why = QStringLiteral("%1 would write over the %2 file '%3'")
+                           .arg(output, QLatin1String(input), name);
+                return false;
+            }
+    }
+    return true;
+}
+
 } // namespace
 
 Parsed parseArguments(const QStringList& args, Request* r, QString* text) {
@@ -370,7 +422,8 @@ Parsed parseArguments(const QStringList& args, Request* r, QString* text) {
     if (text->isEmpty())
         *text = badValue(p);
     if (!text->isEmpty() || !readDesignPath(p, r, text) || !readInputs(p, r, text) ||
-        !readMethod(p, r, text) || !readFeed(p, r, text) || !readOutputs(p, r, text))
+        !readMethod(p, r, text) || !readFeed(p, r, text) || !readOutputs(p, r, text) ||
+        !ownFiles(p, *r, text))
         return Parsed::Usage;
     return Parsed::Run;
 }

@@ -242,7 +242,14 @@ void TestCli::badUsageExitsWithTwo_data() {
                             "--sheet --altitude high",
                             "--sheet --altitude 1 --pressure 14",
                             "--sheet --cfm 1 --flow 2",
-                            "--sheet --economizer always"})
+                            "--sheet --economizer always",
+                            // Two outputs in one file, or an output over an input.
+                            "--sheet --csv -",
+                            "--csv - --export-chart - --chart-format png",
+                            "--csv x.csv --print-pdf ./x.csv",
+                            "--weather-year y.epw --weather-year-csv y.epw",
+                            "--design a.qpsy --csv a.qpsy",
+                            "--sheet --settings s.ini --save-design s.ini"})
         QTest::newRow(row) << QString::fromLatin1(row).split(u' ') << QString();
     QTest::newRow("unknown city") << QStringList{"--sheet", "--city", "Atlantis, XX"} << QString();
     // A file name that is not UTF-8 would silently become another name.
@@ -422,7 +429,9 @@ void TestCli::designFiles() {
     QVERIFY(b.open(QIODevice::WriteOnly) && b.write(keys + "\"end\":1}}") > 0);
     b.close();
     QCOMPARE(run({"b.qpsy", "--save-design", "c.qpsy"}).exitCode, 0);
-    QCOMPARE(run({"--sheet", "c.qpsy"}).exitCode, 0);
+    // A design may be saved over the one it came from.
+    QCOMPARE(run({"c.qpsy", "--fresh", "40", "--save-design", "./c.qpsy"}).exitCode, 0);
+    QCOMPARE(sheet({"c.qpsy"}).value("txtFreshMix").toString(), "40");
     const Run over = run({"b.qpsy", "--cfm", QString(9000, '1'), "--save-design", "d.qpsy"});
     QVERIFY2(over.exitCode == 1 && over.err.contains("more than the 1048576"),
              over.err.constData());
