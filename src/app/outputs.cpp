@@ -17,9 +17,24 @@
 
 namespace app {
 
+namespace {
+
+// Text meant for a terminal. A control character from a file or an
+// argument (an escape sequence in a design's title, say) would be obeyed by
+// the terminal, so it is shown as the replacement character; line breaks
+// and tabs stay.
+QString terminalText(QString text) {
+    for (QChar& c : text)
+        if (c.category() == QChar::Other_Control && c != u'\n' && c != u'\t')
+            c = QChar::ReplacementCharacter;
+    return text;
+}
+
+} // namespace
+
 void printErr(const QString& text) {
     QTextStream err(stderr);
-    err << text << Qt::endl;
+    err << terminalText(text) << Qt::endl;
 }
 
 bool writeStdout(const QByteArray& bytes) {
@@ -35,7 +50,8 @@ bool writeStdout(const QByteArray& bytes) {
 // together. The sheet goes to standard output first, whatever happens.
 int writeOutputs(const Request& r, const model::Session& s, const model::DesignDocument& document,
                  ui::Form1* window) {
-    if (r.sheet && !writeStdout(r.json ? model::sheetAsJson(s) : model::sheetAsText(s).toUtf8()))
+    if (r.sheet && !writeStdout(r.json ? model::sheetAsJson(s)
+                                       : terminalText(model::sheetAsText(s)).toUtf8()))
         return ExitFailure;
     // What was shown came partly from the defaults: a live run whose
     // station did not answer has not done what it was asked.

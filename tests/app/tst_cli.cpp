@@ -416,6 +416,14 @@ void TestCli::designFiles() {
     // A carriage return inside a cell is quoted: unquoted, it ends the row.
     QVERIFY(csv.startsWith("Project,'=T()\r\nAir Handler,\"1\r2\"\r\n\r\n,OUTDOOR,"));
     QVERIFY(csv.contains("\r\nTemperature (F),-10,75,60,"));
+    // The text sheet and the messages go to a terminal, which would obey a
+    // control character from a file or an argument: none is sent to it.
+    const QByteArray text = run({"--sheet", "a.qpsy"}).out;
+    QVERIFY(text.contains("1\xEF\xBF\xBD"
+                          "2") &&
+            !text.contains('\r'));
+    const Run city = run({"--sheet", "--city", "\x1b[2J"});
+    QVERIFY2(city.exitCode == 2 && city.err.contains("'\xEF\xBF\xBD[2J'"), city.err.constData());
     QVERIFY(b.resize(0) && b.write(R"({"format": "quorvel-design", "version": 9999999999})"));
     b.close();
     const Run newer = run({"--sheet", "b.qpsy"});
