@@ -91,8 +91,11 @@ bool encodeChart(const psychro::ChartState& s, const QString& suffix, QByteArray
         drawn = drawVector(pdf, s, density);
     } else {
         if (error)
-            *error =
-                QStringLiteral("the chart exports as .png, .svg or .pdf, not '.%1'").arg(suffix);
+            *error = suffix.isEmpty()
+                         ? QStringLiteral("the chart exports as .png, .svg or .pdf, and the name "
+                                          "has no suffix")
+                         : QStringLiteral("the chart exports as .png, .svg or .pdf, not '.%1'")
+                               .arg(suffix);
         return false;
     }
     if (!drawn || buffer.data().isEmpty()) {

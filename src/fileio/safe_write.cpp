@@ -20,7 +20,9 @@ namespace {
 
 bool fail(QString* error, const QString& path, const QString& why) {
     if (error)
-        *error = QStringLiteral("cannot write '%1': %2").arg(path, why);
+        *error = path == QLatin1String(StdoutName)
+                     ? QStringLiteral("cannot write to standard output: %1").arg(why)
+                     : QStringLiteral("cannot write '%1': %2").arg(path, why);
     return false;
 }
 

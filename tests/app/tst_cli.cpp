@@ -192,6 +192,7 @@ void TestCli::sheetOutputs() {
              QStringLiteral("--csv"), kept, QStringLiteral("--save-design"), QStringLiteral("-")});
     QVERIFY(p.waitForFinished(QUORVEL_HANG_GUARD_MS));
     QCOMPARE(p.exitCode(), 1);
+    QVERIFY(p.readAllStandardError().contains("cannot write to standard output: "));
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("OLD"));
     // Help and version need no display.
@@ -286,6 +287,8 @@ void TestCli::headlessRunsEnd_data() {
         << QStringList{"--print-pdf", "no/such/r.pdf"} << QStringList{} << 1 << "does not exist";
     QTest::newRow("unknown chart type")
         << QStringList{"--export-chart", "c.bmp"} << QStringList{} << 1 << ".png, .svg or .pdf";
+    QTest::newRow("chart without a suffix")
+        << QStringList{"--export-chart", "c"} << QStringList{} << 1 << "the name has no suffix";
     // The sheet is printed, but from the defaults: the run failed.
     QTest::newRow("live feed down")
         << QStringList{"--live", "--sheet"} << QStringList{} << 1 << "connection refused";
