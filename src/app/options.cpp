@@ -165,9 +165,11 @@ bool typePair(const QCommandLineParser& p, const char* option, Field temp, Field
         return true;
     const QString value = p.value(name);
     const qsizetype comma = value.indexOf(u',');
-    if (comma < 0) {
-        *why =
-            QStringLiteral("--%1 takes T,RH (a comma between the two), got '%2'").arg(name, value);
+    // A second comma is a decimal comma: "35,5,60" would be 35 F and 5 %.
+    if (comma < 0 || value.indexOf(u',', comma + 1) >= 0) {
+        *why = QStringLiteral("--%1 takes T,RH (one comma between the two, decimals with a "
+                              "point), got '%2'")
+                   .arg(name, value);
         return false;
     }
     r->typed.append({temp, value.left(comma)});

@@ -216,6 +216,7 @@ void TestCli::badUsageExitsWithTwo_data() {
     QTest::addColumn<QString>("shell");
     // A value that looks like an option is not swallowed as a value.
     for (const char* row : {"--sheet --outdoor 80",
+                            "--sheet --outdoor 35,5,60",
                             "--colour",
                             "--sheet --cfm",
                             "--sheet --city 100",
