@@ -23,24 +23,28 @@ namespace chart {
 QImage renderArtwork(const char* resourcePath, qreal devicePixelRatio) {
     // Parsing and rendering an SVG costs milliseconds; the window asks for
     // the same picture at the same ratio more than once, and the chart's
-    // from a second thread while a screenshot paints the rest.
-    static QHash<QPair<QString, qreal>, QImage> cache;
+    // from a second thread while a screenshot paints the rest. Each picture
+    // is kept at its latest ratio alone: resizing the window zooms the chart
+    // to a new one at every step.
+    static QHash<QString, QImage> cache;
     static QMutex mutex;
     QMutexLocker lock(&mutex);
-    const auto key = qMakePair(QString::fromLatin1(resourcePath), devicePixelRatio);
-    if (const auto it = cache.constFind(key); it != cache.constEnd())
+    const QString key = QString::fromLatin1(resourcePath);
+    const qreal dpr = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    if (const auto it = cache.constFind(key);
+        it != cache.constEnd() && it->devicePixelRatio() == dpr)
         return *it;
     assets::init();
     // The build rendered every picture at 1x and 2x already. Any other
     // ratio (a zoomed chart) renders the SVG: scaling the larger picture
     // down costs several times more, in time and memory.
-    if (devicePixelRatio == 1.0 || devicePixelRatio == 2.0) {
-        const int ready = int(devicePixelRatio);
+    if (dpr == 1.0 || dpr == 2.0) {
+        const int ready = int(dpr);
         const QString base = QFileInfo(QString::fromLatin1(resourcePath)).completeBaseName();
         const QResource rendered(QStringLiteral(":/raster/%1@%2x.argb").arg(base).arg(ready));
         QImage image = decodeRenderedPicture(rendered.uncompressedData());
         if (!image.isNull()) {
-            image.setDevicePixelRatio(devicePixelRatio);
+            image.setDevicePixelRatio(dpr);
             cache.insert(key, image);
             return image;
         }
@@ -49,7 +53,6 @@ QImage renderArtwork(const char* resourcePath, qreal devicePixelRatio) {
     const QSize natural = renderer.defaultSize();
     if (!renderer.isValid() || natural.isEmpty())
         return QImage();
-    const qreal dpr = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     QImage image =
         largeImage(int(std::ceil(natural.width() * dpr)), int(std::ceil(natural.height() * dpr)));
     image.fill(Qt::transparent);

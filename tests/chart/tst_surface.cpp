@@ -9,8 +9,10 @@
 
 #include "assets.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
@@ -39,6 +41,7 @@ private slots:
     void readyPicturesAreTheSvgs_data();
     void readyPicturesAreTheSvgs();
     void otherBytesAreRefused();
+    void artworkKeptForTheLatestRatio();
 };
 
 void TestSurface::scaleAndCurrentPosition() {
@@ -179,6 +182,33 @@ void TestSurface::otherBytesAreRefused() {
     }};
     for (const auto& [what, changed] : refused)
         QVERIFY2(chart::decodeRenderedPicture(changed).isNull(), what);
+}
+
+// Resizing the window zooms the chart to a new ratio at every step, and
+// each step asks for its background there: holding every one of them grew
+// the program by megabytes a step.
+void TestSurface::artworkKeptForTheLatestRatio() {
+    QTemporaryDir dir;
+    QFile svg(dir.filePath(QStringLiteral("square.svg")));
+    QVERIFY(svg.open(QIODevice::WriteOnly) &&
+            svg.write(R"(<svg xmlns="http://www.w3.org/2000/svg" width="1000" height="1000">)"
+                      R"(<rect width="1000" height="1000" fill="#08f"/></svg>)") > 0);
+    svg.close();
+    const QByteArray path = QFile::encodeName(svg.fileName());
+    auto residentMb = [] {
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        return statm.open(QIODevice::ReadOnly)
+                   ? statm.readAll().split(' ').value(1).toLongLong() * 4096 / (1 << 20)
+                   : -1;
+    };
+    const QImage first = renderArtwork(path.constData(), 1.5);
+    QCOMPARE(renderArtwork(path.constData(), 1.5).cacheKey(), first.cacheKey()); // kept
+    const qint64 before = residentMb();
+    for (int step = 1; step <= 15; ++step) { // 9 MB a ratio
+        const QImage art = renderArtwork(path.constData(), 1.5 + step / 100.0);
+        QCOMPARE(art.pixel(0, 0), qRgb(0, 0x88, 0xff));
+    }
+    QVERIFY2(residentMb() - before < 60, qPrintable(QString::number(residentMb() - before)));
 }
 
 QTEST_MAIN(TestSurface)
