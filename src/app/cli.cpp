@@ -79,6 +79,10 @@ void prepareHeadless() {
         QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
     }
+    // Nothing of a desktop to join: Qt's own event loop. GLib's wakes
+    // itself with a system call for every event posted, some 300 while the
+    // window for a screenshot is built.
+    qputenv("QT_NO_GLIB", "1");
     previousMessageHandler = qInstallMessageHandler(quietHeadlessMessages);
 }
 
