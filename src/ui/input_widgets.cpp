@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 
 #include <cmath>
 
@@ -80,6 +81,27 @@ void CityList::changeEvent(QEvent* e) {
     if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange)
         m_hint = QSize();
     QComboBox::changeEvent(e);
+}
+
+ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    setTextFormat(Qt::PlainText);
+}
+
+QString ElidedLabel::shownText() const {
+    return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+}
+
+void ElidedLabel::paintEvent(QPaintEvent* e) {
+    const QString shown = shownText();
+    // Whole, it is drawn as any label is.
+    if (shown == text()) {
+        QLabel::paintEvent(e);
+        return;
+    }
+    QPainter p(this);
+    style()->drawItemText(&p, contentsRect(),
+                          QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
+                          isEnabled(), shown, foregroundRole());
 }
 
 } // namespace ui

@@ -10,7 +10,8 @@
 
 // The small widgets behind the input side of the window: text fields that
 // report losing the focus, the fresh-air slider's track and knob, the
-// clickable lock image and the list of design cities.
+// clickable lock image and the list of design cities; and a line of text
+// that ends in an ellipsis where it has too little room.
 namespace ui {
 
 // A text field that reports when the user leaves it. Switching to another
@@ -102,6 +103,19 @@ protected:
 
 private:
     mutable QSize m_hint;
+};
+
+// One line of plain text that ends in "…" where its room is too narrow,
+// instead of being cut off mid-letter; text() keeps the whole of it.
+class ElidedLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ElidedLabel(const QString& text = QString(), QWidget* parent = nullptr);
+    // The text as it is drawn at the label's present width.
+    QString shownText() const;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
 };
 
 } // namespace ui

@@ -2,6 +2,7 @@
 
 #include "model/session.h"
 #include "model/weather_export.h"
+#include "ui/input_widgets.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -20,8 +21,10 @@ namespace {
 constexpr climate::Economizer Modes[] = {climate::Economizer::None, climate::Economizer::DryBulb,
                                          climate::Economizer::Enthalpy};
 
-QLabel* cell(const QString& text, Qt::Alignment align = Qt::AlignLeft, bool caption = false) {
-    auto* l = new QLabel(text);
+// A result that may be squeezed ends in "…" rather than being cut.
+QLabel* cell(const QString& text, Qt::Alignment align = Qt::AlignLeft, bool caption = false,
+             bool squeeze = false) {
+    QLabel* l = squeeze ? new ElidedLabel(text) : new QLabel(text);
     l->setTextFormat(Qt::PlainText); // the file's location is the file's text
     l->setAlignment(align | Qt::AlignVCenter);
     if (caption) {
@@ -42,9 +45,8 @@ WeatherPanel::WeatherPanel(model::Session& session, QWidget* parent)
     : QFrame(parent), m_session(session) {
     setObjectName(QStringLiteral("frmWeatherYear"));
     setFrameShape(QFrame::StyledPanel);
-    m_location = new QLabel;
+    m_location = new ElidedLabel;
     m_location->setObjectName(QStringLiteral("lblWeatherYear"));
-    m_location->setTextFormat(Qt::PlainText);
     m_location->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_economizer = new QComboBox;
     m_economizer->setObjectName(QStringLiteral("cmboEconomizer"));
@@ -85,8 +87,9 @@ void WeatherPanel::showStudy() {
         return;
     setUpdatesEnabled(false);
     QList<QStringList> rows = model::weatherYearRows(m_session);
-    m_location->setText(rows.takeFirst().value(1));
-    m_location->setToolTip(w.path());
+    const QString location = rows.takeFirst().value(1);
+    m_location->setText(location);
+    m_location->setToolTip(location + u'\n' + w.path());
     for (int i = 0; i < 3; ++i)
         if (Modes[i] == w.economizer())
             m_economizer->setCurrentIndex(i);
@@ -168,7 +171,7 @@ void WeatherPanel::fill(QGridLayout* grid, QList<QLabel*>& labels, const QList<C
         qDeleteAll(labels);
         labels.clear();
         for (const Cell& c : cells) {
-            QLabel* l = cell(c.text, c.align, c.caption);
+            QLabel* l = cell(c.text, c.align, c.caption, c.squeeze);
             if (c.squeeze) { // as wide as its text where the column lets it be
                 l->setMinimumWidth(1);
                 l->setToolTip(c.text);

@@ -27,7 +27,7 @@ private:
         int row, column;
         Qt::Alignment align;
         bool caption;
-        bool squeeze = false; // may be cut by a narrow column (its tooltip has it whole)
+        bool squeeze = false; // may end in "…" in a narrow column (its tooltip has it whole)
         int span = 1;         // columns
     };
     void showStudy();

@@ -9,6 +9,7 @@
 #include "model/sheet_export.h"
 #include "ui/design_properties_dialog.h"
 #include "ui/form1.h"
+#include "ui/input_widgets.h"
 #include "ui/printer_job.h"
 #include "ui/surface_widget.h"
 #include "ui/view_options.h"
@@ -544,7 +545,18 @@ void TestForm1::weatherYearPanelFollowsTheDesign() {
     control<QAction>("actionOpenWeatherYear")->trigger();
     QApplication::processEvents();
     QVERIFY(panel->isVisible() && m_messages.isEmpty());
-    QVERIFY(control<QLabel>("lblWeatherYear")->text().startsWith(QStringLiteral("Testville, IL")));
+    const QString whole = control<ui::ElidedLabel>("lblWeatherYear")->text();
+    QVERIFY(whole.startsWith(QStringLiteral("Testville, IL")));
+    // Too narrow for the location, it ends in an ellipsis instead of being
+    // cut mid-letter, and keeps the whole text.
+    ui::ElidedLabel narrow(whole);
+    narrow.resize(narrow.fontMetrics().horizontalAdvance(whole) / 2, narrow.sizeHint().height());
+    const QString shown = narrow.shownText();
+    QVERIFY(shown.endsWith(QChar(0x2026)) && shown.size() < whole.size() && narrow.text() == whole);
+    QLabel plain(shown);
+    plain.resize(narrow.size());
+    const QImage drawn = narrow.grab().toImage();
+    QCOMPARE(drawn, plain.grab().toImage());
     QVERIFY(panel->geometry().top() > control("picGraph")->geometry().bottom() &&
             control("chartColumn")->rect().contains(panel->geometry()));
     auto cooling = [panel] {
