@@ -10,6 +10,7 @@
 #include "fileio/safe_write.h"
 
 #include "chart/chart_export.h"
+#include "chart/helper_threads.h"
 #include "feed/feed_settings.h"
 #include "feed/station_feed.h"
 #include "model/design_document.h"
@@ -252,6 +253,11 @@ int run(int argc, char* argv[]) {
     }
     if (r.headless)
         prepareHeadless();
+    // A screenshot's charts are drawn, and its PNG compressed, beside the
+    // window's painting: the thread for that is made now, while the
+    // application is made.
+    if (!r.screenshot.isEmpty())
+        chart::prepareHelperThread();
     const auto application = makeApplication(r, argc, argv);
 
     QString seed;

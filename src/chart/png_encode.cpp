@@ -1,5 +1,7 @@
 #include "png_encode.h"
 
+#include "chart/helper_threads.h"
+
 #include <png.h>
 #include <zlib.h>
 
@@ -8,8 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <future>
-#include <system_error>
+#include <semaphore>
 #include <vector>
 
 namespace chart {
@@ -132,19 +133,18 @@ QByteArray encodePngInBands(const QImage& image) {
         bands[i].length = uLong(bands[i].bottom - bands[i].top) * uLong(opaque.width() * 3 + 1);
     }
     std::atomic<int> next{0};
-    std::vector<std::future<void>> helpers;
-    for (int t = 1; t < std::min(QThread::idealThreadCount(), int(bands.size())); ++t) {
-        try {
-            helpers.push_back(std::async(std::launch::async, [&opaque, &bands, &next] {
-                deflateBands(opaque, bands, next);
-            }));
-        } catch (const std::system_error&) {
-            break; // no more threads to be had: fewer do it
-        }
-    }
+    std::counting_semaphore<> finished(0);
+    int helpers = 0;
+    // As many helpers as can be had, to the cores but this one: fewer do it.
+    while (helpers + 1 < std::min(QThread::idealThreadCount(), int(bands.size())) &&
+           runBeside([&opaque, &bands, &next, &finished] {
+               deflateBands(opaque, bands, next);
+               finished.release();
+           }))
+        ++helpers;
     deflateBands(opaque, bands, next);
-    for (std::future<void>& helper : helpers)
-        helper.get();
+    for (int i = 0; i < helpers; ++i)
+        finished.acquire();
 
     // The bands are copied once, into the file: its size is known first.
     qsizetype idatLength = 2 + 4; // the stream's header and its check

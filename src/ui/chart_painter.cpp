@@ -5,6 +5,7 @@
 #include "assets.h"
 #include "chart/artwork.h"
 #include "chart/chart_export.h"
+#include "chart/helper_threads.h"
 #include "chart/plots.h"
 #include "model/session.h"
 
@@ -14,8 +15,7 @@
 #include <QWidget>
 
 #include <array>
-#include <future>
-#include <system_error>
+#include <semaphore>
 #include <utility>
 
 namespace ui {
@@ -80,15 +80,16 @@ QImage ChartPainter::grabWindow() {
     const std::array<SurfaceWidget*, 2> widgets{m_graph, m_history};
     for (SurfaceWidget* w : widgets)
         w->setDrawnElsewhere(true);
-    std::future<void> drawing;
-    try {
-        drawing = std::async(std::launch::async, [this, &s] { paint(s); });
-    } catch (const std::system_error&) {
+    std::binary_semaphore drawn(0);
+    const bool beside = chart::runBeside([this, &s, &drawn] {
+        paint(s);
+        drawn.release();
+    });
+    if (!beside)
         paint(s); // no thread to be had: drawn here, first
-    }
     QImage shot = m_window->grab().toImage();
-    if (drawing.valid())
-        drawing.get();
+    if (beside)
+        drawn.acquire();
     for (SurfaceWidget* w : widgets)
         w->setDrawnElsewhere(false);
     endDraw();
@@ -100,8 +101,7 @@ QImage ChartPainter::grabWindow() {
     QPainter p(&shot);
     for (SurfaceWidget* w : widgets)
         if (w->isVisibleTo(m_window))
-            w->render(&p, w->mapTo(m_window, QPoint()), w->visibleRegion(),
-                      QWidget::DrawChildren);
+            w->render(&p, w->mapTo(m_window, QPoint()), w->visibleRegion(), QWidget::DrawChildren);
     return shot;
 }
 

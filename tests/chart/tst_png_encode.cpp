@@ -1,10 +1,16 @@
 // The screenshot's PNG, compressed in bands at once: every reader must see
-// the picture it was given, and zlib must find the stream whole.
+// the picture it was given, and zlib must find the stream whole. And the
+// helper threads that do it beside the caller.
+#include "chart/helper_threads.h"
 #include "chart/png_encode.h"
 
 #include <QRandomGenerator>
 #include <QTest>
+#include <QThread>
 #include <QtEndian>
+
+#include <atomic>
+#include <semaphore>
 
 #include <zlib.h>
 
@@ -38,6 +44,7 @@ class TestPngEncode : public QObject {
 private slots:
     void bandsMakeOnePicture_data();
     void bandsMakeOnePicture();
+    void helpersTakeWorkOnlyWhenFree();
 };
 
 void TestPngEncode::bandsMakeOnePicture_data() {
@@ -95,6 +102,41 @@ void TestPngEncode::bandsMakeOnePicture() {
                  QByteArray(reinterpret_cast<const char*>(expected.constScanLine(y)),
                             qsizetype(rowBytes - 1)));
     }
+}
+
+// Work goes to a helper only when one is free to start it at once (the
+// caller waits for it), never to more threads than the cores but one;
+// beyond, the caller is told to do it itself. A freed helper takes work
+// again.
+void TestPngEncode::helpersTakeWorkOnlyWhenFree() {
+    chart::prepareHelperThread();
+    const int most = std::max(1, QThread::idealThreadCount() - 1);
+    std::counting_semaphore<> hold(0), done(0);
+    std::atomic<int> elsewhere{0};
+    const Qt::HANDLE caller = QThread::currentThreadId();
+    auto work = [&] {
+        if (QThread::currentThreadId() != caller)
+            ++elsewhere;
+        hold.acquire();
+        done.release();
+    };
+    int taken = 0;
+    while (taken <= most && chart::runBeside(work))
+        ++taken;
+    // All let go before anything is compared: none is left waiting.
+    hold.release(taken);
+    for (int i = 0; i < taken; ++i)
+        QVERIFY(done.try_acquire_for(std::chrono::seconds(10)));
+    QCOMPARE(taken, most);
+    QCOMPARE(elsewhere.load(), most);
+    // Freed, and taken again: the helper may still be on its way back.
+    bool again = false;
+    for (int i = 0; i < 1000 && !again; ++i)
+        if (!(again = chart::runBeside(work)))
+            QThread::msleep(1);
+    QVERIFY(again);
+    hold.release();
+    QVERIFY(done.try_acquire_for(std::chrono::seconds(10)));
 }
 
 QTEST_MAIN(TestPngEncode)
