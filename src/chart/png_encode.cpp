@@ -164,7 +164,7 @@ QByteArray encodePngInBands(const QImage& image) {
     appendChunk(png, "IHDR", header);
     appendChunk(png, "sRGB", QByteArray(1, '\0')); // perceptual, as encodePng marks it
     const qsizetype idat = beginChunk(png, "IDAT", idatLength);
-    png.append("\x78\x5e", 2); // deflate with a 32K window, fast
+    png.append("\x78\x01", 2); // deflate with a 32K window, the fastest level
     uLong adler = 1;
     for (const Band& band : bands) {
         png.append(band.deflated);
