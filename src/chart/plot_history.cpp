@@ -12,8 +12,6 @@ using psychro::clsGraph;
 
 namespace {
 
-constexpr double CharWidth = 5.0 / 72.0; // user units per character at 8 points
-
 double xOfHour(const clsGraph& g, double t) {
     return g.sngMinXValue + double(g.sngMaxXValue - g.sngMinXValue) * t / 24;
 }

@@ -12,11 +12,6 @@ namespace chart {
 using psychro::ChartState;
 using psychro::clsGraph;
 
-namespace {
-// Label centring: 5/72 user units per character at 8 points.
-constexpr double CharWidth = 5.0 / 72.0;
-} // namespace
-
 void SetScale(Surface& surface, const clsGraph& g) {
     surface.FontSize(8);
     surface.Scale(g.MinXScale, g.MaxYScale, g.MaxXScale, g.MinYScale);

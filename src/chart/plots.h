@@ -20,6 +20,9 @@ namespace chart {
 // The scale and font every chart surface is drawn with: the 0..14 user
 // field of the graph settings, y upward, and 8-point labels.
 void SetScale(Surface& surface, const psychro::clsGraph& g);
+// How wide one character of those labels is, in x units: a label is
+// centred by half its length times this.
+inline constexpr double CharWidth = 5.0 / 72.0;
 
 // Psychrometric chart (picGraph), in pipeline order. Every layer is drawn
 // from the state a recompute left (tables, positions, mixed point) and

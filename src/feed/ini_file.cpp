@@ -59,7 +59,7 @@ std::optional<QString> sectionName(const QString& line) {
     return trimBlanks(close < 0 ? QStringView(line).mid(1) : QStringView(line).mid(1, close - 1));
 }
 
-IniText parse(const QByteArray& bytes) {
+IniText parseIni(const QByteArray& bytes) {
     IniText ini;
     QByteArray body = bytes;
     if (body.startsWith(Utf8Bom)) {
@@ -208,7 +208,7 @@ bool readIniFile(const QString& path, QByteArray* bytes, const QString& seedPath
 }
 
 QStringList iniValues(const QByteArray& text, const QString& section, const QStringList& keys) {
-    const IniText ini = parse(text);
+    const IniText ini = parseIni(text);
     QStringList values;
     for (const QString& key : keys)
         values << valueOf(ini, section, key);
@@ -240,7 +240,7 @@ QString writeIniKeys(const QString& path, const QString& section, const QList<In
     } else if (!readIniFile(path, &bytes)) {
         return error;
     }
-    IniText ini = parse(bytes);
+    IniText ini = parseIni(bytes);
     for (const IniEntry& e : entries)
         setValue(ini, section, e.first, e.second);
     return fileio::writeFile(path, serialize(ini)) ? QStringLiteral("OK") : error;

@@ -8,6 +8,7 @@
 #include "ui/chart_painter.h"
 #include "ui/input_widgets.h"
 #include "ui/method_box.h"
+#include "ui/named.h"
 #include "ui/surface_widget.h"
 #include "ui/weather_panel.h"
 #include "ui/window_layout.h"
@@ -39,11 +40,6 @@ using psychro::Field;
 namespace {
 
 using namespace layout;
-
-template <typename T> T* named(T* w, const char* name) {
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
 
 QLabel* label(const QString& caption, const char* name = nullptr) {
     auto* l = new QLabel(caption);

@@ -1,4 +1,5 @@
 #include "ui/method_box.h"
+#include "ui/named.h"
 
 #include "model/session.h"
 #include "psychro/numconv.h"
@@ -18,18 +19,13 @@ namespace {
 
 using psychro::moist::Units;
 
-constexpr int Spacing = 6;
-
-template <typename T> T* named(T* w, const char* name) {
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
+constexpr int RowSpacing = 6; // between a row's controls and between the rows
 
 QWidget* row(std::initializer_list<QWidget*> widgets) {
     auto* w = new QWidget;
     auto* h = new QHBoxLayout(w);
     h->setContentsMargins(0, 0, 0, 0);
-    h->setSpacing(Spacing);
+    h->setSpacing(RowSpacing);
     for (QWidget* c : widgets)
         h->addWidget(c);
     return w;
@@ -71,7 +67,7 @@ MethodBox::MethodBox(model::Session& session, QWidget* parent)
     static_cast<QBoxLayout*>(m_second->layout())->setStretchFactor(m_note, 1);
     m_rows = new QBoxLayout(QBoxLayout::LeftToRight, this);
     m_rows->setContentsMargins(0, 0, 0, 0);
-    m_rows->setSpacing(Spacing);
+    m_rows->setSpacing(RowSpacing);
     m_rows->addWidget(m_first, 0, Qt::AlignLeft);
     m_rows->addWidget(m_second, 1);
 
@@ -97,12 +93,12 @@ MethodBox::MethodBox(model::Session& session, QWidget* parent)
 
 int MethodBox::oneRowWidth() const {
     // The note's room is not counted: it shows what fits.
-    return m_first->sizeHint().width() + 2 * Spacing + m_second->sizeHint().width() + 100;
+    return m_first->sizeHint().width() + 2 * RowSpacing + m_second->sizeHint().width() + 100;
 }
 
 int MethodBox::heightFor(int width) const {
     const int h1 = m_first->sizeHint().height(), h2 = m_second->sizeHint().height();
-    return width >= oneRowWidth() ? std::max(h1, h2) : h1 + Spacing + h2;
+    return width >= oneRowWidth() ? std::max(h1, h2) : h1 + RowSpacing + h2;
 }
 
 QSize MethodBox::minimumSizeHint() const {

@@ -1,4 +1,5 @@
 #include "ui/xml_feed_dialog.h"
+#include "ui/named.h"
 
 #include "feed/feed_settings.h"
 #include "model/session.h"
@@ -13,15 +14,6 @@
 #include <QVBoxLayout>
 
 namespace ui {
-
-namespace {
-
-template <typename W> W* named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-} // namespace
 
 frmXMLFeed::frmXMLFeed(model::Session& session, QWidget* parent)
     : QDialog(parent), m_session(session) {
