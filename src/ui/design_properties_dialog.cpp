@@ -1,5 +1,7 @@
 #include "ui/design_properties_dialog.h"
 
+#include "ui/named.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -11,9 +13,9 @@ namespace ui {
 
 namespace {
 
-template <typename W> W* named(const char* name, const QString& text) {
-    auto* w = new W;
-    w->setObjectName(QLatin1String(name));
+// A named field holding the text.
+template <typename W> W* filled(const char* name, const QString& text) {
+    auto* w = named(new W, name);
     if constexpr (std::is_same_v<W, QPlainTextEdit>)
         w->setPlainText(text);
     else
@@ -27,11 +29,11 @@ DesignPropertiesDialog::DesignPropertiesDialog(const model::TitleBlock& title, Q
     : QDialog(parent) {
     setObjectName(QStringLiteral("DesignPropertiesDialog"));
     setWindowTitle(tr("Design Properties"));
-    txtProject = named<QLineEdit>("txtProject", title.project);
-    txtAirHandler = named<QLineEdit>("txtAirHandler", title.airHandler);
-    txtEngineer = named<QLineEdit>("txtEngineer", title.engineer);
-    txtDate = named<QLineEdit>("txtDate", title.date);
-    txtNotes = named<QPlainTextEdit>("txtNotes", title.notes);
+    txtProject = filled<QLineEdit>("txtProject", title.project);
+    txtAirHandler = filled<QLineEdit>("txtAirHandler", title.airHandler);
+    txtEngineer = filled<QLineEdit>("txtEngineer", title.engineer);
+    txtDate = filled<QLineEdit>("txtDate", title.date);
+    txtNotes = filled<QPlainTextEdit>("txtNotes", title.notes);
     // Enter in the notes starts a new line; it must not close the dialog.
     txtNotes->setTabChangesFocus(true);
 

@@ -1,4 +1,5 @@
 #include "ui/method_box.h"
+
 #include "ui/named.h"
 
 #include "model/session.h"

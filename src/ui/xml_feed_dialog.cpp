@@ -1,4 +1,5 @@
 #include "ui/xml_feed_dialog.h"
+
 #include "ui/named.h"
 
 #include "feed/feed_settings.h"
